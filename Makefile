@@ -1,0 +1,40 @@
+# Two commands do everything on a fresh Debian 12 / Ubuntu machine:
+#   make run    install what is missing, build, start Quillan on the current display
+#   make test   install what is missing, build with sanitizers, run every test
+# Also: make build, make bench, make format, make clean.
+
+RELEASE_DIR := build/release
+TEST_DIR    := build/asan
+JOBS        ?= $(shell nproc)
+
+.PHONY: all deps build run test bench format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(RELEASE_DIR)/build.ninja:
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+$(TEST_DIR)/build.ninja:
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLAN_SANITIZE=ON
+
+build: deps $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: build
+	./$(RELEASE_DIR)/src/quillan $(ARGS)
+
+test: deps $(TEST_DIR)/build.ninja
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	bash scripts/run-tests.sh $(TEST_DIR)
+
+bench: build
+	bash bench/run-all.sh $(RELEASE_DIR)
+
+format:
+	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "document/doc_names.h"
+#include "document/qlp_codec.h"
+
+namespace quillan::document {
+
+/// The state that goes with the editor's text: current path, modified flag ("yes"/"no"),
+/// window title and the encoding the text is saved in. The text itself lives in the editor.
+class Document {
+ public:
+  Document() = default;
+
+  const std::u16string& path() const { return path_; }
+  /// The modified flag as the word "yes" or "no".
+  const std::u16string& changed() const { return changed_; }
+  /// Only exactly "yes" counts as modified.
+  bool IsModified() const { return changed_ == u"yes"; }
+  const std::u16string& title() const { return title_; }
+  Encoding encoding() const { return encoding_; }
+
+  /// A path counts as known only when it contains a separator.
+  bool HasKnownPath() const { return path_.find(kPathSeparator) != std::u16string::npos; }
+
+  /// The editor's change event: sets the flag to "yes".
+  void TextChanged() { SetChanged(u"yes"); }
+
+  void SetPath(std::u16string_view path);
+  void SetChanged(std::u16string_view flag);
+  void SetTitle(std::u16string_view title);
+  void SetEncoding(Encoding encoding) { encoding_ = encoding; }
+
+  /// Called after any of path, flag or title changed.
+  void SetListener(std::function<void()> listener) { listener_ = std::move(listener); }
+
+ private:
+  void Notify() {
+    if (listener_) listener_();
+  }
+
+  std::u16string path_;
+  std::u16string changed_ = u"no";
+  std::u16string title_ = UntitledTitle();
+  Encoding encoding_ = Encoding::kUtf8;
+  std::function<void()> listener_;
+};
+
+}  // namespace quillan::document

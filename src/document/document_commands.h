@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "document/document.h"
+#include "document/file_ports.h"
+#include "text/code_buffer.h"
+#include "text/messenger.h"
+
+namespace quillan::document {
+
+/// What the document commands work on.
+struct DocumentContext {
+  text::CodeBuffer& buffer;
+  Document& doc;
+  text::Messenger& messenger;
+  FileChooser& chooser;
+  FileStore& files;
+};
+
+inline constexpr std::u16string_view kOpenTitle = u"Open Quillan Project";
+inline constexpr std::u16string_view kOpenFilter = u"Quillan Projects(*.QLP)|*.qlp|";
+inline constexpr std::u16string_view kSaveTitle = u"Save Quillan Project";
+inline constexpr std::u16string_view kSaveFilter = u"Quillan Project(*.QLP)|*.qlp|";
+
+/// True when the command may go on: the flag is not "yes", or the user answered Yes to
+/// "You have made changes to <name> do you want to continue without saving?".
+bool ConfirmDiscardChanges(const Document& doc, text::Messenger& messenger);
+
+/// File > New: empties the text; the document becomes untitled.
+void NewClick(DocumentContext& ctx);
+/// File > Open.
+void OpenClick(DocumentContext& ctx);
+/// File > Save: writes to the known path, or runs Save As.
+void SaveClick(DocumentContext& ctx);
+/// File > Save As.
+void SaveAsClick(DocumentContext& ctx);
+
+/// Loads the file at path into the document as Open does, without dialogs. A failure is
+/// reported and leaves the document as it was. Returns true when the file was loaded.
+bool LoadProject(DocumentContext& ctx, std::u16string_view path);
+
+/// Writes the text to path. On failure shows the error and returns false, changing nothing.
+bool WriteProject(DocumentContext& ctx, std::u16string_view path);
+
+/// Files larger than this are refused on Open: the editor cannot hold them.
+inline constexpr std::size_t kMaxProjectBytes = std::size_t{512} << 20;
+
+}  // namespace quillan::document

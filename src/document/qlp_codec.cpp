@@ -1,0 +1,206 @@
+#include "document/qlp_codec.h"
+
+#include <array>
+#include <optional>
+
+namespace quillan::document {
+namespace {
+
+// Windows-1252 bytes 0x80-0x9F. The five bytes the code page leaves undefined map to the C1
+// control of the same value, so that every byte survives a round trip.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+std::optional<unsigned char> ToCp1252(char16_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
+  for (std::size_t i = 0; i < kCp1252High.size(); ++i) {
+    if (kCp1252High[i] == c) return static_cast<unsigned char>(0x80 + i);
+  }
+  return std::nullopt;
+}
+
+// Appends text to out, turning lone CR and lone LF into CR LF.
+void AppendNormalized(std::u16string& out, char16_t c, bool& pending_cr) {
+  if (pending_cr) {
+    out += u"\r\n";
+    pending_cr = false;
+    if (c == u'\n') return;
+  }
+  if (c == u'\r') {
+    pending_cr = true;
+  } else if (c == u'\n') {
+    out += u"\r\n";
+  } else {
+    out.push_back(c);
+  }
+}
+
+void DecodeUtf8(std::string_view bytes, std::u16string& out) {
+  bool pending_cr = false;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      AppendNormalized(out, b, pending_cr);
+      ++i;
+      continue;
+    }
+    char32_t cp;
+    std::size_t len;
+    if ((b & 0xE0) == 0xC0) {
+      cp = b & 0x1Fu;
+      len = 2;
+    } else if ((b & 0xF0) == 0xE0) {
+      cp = b & 0x0Fu;
+      len = 3;
+    } else {
+      cp = b & 0x07u;
+      len = 4;
+    }
+    for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (bytes[i + k] & 0x3F);
+    i += len;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      AppendNormalized(out, static_cast<char16_t>(0xD800 + (cp >> 10)), pending_cr);
+      AppendNormalized(out, static_cast<char16_t>(0xDC00 + (cp & 0x3FF)), pending_cr);
+    } else {
+      AppendNormalized(out, static_cast<char16_t>(cp), pending_cr);
+    }
+  }
+  if (pending_cr) out += u"\r\n";
+}
+
+void DecodeCp1252(std::string_view bytes, std::u16string& out) {
+  bool pending_cr = false;
+  for (char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    const char16_t c = (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : b;
+    AppendNormalized(out, c, pending_cr);
+  }
+  if (pending_cr) out += u"\r\n";
+}
+
+void EncodeUtf8(std::u16string_view text, std::string& out) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+      continue;
+    }
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
+    }
+    if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+}
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  const std::size_t n = bytes.size();
+  while (i < n) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t len;
+    char32_t cp;
+    if (b >= 0xC2 && b <= 0xDF) {
+      len = 2;
+      cp = b & 0x1Fu;
+    } else if ((b & 0xF0) == 0xE0) {
+      len = 3;
+      cp = b & 0x0Fu;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      len = 4;
+      cp = b & 0x07u;
+    } else {
+      return false;
+    }
+    if (i + len > n) return false;
+    for (std::size_t k = 1; k < len; ++k) {
+      const auto c = static_cast<unsigned char>(bytes[i + k]);
+      if ((c & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (c & 0x3Fu);
+    }
+    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+        (cp >= 0xD800 && cp <= 0xDFFF)) {
+      return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
+DecodedProject DecodeProject(std::string_view bytes) {
+  DecodedProject result;
+  result.text.reserve(bytes.size());
+  if (IsValidUtf8(bytes)) {
+    if (bytes.substr(0, kBom.size()) == kBom) {
+      result.encoding = Encoding::kUtf8Bom;
+      bytes.remove_prefix(kBom.size());
+    }
+    DecodeUtf8(bytes, result.text);
+  } else {
+    result.encoding = Encoding::kWindows1252;
+    DecodeCp1252(bytes, result.text);
+  }
+  // Every save appends one CR LF; take exactly that one back off.
+  if (result.text.size() >= 2 && result.text.compare(result.text.size() - 2, 2, u"\r\n") == 0) {
+    result.text.resize(result.text.size() - 2);
+  }
+  return result;
+}
+
+EncodedProject EncodeProject(std::u16string_view text, Encoding encoding) {
+  EncodedProject result;
+  result.encoding = encoding;
+  if (encoding == Encoding::kWindows1252) {
+    result.bytes.reserve(text.size() + 2);
+    bool ok = true;
+    for (char16_t c : text) {
+      const auto b = ToCp1252(c);
+      if (!b) {
+        ok = false;
+        break;
+      }
+      result.bytes.push_back(static_cast<char>(*b));
+    }
+    if (ok) {
+      result.bytes += "\r\n";
+      return result;
+    }
+    result.bytes.clear();
+    result.encoding = Encoding::kUtf8;
+    result.fell_back_to_utf8 = true;
+  }
+  result.bytes.reserve(text.size() + text.size() / 8 + 8);
+  if (result.encoding == Encoding::kUtf8Bom) result.bytes += kBom;
+  EncodeUtf8(text, result.bytes);
+  result.bytes += "\r\n";
+  return result;
+}
+
+}  // namespace quillan::document

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillan::document {
+
+/// The encoding a project was read in, and is written back in.
+enum class Encoding { kUtf8, kUtf8Bom, kWindows1252 };
+
+/// A project file's bytes turned into document text.
+struct DecodedProject {
+  std::u16string text;
+  Encoding encoding = Encoding::kUtf8;
+};
+
+/// Reads a .qlp file's bytes: valid UTF-8 (a byte-order mark is remembered) or else
+/// Windows-1252 byte for byte; lone CR or LF line ends become CR LF; the one CR LF that every
+/// save appends is dropped when the file ends with it.
+DecodedProject DecodeProject(std::string_view bytes);
+
+/// Document text written as a .qlp file: the text, then CR LF.
+struct EncodedProject {
+  std::string bytes;
+  Encoding encoding = Encoding::kUtf8;  ///< what was written
+  bool fell_back_to_utf8 = false;       ///< the requested encoding could not hold the text
+};
+
+/// Writes text in `encoding`; a character Windows-1252 cannot hold makes it write UTF-8.
+EncodedProject EncodeProject(std::u16string_view text, Encoding encoding);
+
+/// True when bytes are valid UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
+}  // namespace quillan::document

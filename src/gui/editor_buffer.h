@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QTextCursor>
+#include <string>
+#include <vector>
+
+#include "text/code_buffer.h"
+
+class QPlainTextEdit;
+
+namespace quillan::gui {
+
+/// The `CodeBuffer` over the editor widget. Qt keeps paragraphs; the document sees CR LF
+/// line ends, so every position is converted (a CR LF counts two characters here, one there).
+///
+/// Between `BeginCommand` and `EndCommand` all edits form one undo step and the editor's
+/// visible caret is updated once at the end.
+class EditorBuffer final : public QObject, public text::CodeBuffer {
+  Q_OBJECT
+
+ public:
+  explicit EditorBuffer(QPlainTextEdit* edit);
+
+  const std::u16string& Text() const override;
+  std::size_t Length() const override;
+  std::size_t SelStart() const override;
+  std::size_t SelLength() const override;
+  std::u16string SelText() const override;
+  void SetSelStart(std::size_t pos) override;
+  void SetSelLength(std::size_t n) override;
+  void SetSelText(std::u16string_view s) override;
+  void SetText(std::u16string_view s) override;
+
+  void BeginCommand();
+  void EndCommand();
+
+  /// Converts between document offsets (CR LF = 2) and editor positions (break = 1).
+  int ToEditorPosition(std::size_t offset) const;
+  std::size_t ToDocumentOffset(int position) const;
+
+  /// Groups a command's edits into one undo step for the lifetime of the object.
+  class Command {
+   public:
+    explicit Command(EditorBuffer& buffer) : buffer_(buffer) { buffer_.BeginCommand(); }
+    ~Command() { buffer_.EndCommand(); }
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+
+   private:
+    EditorBuffer& buffer_;
+  };
+
+ private:
+  QTextCursor Cursor() const;
+  void Apply(const QTextCursor& cursor);
+  void EnsureCache() const;
+
+  QPlainTextEdit* edit_;
+  int depth_ = 0;
+  QTextCursor work_;  // the caret while a command runs
+  mutable bool cache_valid_ = false;
+  mutable std::u16string text_;
+  mutable std::vector<std::size_t> line_starts_;  // document offset of each line's start
+};
+
+/// Converts text with any line ends to the editor's form ("\n" between paragraphs).
+QString ToEditorText(std::u16string_view s);
+
+}  // namespace quillan::gui

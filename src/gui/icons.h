@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QIcon>
+
+namespace quillan::gui {
+
+/// The icon of the desktop's theme with this name, or a drawn one showing the glyph.
+QIcon ToolbarIcon(const char* theme_name, const char* glyph);
+
+/// The program's own icon.
+QIcon AppIcon();
+
+}  // namespace quillan::gui

@@ -1,0 +1,161 @@
+#include "gui/qt_ports.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTime>
+
+#include "document/document_commands.h"
+#include "gui/qt_convert.h"
+
+namespace quillan::gui {
+
+text::MessageAnswer QtMessenger::Show(std::u16string_view text, text::MessageIcon icon,
+                                      text::MessageButtons buttons, std::u16string_view title) {
+  QMessageBox box(parent_);
+  box.setObjectName("messageBox");
+  box.setWindowTitle(ToQString(title));
+  box.setText(ToQString(text));
+  switch (icon) {
+    case text::MessageIcon::kNone: box.setIcon(QMessageBox::NoIcon); break;
+    case text::MessageIcon::kInformation: box.setIcon(QMessageBox::Information); break;
+    case text::MessageIcon::kExclamation: box.setIcon(QMessageBox::Warning); break;
+    case text::MessageIcon::kCritical: box.setIcon(QMessageBox::Critical); break;
+    case text::MessageIcon::kQuestion: box.setIcon(QMessageBox::Question); break;
+  }
+  if (buttons == text::MessageButtons::kYesNo) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+  } else {
+    box.setStandardButtons(QMessageBox::Ok);
+  }
+  const int result = box.exec();
+  if (result == QMessageBox::Yes) return text::MessageAnswer::kYes;
+  if (result == QMessageBox::No) return text::MessageAnswer::kNo;
+  return text::MessageAnswer::kOk;
+}
+
+std::optional<std::u16string> QtPrompter::Ask(std::u16string_view prompt,
+                                              std::u16string_view default_answer) {
+  QInputDialog dialog(parent_);
+  dialog.setObjectName("inputBox");
+  dialog.setWindowTitle(ToQString(text::kAppTitle));
+  dialog.setLabelText(ToQString(prompt));
+  dialog.setTextValue(ToQString(default_answer));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QString answer = dialog.textValue();
+  if (answer.isEmpty()) return std::nullopt;
+  return ToU16(answer);
+}
+
+QtSettingsStore::QtSettingsStore()
+    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                            "Quillan", "Quillan")) {}
+
+QtSettingsStore::~QtSettingsStore() = default;
+
+std::string QtSettingsStore::Get(std::string_view section, std::string_view key) const {
+  const QString path = ToQString(section) + '/' + ToQString(key);
+  return settings_->value(path).toString().toStdString();
+}
+
+void QtSettingsStore::Set(std::string_view section, std::string_view key, std::string_view value) {
+  settings_->setValue(ToQString(section) + '/' + ToQString(key), ToQString(value));
+}
+
+QString QtSettingsStore::FileName() const { return settings_->fileName(); }
+
+document::FileStore::ReadResult QtFileStore::Read(std::u16string_view path) {
+  ReadResult result;
+  const QString name = ToQString(path);
+  const QFileInfo info(name);
+  if (info.isDir()) {
+    result.error = u"\"" + ToU16(name) + u"\" is a folder, not a project file";
+    return result;
+  }
+  QFile file(name);
+  if (!file.open(QIODevice::ReadOnly)) {
+    result.error = ToU16(file.errorString());
+    return result;
+  }
+  if (file.size() > static_cast<qint64>(document::kMaxProjectBytes)) {
+    result.error = u"The file is too large to open (more than 512 MB)";
+    return result;
+  }
+  QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    result.error = ToU16(file.errorString());
+    return result;
+  }
+  result.bytes = bytes.toStdString();
+  return result;
+}
+
+std::optional<std::u16string> QtFileStore::Write(std::u16string_view path,
+                                                 std::string_view bytes) {
+  const QString name = ToQString(path);
+  const QFileInfo info(name);
+  const auto size = static_cast<qint64>(bytes.size());
+  if (info.isDir()) return u"\"" + ToU16(name) + u"\" is a folder";
+  if (info.exists() && !info.isFile()) {
+    // A device or pipe cannot be replaced by renaming; write to it directly.
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return ToU16(file.errorString());
+    if (file.write(bytes.data(), size) != size) return ToU16(file.errorString());
+    file.close();
+    if (file.error() != QFileDevice::NoError) return ToU16(file.errorString());
+    return std::nullopt;
+  }
+  QSaveFile file(name);
+  if (!file.open(QIODevice::WriteOnly)) return ToU16(file.errorString());
+  if (file.write(bytes.data(), size) != size) {
+    const QString error = file.errorString();
+    file.cancelWriting();
+    return ToU16(error);
+  }
+  if (!file.commit()) return ToU16(file.errorString());
+  return std::nullopt;
+}
+
+QString QtFileChooser::ToQtFilter(std::u16string_view filter) {
+  const QStringList parts = ToQString(filter).split('|', Qt::SkipEmptyParts);
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    entries << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+  }
+  return entries.join(";;");
+}
+
+std::optional<std::u16string> QtFileChooser::ChooseOpen(std::u16string_view title,
+                                                        std::u16string_view filter) {
+  const QString name =
+      QFileDialog::getOpenFileName(parent_, ToQString(title), last_name_, ToQtFilter(filter));
+  if (name.isEmpty()) return std::nullopt;
+  last_name_ = name;
+  return ToU16(name);
+}
+
+std::optional<std::u16string> QtFileChooser::ChooseSave(std::u16string_view title,
+                                                        std::u16string_view filter) {
+  // The file is written under exactly the name chosen: no extension is added, and replacing
+  // an existing file is not asked about.
+  const QString name = QFileDialog::getSaveFileName(parent_, ToQString(title), last_name_,
+                                                    ToQtFilter(filter), nullptr,
+                                                    QFileDialog::DontConfirmOverwrite);
+  if (name.isEmpty()) return std::nullopt;
+  last_name_ = name;
+  return ToU16(name);
+}
+
+double QtClock::SecondsSinceMidnight() const {
+  return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
+void QtEventPump::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+
+}  // namespace quillan::gui

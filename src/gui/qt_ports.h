@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "document/file_ports.h"
+#include "settings/settings_store.h"
+#include "text/clock.h"
+#include "text/messenger.h"
+#include "text/prompter.h"
+
+class QSettings;
+
+namespace quillan::gui {
+
+/// Message boxes as `QMessageBox`, parented to a window so they stay on top of it.
+class QtMessenger final : public text::Messenger {
+ public:
+  explicit QtMessenger(QWidget* parent) : parent_(parent) {}
+  text::MessageAnswer Show(std::u16string_view text, text::MessageIcon icon,
+                           text::MessageButtons buttons, std::u16string_view title) override;
+
+ private:
+  QWidget* parent_;
+};
+
+/// The input box as `QInputDialog`, titled "Quillan".
+class QtPrompter final : public text::Prompter {
+ public:
+  explicit QtPrompter(QWidget* parent) : parent_(parent) {}
+  std::optional<std::u16string> Ask(std::u16string_view prompt,
+                                    std::u16string_view default_answer) override;
+
+ private:
+  QWidget* parent_;
+};
+
+/// The per-user store: `QSettings`, INI format, application "Quillan", one group a section.
+class QtSettingsStore final : public settings::SettingsStore {
+ public:
+  QtSettingsStore();
+  ~QtSettingsStore() override;
+  std::string Get(std::string_view section, std::string_view key) const override;
+  void Set(std::string_view section, std::string_view key, std::string_view value) override;
+  /// Where the values are kept, for the README and error messages.
+  QString FileName() const;
+
+ private:
+  std::unique_ptr<QSettings> settings_;
+};
+
+/// Files through `QFile`; writes through `QSaveFile`, so a failed save leaves the old file.
+class QtFileStore final : public document::FileStore {
+ public:
+  ReadResult Read(std::u16string_view path) override;
+  std::optional<std::u16string> Write(std::u16string_view path, std::string_view bytes) override;
+};
+
+/// The Open and Save As dialogs. Both start with the file name last chosen in either.
+class QtFileChooser final : public document::FileChooser {
+ public:
+  explicit QtFileChooser(QWidget* parent) : parent_(parent) {}
+  std::optional<std::u16string> ChooseOpen(std::u16string_view title,
+                                           std::u16string_view filter) override;
+  std::optional<std::u16string> ChooseSave(std::u16string_view title,
+                                           std::u16string_view filter) override;
+  /// "Desc|*.x|" -> "Desc (*.x)", the form Qt's dialogs take.
+  static QString ToQtFilter(std::u16string_view filter);
+
+ private:
+  QWidget* parent_;
+  QString last_name_;
+};
+
+/// The time of day from the system clock.
+class QtClock final : public text::Clock {
+ public:
+  double SecondsSinceMidnight() const override;
+};
+
+/// Processes pending Qt events.
+class QtEventPump final : public text::EventPump {
+ public:
+  void ProcessPendingEvents() override;
+};
+
+}  // namespace quillan::gui

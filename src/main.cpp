@@ -1,0 +1,25 @@
+#include <QApplication>
+#include <QStringList>
+
+#include "gui/main_window.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Quillan");
+  QApplication::setOrganizationName("Quillan");
+  QApplication::setApplicationVersion("1.0");
+
+  quillan::gui::MainWindow window;
+  QObject::connect(&window, &quillan::gui::MainWindow::Closed, &app, &QApplication::quit);
+
+  quillan::gui::StartupOptions options;
+  options.program_path = QApplication::applicationFilePath();
+  const QStringList args = QApplication::arguments();
+  if (args.size() > 1) {
+    // The one argument is the whole rest of the command line, as a path.
+    options.project_path = args.mid(1).join(' ');
+  }
+  window.Startup(options);
+  window.show();
+  return app.exec();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quillan::text {
+
+/// The code document as the generators see it: UTF-16 text whose lines end in CR LF, a caret
+/// (`SelStart`, 0 .. length) and a selection of `SelLength` characters starting at the caret.
+///
+/// Rules every implementation keeps:
+///  1. Setting the caret beyond the end puts it at the end; setting the caret empties the
+///     selection.
+///  2. `SetSelText(s)` replaces the selection with s and leaves the caret directly after s,
+///     with an empty selection.
+///  3. `Text()` always returns the current text, including what was inserted a moment before.
+///  4. Every change of the text is reported to the document (the modified flag).
+class CodeBuffer {
+ public:
+  virtual ~CodeBuffer() = default;
+
+  /// The whole text. The reference stays valid until the next change of the buffer.
+  virtual const std::u16string& Text() const = 0;
+  /// Length of the text in UTF-16 units.
+  virtual std::size_t Length() const = 0;
+  /// Caret offset, 0 .. Length().
+  virtual std::size_t SelStart() const = 0;
+  /// Number of selected characters after the caret.
+  virtual std::size_t SelLength() const = 0;
+  /// The selected characters.
+  virtual std::u16string SelText() const = 0;
+  /// Moves the caret (clamped to the end) and empties the selection.
+  virtual void SetSelStart(std::size_t pos) = 0;
+  /// Selects n characters from the caret (clamped to the end).
+  virtual void SetSelLength(std::size_t n) = 0;
+  /// Replaces the selection with s; the caret ends directly after s.
+  virtual void SetSelText(std::u16string_view s) = 0;
+  /// Replaces the whole text; the caret ends at 0.
+  virtual void SetText(std::u16string_view s) = 0;
+};
+
+}  // namespace quillan::text

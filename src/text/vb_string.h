@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quillan::text {
+
+/// Marks "not found" for the search helpers, like std::u16string::npos.
+inline constexpr std::size_t kNotFound = std::u16string::npos;
+
+/// Folds one UTF-16 unit to lower case the way a Windows text comparison does for the
+/// Latin-1 and Windows-1252 letters (A-Z, À-Þ except ×); other units are returned unchanged.
+char16_t FoldCase(char16_t c);
+
+/// Returns s with every unit folded by FoldCase.
+std::u16string FoldCase(std::u16string_view s);
+
+/// Case-insensitive search of needle in haystack from offset `from`; kNotFound if absent.
+/// An empty needle is found at `from` when from <= haystack.size().
+std::size_t FindNoCase(std::u16string_view haystack, std::u16string_view needle,
+                       std::size_t from = 0);
+
+/// UTF-8 <-> UTF-16 for program texts written in the source as UTF-8. Invalid input bytes
+/// become U+FFFD; use only for texts the program owns.
+std::u16string FromUtf8(std::string_view s);
+std::string ToUtf8(std::u16string_view s);
+
+/// The CR LF line end of the document.
+inline constexpr std::u16string_view kCrLf = u"\r\n";
+
+}  // namespace quillan::text

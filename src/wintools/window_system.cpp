@@ -1,0 +1,1 @@
+#include "wintools/window_system.h"

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quillan::wintools {
+
+/// A window handle of any process: a 32-bit signed integer, 0 for none.
+using Hwnd = std::int32_t;
+
+struct ScreenPoint {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+
+// The constants the callers pass, with their Win32 values.
+inline constexpr Hwnd kHwndTopmost = -1;
+inline constexpr Hwnd kHwndNoTopmost = -2;
+inline constexpr std::uint32_t kSwpNoSize = 1;
+inline constexpr std::uint32_t kSwpNoMove = 2;
+inline constexpr int kSwHide = 0;
+inline constexpr int kSwMaximize = 3;
+inline constexpr int kSwShow = 5;
+inline constexpr int kSwMinimize = 6;
+inline constexpr int kSwRestore = 9;
+inline constexpr std::uint32_t kWmSetText = 12;
+inline constexpr std::uint32_t kWmGetText = 13;
+inline constexpr std::uint32_t kWmGetTextLength = 14;
+inline constexpr std::uint32_t kWmClose = 16;
+inline constexpr std::uint32_t kWmUndo = 0x0304;
+
+/// The window-system operations the tools use. A request on a handle that names no window
+/// does nothing, and a query on it gives 0 or an empty text; nothing here throws.
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+
+  /// Why this backend sees no windows (for example "no X11 display"), or "" when it does.
+  virtual std::u16string Limitation() const = 0;
+
+  /// `SetWindowPos`: with kHwndTopmost / kHwndNoTopmost and flags 3 changes only the z-order.
+  virtual bool SetWindowPos(Hwnd hwnd, Hwnd insert_after, int x, int y, int cx, int cy,
+                            std::uint32_t flags) = 0;
+  /// `GetCursorPos`: the pointer position in screen pixels.
+  virtual ScreenPoint GetCursorPos() = 0;
+  /// `WindowFromPoint`: the deepest window at the point, 0 if none.
+  virtual Hwnd WindowFromPoint(ScreenPoint p) = 0;
+  /// `GetWindowTextA` with a buffer of max_count: at most max_count - 1 characters.
+  virtual std::u16string GetWindowText(Hwnd hwnd, int max_count) = 0;
+  /// `GetWindowTextLengthA`.
+  virtual int GetWindowTextLength(Hwnd hwnd) = 0;
+  /// `GetClassNameA` with a buffer of max_count: at most max_count - 1 characters.
+  virtual std::u16string GetClassName(Hwnd hwnd, int max_count) = 0;
+  /// `GetParent`: the parent, for an owned top-level window its owner; 0 if none.
+  virtual Hwnd GetParent(Hwnd hwnd) = 0;
+  /// `FindWindowExA` with a null window name: the next child of parent (0: top level) after
+  /// child_after (0: from the first) whose class is class_name; 0 if none.
+  virtual Hwnd FindWindowEx(Hwnd parent, Hwnd child_after, std::u16string_view class_name) = 0;
+  /// `ShowWindow` with kSwHide, kSwMaximize, kSwShow, kSwMinimize or kSwRestore.
+  virtual bool ShowWindow(Hwnd hwnd, int cmd) = 0;
+  /// `EnableWindow`.
+  virtual bool EnableWindow(Hwnd hwnd, bool enable) = 0;
+  /// `PostMessageA(hwnd, WM_CLOSE, 0, 0)`: queues a close request, does not wait.
+  virtual bool PostClose(Hwnd hwnd) = 0;
+  /// `SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0)`.
+  virtual int SendGetTextLength(Hwnd hwnd) = 0;
+  /// `SendMessageA(hwnd, WM_GETTEXT, max_count, buffer)`: at most max_count - 1 characters.
+  virtual std::u16string SendGetText(Hwnd hwnd, int max_count) = 0;
+  /// `SendMessageA(hwnd, WM_SETTEXT, 0, text)`.
+  virtual bool SendSetText(Hwnd hwnd, std::u16string_view text) = 0;
+  /// `SendMessageA(hwnd, WM_UNDO, 0, &zero)`: undoes the edit box's last edit.
+  virtual bool SendUndo(Hwnd hwnd) = 0;
+  /// `GetPixel(GetDC(0), x, y)`: red + 256 * green + 65536 * blue; 0 where unreadable.
+  virtual std::uint32_t GetScreenPixel(ScreenPoint p) = 0;
+};
+
+}  // namespace quillan::wintools
