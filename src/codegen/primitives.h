@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "text/code_buffer.h"
+
+namespace quillan::codegen {
+
+/// Appends s at the end of the text; the caret ends at the end.
+void AppendCode(text::CodeBuffer& buffer, std::u16string_view s);
+
+/// Inserts line + CR LF at the caret unless key occurs anywhere in the text (case-sensitive).
+void EnsureDeclaration(text::CodeBuffer& buffer, std::u16string_view key,
+                       std::u16string_view line);
+
+/// The same, inserting line + CR LF CR LF, so that an empty line follows it.
+struct Blank {};
+void EnsureDeclaration(text::CodeBuffer& buffer, std::u16string_view key,
+                       std::u16string_view line, Blank);
+
+/// Moves the caret to the start of the line below the last "Dim " (else the last "Declare";
+/// else offset 0), then inserts line + CR LF there unless key occurs in the text.
+void EnsureDimLine(text::CodeBuffer& buffer, std::u16string_view key, std::u16string_view line);
+
+/// What `FinishInsertion` acts on besides the buffer: the Select Variable dialog and the
+/// main window. Implemented by the GUI; tests record the calls.
+class InsertionHost {
+ public:
+  virtual ~InsertionHost() = default;
+  /// Hides the Select Variable dialog (if it exists), empties its list and pending tag.
+  virtual void ResetVariableDialog() = 0;
+  /// Empties the main window's work list of code lines.
+  virtual void ClearWorkList() = 0;
+  /// Enables the main window and gives it the focus.
+  virtual void EnableAndFocusMainWindow() = 0;
+};
+
+/// Ends a window-action run: resets the dialog and the main window's state, then, when
+/// declarations were off for this run, puts the caret at the end of the text.
+void FinishInsertion(text::CodeBuffer& buffer, InsertionHost& host, bool declarations_on);
+
+}  // namespace quillan::codegen
