@@ -41,6 +41,8 @@ function(quillan_add_test)
   set(target test_${ARG_NAME})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS})
+  # Shared fakes and recorders live in tests/support.
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   if(ARG_GUI)
     find_package(Qt6 REQUIRED COMPONENTS Test)
     set_target_properties(${target} PROPERTIES AUTOMOC ON)

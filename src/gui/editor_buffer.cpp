@@ -107,9 +107,7 @@ std::size_t EditorBuffer::SelLength() const {
   return ToDocumentOffset(c.selectionEnd()) - ToDocumentOffset(c.selectionStart());
 }
 
-std::u16string EditorBuffer::SelText() const {
-  return ToDocumentText(Cursor().selectedText());
-}
+std::u16string EditorBuffer::SelText() const { return ToDocumentText(Cursor().selectedText()); }
 
 void EditorBuffer::SetSelStart(std::size_t pos) {
   QTextCursor c = Cursor();

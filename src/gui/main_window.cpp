@@ -47,18 +47,14 @@ T* PortOr(T* given, std::unique_ptr<Own>& own, auto make) {
 
 MainWindow::MainWindow(MainWindowPorts ports, QWidget* parent)
     : QMainWindow(parent),
-      settings_(PortOr<settings::SettingsStore>(ports.settings, own_settings_, [] {
-        return std::make_unique<QtSettingsStore>();
-      })),
-      messenger_(PortOr<text::Messenger>(ports.messenger, own_messenger_, [this] {
-        return std::make_unique<QtMessenger>(this);
-      })),
-      prompter_(PortOr<text::Prompter>(ports.prompter, own_prompter_, [this] {
-        return std::make_unique<QtPrompter>(this);
-      })),
-      chooser_(PortOr<document::FileChooser>(ports.chooser, own_chooser_, [this] {
-        return std::make_unique<QtFileChooser>(this);
-      })),
+      settings_(PortOr<settings::SettingsStore>(
+          ports.settings, own_settings_, [] { return std::make_unique<QtSettingsStore>(); })),
+      messenger_(PortOr<text::Messenger>(ports.messenger, own_messenger_,
+                                         [this] { return std::make_unique<QtMessenger>(this); })),
+      prompter_(PortOr<text::Prompter>(ports.prompter, own_prompter_,
+                                       [this] { return std::make_unique<QtPrompter>(this); })),
+      chooser_(PortOr<document::FileChooser>(
+          ports.chooser, own_chooser_, [this] { return std::make_unique<QtFileChooser>(this); })),
       files_(PortOr<document::FileStore>(ports.files, own_files_,
                                          [] { return std::make_unique<QtFileStore>(); })),
       windows_(PortOr<wintools::WindowSystem>(ports.windows, own_windows_, [] {
@@ -219,9 +215,9 @@ void MainWindow::Startup(const StartupOptions& options) {
   SetToolbarShown(s.toolbar_shown);
   ApplyEditorSettings(s);
   // 10. Where the program lives.
-  settings_->Set(settings::section::kDir, settings::key::kPath,
-                 settings::ProgramPathValue(options.program_path.toStdString(), kVersionMajor,
-                                            kVersionMinor));
+  settings_->Set(
+      settings::section::kDir, settings::key::kPath,
+      settings::ProgramPathValue(options.program_path.toStdString(), kVersionMajor, kVersionMinor));
   // 11. The project named on the command line.
   if (options.project_path && !options.project_path->isEmpty()) {
     auto ctx = context();

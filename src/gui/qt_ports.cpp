@@ -22,11 +22,21 @@ text::MessageAnswer QtMessenger::Show(std::u16string_view text, text::MessageIco
   box.setWindowTitle(ToQString(title));
   box.setText(ToQString(text));
   switch (icon) {
-    case text::MessageIcon::kNone: box.setIcon(QMessageBox::NoIcon); break;
-    case text::MessageIcon::kInformation: box.setIcon(QMessageBox::Information); break;
-    case text::MessageIcon::kExclamation: box.setIcon(QMessageBox::Warning); break;
-    case text::MessageIcon::kCritical: box.setIcon(QMessageBox::Critical); break;
-    case text::MessageIcon::kQuestion: box.setIcon(QMessageBox::Question); break;
+    case text::MessageIcon::kNone:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+    case text::MessageIcon::kInformation:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case text::MessageIcon::kExclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case text::MessageIcon::kCritical:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case text::MessageIcon::kQuestion:
+      box.setIcon(QMessageBox::Question);
+      break;
   }
   if (buttons == text::MessageButtons::kYesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -54,8 +64,8 @@ std::optional<std::u16string> QtPrompter::Ask(std::u16string_view prompt,
 }
 
 QtSettingsStore::QtSettingsStore()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            "Quillan", "Quillan")) {}
+    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Quillan",
+                                            "Quillan")) {}
 
 QtSettingsStore::~QtSettingsStore() = default;
 
@@ -96,8 +106,7 @@ document::FileStore::ReadResult QtFileStore::Read(std::u16string_view path) {
   return result;
 }
 
-std::optional<std::u16string> QtFileStore::Write(std::u16string_view path,
-                                                 std::string_view bytes) {
+std::optional<std::u16string> QtFileStore::Write(std::u16string_view path, std::string_view bytes) {
   const QString name = ToQString(path);
   const QFileInfo info(name);
   const auto size = static_cast<qint64>(bytes.size());
@@ -144,9 +153,9 @@ std::optional<std::u16string> QtFileChooser::ChooseSave(std::u16string_view titl
                                                         std::u16string_view filter) {
   // The file is written under exactly the name chosen: no extension is added, and replacing
   // an existing file is not asked about.
-  const QString name = QFileDialog::getSaveFileName(parent_, ToQString(title), last_name_,
-                                                    ToQtFilter(filter), nullptr,
-                                                    QFileDialog::DontConfirmOverwrite);
+  const QString name =
+      QFileDialog::getSaveFileName(parent_, ToQString(title), last_name_, ToQtFilter(filter),
+                                   nullptr, QFileDialog::DontConfirmOverwrite);
   if (name.isEmpty()) return std::nullopt;
   last_name_ = name;
   return ToU16(name);

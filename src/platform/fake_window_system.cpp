@@ -6,8 +6,7 @@ namespace quillan::platform {
 
 using wintools::Hwnd;
 
-Hwnd FakeWindowSystem::Add(std::u16string class_name, std::u16string text, Hwnd parent,
-                           Rect rect) {
+Hwnd FakeWindowSystem::Add(std::u16string class_name, std::u16string text, Hwnd parent, Rect rect) {
   const Hwnd h = next_;
   next_ += 0x10;
   Window w;
@@ -88,8 +87,7 @@ Hwnd FakeWindowSystem::GetParent(Hwnd hwnd) {
   return w ? w->parent : 0;
 }
 
-Hwnd FakeWindowSystem::FindWindowEx(Hwnd parent, Hwnd child_after,
-                                    std::u16string_view class_name) {
+Hwnd FakeWindowSystem::FindWindowEx(Hwnd parent, Hwnd child_after, std::u16string_view class_name) {
   bool started = child_after == 0;
   for (Hwnd h : order_) {
     const Window& w = windows_.at(h);

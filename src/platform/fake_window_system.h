@@ -46,8 +46,8 @@ class FakeWindowSystem final : public wintools::WindowSystem {
   void SetPixel(wintools::ScreenPoint p, std::uint32_t color) { pixels_[{p.x, p.y}] = color; }
 
   std::u16string Limitation() const override { return {}; }
-  bool SetWindowPos(wintools::Hwnd hwnd, wintools::Hwnd insert_after, int x, int y, int cx,
-                    int cy, std::uint32_t flags) override;
+  bool SetWindowPos(wintools::Hwnd hwnd, wintools::Hwnd insert_after, int x, int y, int cx, int cy,
+                    std::uint32_t flags) override;
   wintools::ScreenPoint GetCursorPos() override { return cursor_; }
   wintools::Hwnd WindowFromPoint(wintools::ScreenPoint p) override;
   std::u16string GetWindowText(wintools::Hwnd hwnd, int max_count) override;

@@ -87,8 +87,8 @@ StartupSettings ReadStartupSettings(const SettingsStore& store) {
   return s;
 }
 
-void StoreGeometry(SettingsStore& store, std::int32_t width, std::int32_t height,
-                   std::int32_t left, std::int32_t top) {
+void StoreGeometry(SettingsStore& store, std::int32_t width, std::int32_t height, std::int32_t left,
+                   std::int32_t top) {
   store.Set(section::kSize, key::kWidth, std::to_string(width));
   store.Set(section::kSize, key::kHeight, std::to_string(height));
   store.Set(section::kSize, key::kLeft, std::to_string(left));

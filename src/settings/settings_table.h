@@ -59,11 +59,11 @@ struct Geometry {
 
 /// Everything the main window reads at start-up, already interpreted.
 struct StartupSettings {
-  Geometry geometry;              ///< each value only when stored and a number
-  bool on_top = true;             ///< "ontop" exactly "true" or empty
-  std::string font_name;          ///< "font", or "tahoma"
-  float font_size = 8;            ///< "font size" when it is a number, else 8
-  bool toolbar_shown = true;      ///< "toolbar" exactly "use" or empty
+  Geometry geometry;                       ///< each value only when stored and a number
+  bool on_top = true;                      ///< "ontop" exactly "true" or empty
+  std::string font_name;                   ///< "font", or "tahoma"
+  float font_size = 8;                     ///< "font size" when it is a number, else 8
+  bool toolbar_shown = true;               ///< "toolbar" exactly "use" or empty
   std::optional<std::int32_t> back_color;  ///< "backcolor" when stored and a number
   std::optional<std::int32_t> fore_color;  ///< "forecolor" when stored and a number
   bool bold = false, italic = false, underline = false, strikethru = false;
@@ -73,8 +73,8 @@ struct StartupSettings {
 StartupSettings ReadStartupSettings(const SettingsStore& store);
 
 /// Stores the window's outer geometry in twips under "size".
-void StoreGeometry(SettingsStore& store, std::int32_t width, std::int32_t height,
-                   std::int32_t left, std::int32_t top);
+void StoreGeometry(SettingsStore& store, std::int32_t width, std::int32_t height, std::int32_t left,
+                   std::int32_t top);
 
 /// "true"/"false" for the on-top state.
 void StoreOnTop(SettingsStore& store, bool on_top);

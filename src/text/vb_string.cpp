@@ -10,11 +10,16 @@ char16_t FoldCase(char16_t c) {
   if (c < 0x80) return c;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
   switch (c) {
-    case 0x0160: return 0x0161;  // Š
-    case 0x0152: return 0x0153;  // Œ
-    case 0x017D: return 0x017E;  // Ž
-    case 0x0178: return 0x00FF;  // Ÿ
-    default: return c;
+    case 0x0160:
+      return 0x0161;  // Š
+    case 0x0152:
+      return 0x0153;  // Œ
+    case 0x017D:
+      return 0x017E;  // Ž
+    case 0x0178:
+      return 0x00FF;  // Ÿ
+    default:
+      return c;
   }
 }
 
@@ -24,8 +29,7 @@ std::u16string FoldCase(std::u16string_view s) {
   return out;
 }
 
-std::size_t FindNoCase(std::u16string_view haystack, std::u16string_view needle,
-                       std::size_t from) {
+std::size_t FindNoCase(std::u16string_view haystack, std::u16string_view needle, std::size_t from) {
   if (from > haystack.size()) return kNotFound;
   if (needle.empty()) return from;
   const std::u16string folded_needle = FoldCase(needle);

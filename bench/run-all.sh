@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs every benchmark program of a release build, then the start-up measurement.
+set -euo pipefail
+build_dir=${1:?usage: run-all.sh BUILD_DIR}
+here=$(cd "$(dirname "$0")" && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data"
+for b in "$build_dir"/bench/bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  "$b"
+done
+echo "== start-up"
+bash "$here/startup.sh" "$build_dir/src/quillan"

@@ -1,0 +1,241 @@
+#include "document/document_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <vector>
+
+#include "text/string_code_buffer.h"
+
+namespace quillan::document {
+namespace {
+
+using text::MessageAnswer;
+using text::MessageButtons;
+using text::MessageIcon;
+
+struct RecordingMessenger : text::Messenger {
+  struct Shown {
+    std::u16string text;
+    MessageIcon icon;
+    MessageButtons buttons;
+    std::u16string title;
+  };
+  std::vector<Shown> shown;
+  std::deque<MessageAnswer> answers;
+  MessageAnswer Show(std::u16string_view t, MessageIcon icon, MessageButtons buttons,
+                     std::u16string_view title) override {
+    shown.push_back({std::u16string(t), icon, buttons, std::u16string(title)});
+    if (answers.empty()) return MessageAnswer::kOk;
+    const MessageAnswer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+};
+
+struct ScriptedChooser : FileChooser {
+  std::deque<std::optional<std::u16string>> answers;
+  std::vector<std::u16string> titles, filters;
+  std::optional<std::u16string> Next(std::u16string_view title, std::u16string_view filter) {
+    titles.emplace_back(title);
+    filters.emplace_back(filter);
+    if (answers.empty()) return std::nullopt;
+    auto a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::optional<std::u16string> ChooseOpen(std::u16string_view t, std::u16string_view f) override {
+    return Next(t, f);
+  }
+  std::optional<std::u16string> ChooseSave(std::u16string_view t, std::u16string_view f) override {
+    return Next(t, f);
+  }
+};
+
+struct MemoryFiles : FileStore {
+  std::map<std::u16string, std::string> files;
+  std::map<std::u16string, std::u16string> write_errors;
+  ReadResult Read(std::u16string_view path) override {
+    ReadResult r;
+    auto it = files.find(std::u16string(path));
+    if (it == files.end()) {
+      r.error = u"No such file or directory";
+    } else {
+      r.bytes = it->second;
+    }
+    return r;
+  }
+  std::optional<std::u16string> Write(std::u16string_view path, std::string_view bytes) override {
+    auto err = write_errors.find(std::u16string(path));
+    if (err != write_errors.end()) return err->second;
+    files[std::u16string(path)] = std::string(bytes);
+    return std::nullopt;
+  }
+};
+
+class DocumentCommands : public testing::Test {
+ protected:
+  DocumentCommands() {
+    buffer.SetChangeListener([this] { doc.TextChanged(); });
+  }
+  DocumentContext ctx() { return {buffer, doc, messenger, chooser, files}; }
+  void Type(std::u16string_view s) {
+    buffer.SetSelStart(buffer.Length());
+    buffer.SetSelText(s);
+  }
+
+  text::StringCodeBuffer buffer;
+  Document doc;
+  RecordingMessenger messenger;
+  ScriptedChooser chooser;
+  MemoryFiles files;
+};
+
+TEST_F(DocumentCommands, UnmodifiedDocumentIsNeverAskedAbout) {
+  auto c = ctx();
+  NewClick(c);
+  EXPECT_TRUE(messenger.shown.empty());
+  EXPECT_TRUE(ConfirmDiscardChanges(doc, messenger));
+  EXPECT_TRUE(messenger.shown.empty());
+}
+
+TEST_F(DocumentCommands, DiscardQuestionNamesTheDocumentAndNoAbandons) {
+  Type(u"x = 1");
+  EXPECT_EQ(doc.changed(), u"yes");
+  messenger.answers = {MessageAnswer::kNo};
+  auto c = ctx();
+  NewClick(c);
+  ASSERT_EQ(messenger.shown.size(), 1u);
+  EXPECT_EQ(messenger.shown[0].text,
+            u"You have made changes to Untitled do you want to continue without saving?");
+  EXPECT_EQ(messenger.shown[0].icon, MessageIcon::kCritical);
+  EXPECT_EQ(messenger.shown[0].buttons, MessageButtons::kYesNo);
+  EXPECT_EQ(messenger.shown[0].title, u"Quillan");
+  EXPECT_EQ(buffer.Text(), u"x = 1");
+  EXPECT_EQ(doc.changed(), u"yes");
+}
+
+TEST_F(DocumentCommands, SaveAsThenOpenRoundTripsAndSetsTitleAndPath) {
+  Type(u"abc");
+  chooser.answers = {u"/p/demo.qlp"};
+  auto c = ctx();
+  SaveAsClick(c);
+  EXPECT_EQ(chooser.titles[0], u"Save Quillan Project");
+  EXPECT_EQ(chooser.filters[0], u"Quillan Project(*.QLP)|*.qlp|");
+  EXPECT_EQ(files.files[u"/p/demo.qlp"], "abc\r\n");
+  EXPECT_EQ(doc.title(), u"Quillan - [demo.qlp]");
+  EXPECT_EQ(doc.path(), u"/p/demo.qlp");
+  EXPECT_EQ(doc.changed(), u"no");
+
+  // The next Save writes the same file without a dialog.
+  Type(u"d");
+  SaveClick(c);
+  EXPECT_EQ(chooser.titles.size(), 1u);
+  EXPECT_EQ(files.files[u"/p/demo.qlp"], "abcd\r\n");
+
+  // Opening gives the text back without the appended line end, unmodified.
+  chooser.answers = {u"/p/demo.qlp"};
+  OpenClick(c);
+  EXPECT_EQ(chooser.titles[1], u"Open Quillan Project");
+  EXPECT_EQ(chooser.filters[1], u"Quillan Projects(*.QLP)|*.qlp|");
+  EXPECT_EQ(buffer.Text(), u"abcd");
+  EXPECT_EQ(buffer.SelStart(), 0u);
+  EXPECT_EQ(doc.changed(), u"no");
+  SaveClick(c);
+  EXPECT_EQ(files.files[u"/p/demo.qlp"], "abcd\r\n");
+}
+
+TEST_F(DocumentCommands, NewMakesTheDocumentUntitledSoSaveCannotOverwriteTheOldFile) {
+  files.files[u"/p/demo.qlp"] = "old\r\n";
+  chooser.answers = {u"/p/demo.qlp"};
+  auto c = ctx();
+  OpenClick(c);
+  NewClick(c);
+  EXPECT_EQ(buffer.Text(), u"");
+  EXPECT_EQ(doc.title(), u"Quillan - [Untitled]");
+  EXPECT_EQ(doc.path(), u"");
+  Type(u"new");
+  SaveClick(c);  // asks for a name; cancelled
+  EXPECT_EQ(chooser.titles.back(), u"Save Quillan Project");
+  EXPECT_EQ(files.files[u"/p/demo.qlp"], "old\r\n");
+  EXPECT_EQ(doc.changed(), u"yes");
+}
+
+TEST_F(DocumentCommands, CancelledDialogsChangeNothing) {
+  Type(u"keep");
+  messenger.answers = {MessageAnswer::kYes};
+  auto c = ctx();
+  OpenClick(c);  // discard answered Yes, then the dialog is cancelled
+  SaveAsClick(c);
+  EXPECT_EQ(buffer.Text(), u"keep");
+  EXPECT_EQ(doc.changed(), u"yes");
+  EXPECT_EQ(doc.title(), u"Quillan - [Untitled]");
+  EXPECT_EQ(messenger.shown.size(), 1u);
+  EXPECT_TRUE(files.files.empty());
+}
+
+TEST_F(DocumentCommands, FailedSaveReportsAndLeavesEverythingAsItWas) {
+  files.files[u"/ro/demo.qlp"] = "old\r\n";
+  chooser.answers = {u"/ro/demo.qlp"};
+  auto c = ctx();
+  OpenClick(c);
+  Type(u" edited");
+  files.write_errors[u"/ro/demo.qlp"] = u"Permission denied";
+  SaveClick(c);
+  ASSERT_EQ(messenger.shown.size(), 1u);
+  EXPECT_EQ(messenger.shown[0].text, u"Permission denied.");
+  EXPECT_EQ(messenger.shown[0].icon, MessageIcon::kCritical);
+  EXPECT_EQ(messenger.shown[0].title, u"Quillan");
+  EXPECT_EQ(files.files[u"/ro/demo.qlp"], "old\r\n");
+  EXPECT_EQ(doc.changed(), u"yes");
+
+  // Save As to a failing place keeps the old title and path.
+  files.write_errors[u"/full/x.qlp"] = u"No space left on device";
+  chooser.answers = {u"/full/x.qlp"};
+  SaveAsClick(c);
+  EXPECT_EQ(messenger.shown.back().text, u"No space left on device.");
+  EXPECT_EQ(doc.title(), u"Quillan - [demo.qlp]");
+  EXPECT_EQ(doc.path(), u"/ro/demo.qlp");
+  EXPECT_EQ(doc.changed(), u"yes");
+}
+
+TEST_F(DocumentCommands, FailedOpenReportsAndKeepsTheDocument) {
+  Type(u"mine");
+  messenger.answers = {MessageAnswer::kYes};
+  chooser.answers = {u"/p/missing.qlp"};
+  auto c = ctx();
+  OpenClick(c);
+  EXPECT_EQ(messenger.shown.back().text, u"No such file or directory.");
+  EXPECT_EQ(buffer.Text(), u"mine");
+  EXPECT_EQ(doc.changed(), u"yes");
+  EXPECT_EQ(doc.path(), u"");
+}
+
+TEST_F(DocumentCommands, PathWithoutSeparatorGivesEmptyBracketsAndSaveAsksForAName) {
+  files.files[u"bare.qlp"] = "x\r\n";
+  auto c = ctx();
+  ASSERT_TRUE(LoadProject(c, u"bare.qlp"));
+  EXPECT_EQ(doc.title(), u"Quillan - []");
+  SaveClick(c);
+  EXPECT_EQ(chooser.titles.size(), 1u);
+}
+
+TEST_F(DocumentCommands, Windows1252ProjectThatGainsAForeignCharacterIsSavedAsUtf8AndSaysSo) {
+  files.files[u"/p/old.qlp"] = "caf\xE9\r\n";
+  auto c = ctx();
+  ASSERT_TRUE(LoadProject(c, u"/p/old.qlp"));
+  EXPECT_EQ(buffer.Text(), u"caf\u00E9");
+  SaveClick(c);
+  EXPECT_EQ(files.files[u"/p/old.qlp"], "caf\xE9\r\n");
+  EXPECT_TRUE(messenger.shown.empty());
+  Type(u"\u0416");
+  SaveClick(c);
+  EXPECT_EQ(files.files[u"/p/old.qlp"], "caf\xC3\xA9\xD0\x96\r\n");
+  ASSERT_EQ(messenger.shown.size(), 1u);
+  EXPECT_EQ(messenger.shown[0].icon, MessageIcon::kInformation);
+  EXPECT_EQ(doc.encoding(), Encoding::kUtf8);
+}
+
+}  // namespace
+}  // namespace quillan::document

@@ -1,0 +1,494 @@
+#include "gui/main_window.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <csignal>
+
+#include "gui/qt_convert.h"
+#include "gui/qt_ports.h"
+#include "settings/settings_store.h"
+#include "support/recorders.h"
+
+using quillan::gui::MainWindow;
+using quillan::gui::MainWindowPorts;
+using quillan::gui::StartupOptions;
+using quillan::gui::ToQString;
+using quillan::gui::ToU16;
+using quillan::settings::MemorySettingsStore;
+using quillan::testing_support::RecordingMessenger;
+using quillan::testing_support::ScriptedChooser;
+
+namespace {
+
+// The menu tree as the user sees it: one entry a line, "name|caption|shortcut|flags", with
+// flags c = checkable, d = starts disabled, > = opens a submenu; children follow indented.
+const char* const kExpectedMenus = R"(Files|&File||>
+ Div_First|-||
+ New|&New|Ctrl+N|
+ Open|&Open...|Ctrl+O|
+ Div_Open|-||
+ Save|&Save||
+ Save_As|Save &As|Ctrl+S|
+ div_ontop|-||
+ OnTop|Stay On Top|Ctrl+T|c
+ Div_Save|-||
+ Exit|E&xit||
+ div_last|-||
+Edit|&Edit||>
+ Div_First1|-||
+ Cut|Cu&t||d
+ Copy|&Copy||d
+ Paste|&Paste||
+ Delete|&Delete||d
+ Undo|&Undo||
+ Div_Select_All|-||
+ Select_All|&Select All||
+ Div_find|-||
+ Find|Find/Replace...|Ctrl+F|
+ div_last1|-||
+Tools|&Tools||>
+ Div_First2|-||
+ API_Spy|&API Spy|Ctrl+A|
+ Window_Spy|&Window Spy|Ctrl+W|
+ Code_Generator|&Code Generator|Ctrl+G|
+ Color_Spy|C&olor Spy|Ctrl+Y|
+ Get_Icon|Get Icon From .exe|Ctrl+I|
+ Div_Last2|-||
+ Prefs|Preferences...||
+ Div_Prefs|-||
+Code|&Code||>
+ Div_First3|-||
+ hwnd_button|If hWnd Is A Button/Icon...||>
+  clcik_post|Click Button/Icon(PostMessage)...||
+  click_send|Click Button/Icon(SendMessage)...||
+ hwnd_checkbox|If hWnd Is A Checkbox...||>
+  get_value|Get Value...||
+  set_check|Set Check...||
+  remove_check|Remove Check...||
+ hwnd_label|If hWnd Is A Label...||>
+  get_Label_Text|Get Label Text...||
+  Set_Label_Text|Set Label Text...||
+ hwnd_listbox|If hWnd Is A Listbox...||>
+  Select_Item|Select List Item...||
+  Double_Click|Double Click Item...||
+  Get_Item_Text|Get Item Text...||
+  Get_Count|Get List Count...||
+ hwnd_radio_btn|If hWnd Is A Radio Button...||>
+  Click_radio|Click Button(PostMessage)...||
+  Click_radio2|Click Button(SendMessage)...||
+ hwnd_text|If hWnd Is A Text Field...||>
+  Text_Get_Text|Get Text...||
+  Text_Send_Text|Send Text...||
+  Text_Send_Char|Send Character...||
+ hwnd_window|If hWnd Is A Window...||>
+  Window_Max|Maximize Window...||
+  Window_Min|Minimize Window...||
+  Window_Restore|Restore Window...||
+  Window_Show|Show Window...||
+  Window_Hide|Hide Window||
+  Window_Close|Close Window...||
+  Window_Caption|Get Window Caption...||
+  Window_Set_Focus|Set Focus On Window...||
+ Div_hWnd|-||
+ Code_Insert|Code Inserts||>
+  If_Then|If/Then...||
+  If_Then_Else|If/Then/Else...||
+  Do_Loop|Do/Loop...||
+  Do_Loop_Until|Do/Loop Until...||
+  Do_While|Do While/Loop...||
+  For_Next|For/Next...||
+  Div_For|-||
+  Code_Pause|Pause...||
+  Loop_Appear|Loop Until Window Appears...||
+  Loop_Gone|Loop Until Window Is Gone...||
+ div_preset|-||
+ Code_Preset|Code Presets||>
+  Save_Text|Save Text...||
+  Load_Text|Load Text...||
+  Save_List|Save List...||
+  Load_List|Load List...||
+  Div_Save_Stuff|-||
+  Encrypt_String|Encrypt String...||
+  Decrypt_String|Decrypt String...||
+  Div_Decrypt|-||
+  Run_EXE|Run .exe...||
+  Link_IE|Open URL In IE...||
+  Div_URL|-||
+  Form_On_Top|Form On Top...||
+  Form_Not_On_Top|Form Not On Top...||
+ div_dim|-||
+ Dim_vars|Dim All Variables|Ctrl+D|
+ div_dim_Final|-||
+Help|&Help||>
+ div_help|-||
+ Help_Contents|Contents And Index||
+ div_contents|-||
+ Web_Sites|Web Sites||>
+  Site_Home|*||
+  Site_Host|*||
+ Endorse|Associates||>
+  Site_Assoc1|*||
+  Site_Assoc2|*||
+ div_about12|-||
+ About|About||
+ div_about1|-||
+)";
+
+// Toolbar buttons left to right: name, tooltip, the menu action it runs; "|" marks a group
+// separator after the button.
+struct ExpectedButton {
+  const char* name;
+  const char* tooltip;
+  const char* action;
+};
+const ExpectedButton kExpectedButtons[] = {
+    {"btnNew", "Create A New Quillan Project", "New"},
+    {"btnOpen", "Open An Existing Quillan Project", "Open"},
+    {"btnSave", "Save Your Quillan Project", "Save"},
+    {"btnCut", "Cut Selected Text To Clipboard", "Cut"},
+    {"btnCopy", "Copy Selected Text To Clipboard", "Copy"},
+    {"btnPaste", "Paste Text From Clipboard", "Paste"},
+    {"btnFind", "Find/Replace Text In Quillan Project", "Find"},
+    {"btnUndo", "", "Undo"},
+    {"btnAPI", "API Spy", "API_Spy"},
+    {"SSCommand1", "Window Spy", "Window_Spy"},
+    {"btnCode", "Code Generator", "Code_Generator"},
+    {"btnSpy", "Color Spy", "Color_Spy"},
+    {"SSCommand2", "Get Icon From Executable(.exe)", "Get_Icon"},
+    {"SSCommand3", "Dim All Variables", "Dim_vars"},
+    {"SSCommand4", "Help Contents And Index", "Help_Contents"},
+};
+
+// Walks a menu's actions into the text form of kExpectedMenus.
+void Describe(const QList<QAction*>& actions, int depth, QString& out) {
+  for (QAction* a : actions) {
+    QString flags;
+    if (a->isCheckable()) flags += 'c';
+    if (!a->isEnabled()) flags += 'd';
+    if (a->menu()) flags += '>';
+    QString caption = a->isSeparator() ? "-" : a->text();
+    if (a->objectName().startsWith("Site_")) caption = caption.isEmpty() ? "" : "*";
+    out += QString(depth, ' ') + a->objectName() + '|' + caption + '|' +
+           a->shortcut().toString(QKeySequence::PortableText) + '|' + flags + '\n';
+    if (a->menu()) Describe(a->menu()->actions(), depth + 1, out);
+  }
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  struct Fixture {
+    MemorySettingsStore store;
+    RecordingMessenger messenger;
+    ScriptedChooser chooser;
+    quillan::gui::QtFileStore files;
+    std::unique_ptr<MainWindow> window;
+
+    explicit Fixture(std::function<void(MemorySettingsStore&)> seed = {},
+                     std::optional<QString> project = std::nullopt) {
+      if (seed) seed(store);
+      MainWindowPorts ports;
+      ports.settings = &store;
+      ports.messenger = &messenger;
+      ports.chooser = &chooser;
+      ports.files = &files;
+      window = std::make_unique<MainWindow>(ports);
+      StartupOptions options;
+      options.program_path = "/opt/quillan/bin/quillan";
+      options.project_path = project;
+      window->Startup(options);
+    }
+    void Type(const QString& s) {
+      window->editor()->moveCursor(QTextCursor::End);
+      window->editor()->insertPlainText(s);
+    }
+  };
+
+ private slots:
+  void menuTreeMatchesTheTable() {
+    Fixture f;
+    QString actual;
+    Describe(f.window->menuBar()->actions(), 0, actual);
+    QCOMPARE(actual, QString(kExpectedMenus));
+    // The toolbar's pop-up menu is not in the menu bar.
+    QMenu* popup = f.window->Menu("toolbar");
+    QVERIFY(popup);
+    QCOMPARE(popup->actions().size(), 1);
+    QCOMPARE(popup->actions()[0]->objectName(), QString("Hide_toolbar"));
+    QCOMPARE(popup->actions()[0]->text(), QString("Hide Toolbar"));
+    QVERIFY(f.window->Action("OnTop")->isChecked());
+  }
+
+  void toolbarButtonsMatchTheTableAndRunTheirMenuCommands() {
+    Fixture f;
+    QFrame* frame = f.window->toolbar_frame();
+    QCOMPARE(frame->objectName(), QString("Frame1"));
+    QCOMPARE(frame->toolTip(), QString("Toolbar, right click for hide option."));
+    const QList<QToolButton*> buttons = frame->findChildren<QToolButton*>();
+    QCOMPARE(buttons.size(), 15);
+    int previous_x = -1;
+    for (std::size_t i = 0; i < std::size(kExpectedButtons); ++i) {
+      const ExpectedButton& e = kExpectedButtons[i];
+      auto* b = frame->findChild<QToolButton*>(e.name);
+      QVERIFY2(b, e.name);
+      QCOMPARE(b->toolTip(), QString(e.tooltip));
+      QVERIFY2(b->x() > previous_x, e.name);  // left to right in table order
+      previous_x = b->x();
+      QCOMPARE(b->isEnabled(), f.window->Action(e.action)->isEnabled());
+      int triggered = 0;
+      auto c = connect(f.window->Action(e.action), &QAction::triggered, this,
+                       [&triggered] { ++triggered; });
+      if (b->isEnabled() && QString(e.action) != "Open" && QString(e.action) != "Save") b->click();
+      disconnect(c);
+      if (b->isEnabled() && QString(e.action) != "Open" && QString(e.action) != "Save") {
+        QCOMPARE(triggered, 1);
+      }
+    }
+    QVERIFY(!frame->findChild<QToolButton*>("btnCut")->isEnabled());
+    QVERIFY(!frame->findChild<QToolButton*>("btnCopy")->isEnabled());
+  }
+
+  void freshStartUsesTheDefaults() {
+    Fixture f;
+    QCOMPARE(f.window->windowTitle(), QString("Quillan - [Untitled]"));
+    QVERIFY(f.window->on_top());
+    QVERIFY(f.window->Action("OnTop")->isChecked());
+    QVERIFY(f.window->toolbar_shown());
+    QCOMPARE(f.window->editor()->font().family().toLower(), QString("tahoma"));
+    QCOMPARE(f.window->editor()->font().pointSizeF(), 8.0);
+    QVERIFY(!f.window->editor()->font().bold());
+    QCOMPARE(QString::fromStdString(f.store.Get("dir", "path")),
+             QString("/opt/quillan/bin/quillan, 1.00"));
+    QCOMPARE(f.window->doc().changed(), std::u16string(u"no"));
+    QCOMPARE(f.window->editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
+  }
+
+  void storedSettingsAreAppliedByTheirExactRules() {
+    Fixture f([](MemorySettingsStore& s) {
+      s.Set("window", "ontop", "True");
+      s.Set("prefs", "toolbar", "no");
+      s.Set("prefs", "bold", "2");
+      s.Set("prefs", "italic", "0");
+      s.Set("prefs", "underline", "yes");
+      s.Set("prefs", "font", "DejaVu Sans Mono");
+      s.Set("prefs", "font size", "12.5");
+      s.Set("prefs", "backcolor", "255");       // red as 0x00BBGGRR
+      s.Set("prefs", "forecolor", "16711680");  // blue
+      s.Set("size", "width", "9600");
+      s.Set("size", "height", "abc");
+    });
+    MainWindow& w = *f.window;
+    QVERIFY(!w.on_top());
+    QVERIFY(!w.Action("OnTop")->isChecked());
+    QVERIFY(!w.toolbar_shown());
+    QCOMPARE(w.Action("Hide_toolbar")->text(), QString("Show Toolbar"));
+    QFont font = w.editor()->font();
+    QVERIFY(font.bold());
+    QVERIFY(!font.italic());
+    QVERIFY(font.underline());
+    QCOMPARE(font.family(), QString("DejaVu Sans Mono"));
+    QCOMPARE(font.pointSizeF(), 12.5);
+    QCOMPARE(w.editor()->palette().color(QPalette::Base), QColor(255, 0, 0));
+    QCOMPARE(w.editor()->palette().color(QPalette::Text), QColor(0, 0, 255));
+    // 9600 twips are 640 pixels at the offscreen screen's 96 dots per inch.
+    QCOMPARE(w.logicalDpiX(), 96);
+    QCOMPARE(w.frameGeometry().width(), 640);
+  }
+
+  void toolbarAndOnTopCommandsToggleAndStore() {
+    Fixture f;
+    MainWindow& w = *f.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const int editor_top_with_toolbar = w.editor()->mapTo(&w, QPoint(0, 0)).y();
+    w.Action("Hide_toolbar")->trigger();
+    QCOMPARE(f.store.Get("prefs", "toolbar"), std::string("no"));
+    QCOMPARE(w.Action("Hide_toolbar")->text(), QString("Show Toolbar"));
+    QVERIFY(!w.toolbar_shown());
+    QTRY_VERIFY(w.editor()->mapTo(&w, QPoint(0, 0)).y() < editor_top_with_toolbar);
+    w.Action("Hide_toolbar")->trigger();
+    QCOMPARE(f.store.Get("prefs", "toolbar"), std::string("use"));
+    QCOMPARE(w.Action("Hide_toolbar")->text(), QString("Hide Toolbar"));
+    QVERIFY(w.toolbar_shown());
+
+    w.Action("OnTop")->trigger();
+    QCOMPARE(f.store.Get("window", "ontop"), std::string("false"));
+    QVERIFY(!w.Action("OnTop")->isChecked());
+    QVERIFY(!w.on_top());
+    QVERIFY(w.isVisible());
+    w.Action("OnTop")->trigger();
+    QCOMPARE(f.store.Get("window", "ontop"), std::string("true"));
+    QVERIFY(w.on_top());
+  }
+
+  void editorFillsTheClientAreaOnEveryResize() {
+    Fixture f;
+    MainWindow& w = *f.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    for (QSize size : {QSize(500, 400), QSize(900, 700), QSize(120, 90)}) {
+      w.resize(size);
+      QTRY_COMPARE(w.centralWidget()->size().width(), w.editor()->width());
+      const QRect editor_in_central = w.editor()->geometry();
+      QCOMPARE(editor_in_central.bottom(), w.centralWidget()->height() - 1);
+      QVERIFY(w.editor()->height() > 0);
+    }
+  }
+
+  void rightClickOnTheToolbarOpensItsPopup() {
+    Fixture f;
+    MainWindow& w = *f.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QMenu* popup = w.Menu("toolbar");
+    QTest::mouseClick(w.toolbar_frame(), Qt::LeftButton, {},
+                      QPoint(w.toolbar_frame()->width() - 5, 5));
+    QVERIFY(!popup->isVisible());
+    QTest::mousePress(w.toolbar_frame(), Qt::RightButton, {},
+                      QPoint(w.toolbar_frame()->width() - 5, 5));
+    QTRY_VERIFY(popup->isVisible());
+    popup->close();
+  }
+
+  void closingAsksAboutUnsavedChangesAndStoresGeometry() {
+    Fixture f;
+    MainWindow& w = *f.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.resize(640, 480);
+    f.Type("x = 1");
+    QCOMPARE(w.doc().changed(), std::u16string(u"yes"));
+    int closed = 0;
+    connect(&w, &MainWindow::Closed, this, [&closed] { ++closed; });
+
+    f.messenger.answers = {quillan::text::MessageAnswer::kNo};
+    QVERIFY(!w.close());
+    QCOMPARE(closed, 0);
+    QVERIFY(w.isVisible());
+    QCOMPARE(f.messenger.shown.size(), std::size_t{1});
+    QCOMPARE(ToQString(f.messenger.shown[0].text),
+             QString("You have made changes to Untitled do you want to continue without saving?"));
+    QVERIFY(!f.store.Has("size", "width"));
+
+    f.messenger.answers = {quillan::text::MessageAnswer::kYes};
+    w.Action("Exit")->trigger();
+    QCOMPARE(closed, 1);
+    QCOMPARE(f.messenger.shown.size(), std::size_t{2});
+    const QRect outer = w.frameGeometry();
+    QCOMPARE(QString::fromStdString(f.store.Get("size", "width")),
+             QString::number(outer.width() * 15));  // 15 twips a pixel at 96 dpi
+    QCOMPARE(QString::fromStdString(f.store.Get("size", "height")),
+             QString::number(outer.height() * 15));
+    QCOMPARE(QString::fromStdString(f.store.Get("size", "left")), QString::number(outer.x() * 15));
+  }
+
+  void commandLineProjectOpensWithQuotesRemovedAndRelativePathMadeAbsolute() {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("demo.qlp"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Dim x As Long\r\nx = 1\r\n");
+    file.close();
+    const QString old_cwd = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    Fixture f({}, QString("\"demo.qlp\""));
+    QDir::setCurrent(old_cwd);
+    QCOMPARE(f.window->windowTitle(), QString("Quillan - [demo.qlp]"));
+    QCOMPARE(ToQString(f.window->doc().path()), QFileInfo(file).absoluteFilePath());
+    QCOMPARE(f.window->editor()->toPlainText(), QString("Dim x As Long\nx = 1"));
+    QCOMPARE(f.window->doc().changed(), std::u16string(u"no"));
+    QVERIFY(f.messenger.shown.empty());
+
+    // An unchanged project saves back byte for byte.
+    f.window->Action("Save")->trigger();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("Dim x As Long\r\nx = 1\r\n"));
+  }
+
+  void unreadableCommandLineProjectReportsAndStartsUntitled() {
+    QTemporaryDir dir;
+    Fixture missing({}, dir.filePath("nothere.qlp"));
+    QCOMPARE(missing.window->windowTitle(), QString("Quillan - [Untitled]"));
+    QCOMPARE(missing.messenger.shown.size(), std::size_t{1});
+    QCOMPARE(ToQString(missing.messenger.shown[0].text), QString("No such file or directory."));
+    QCOMPARE(missing.messenger.shown[0].icon, quillan::text::MessageIcon::kCritical);
+
+    Fixture folder({}, dir.path());
+    QCOMPARE(folder.window->windowTitle(), QString("Quillan - [Untitled]"));
+    QCOMPARE(folder.messenger.shown.size(), std::size_t{1});
+    QVERIFY(ToQString(folder.messenger.shown[0].text).endsWith("is a folder, not a project file."));
+  }
+
+  void failedSavesKeepTheOldFileAndTheDocumentState() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("demo.qlp");
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("old\r\n");
+    }
+    Fixture f({}, path);
+    f.Type(QString(200000, 'x'));
+
+    // A file-size limit makes the write fail as a full disk would, even for root.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old_limit{};
+    getrlimit(RLIMIT_FSIZE, &old_limit);
+    rlimit small = old_limit;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    f.window->Action("Save")->trigger();
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+
+    QCOMPARE(f.messenger.shown.size(), std::size_t{1});
+    QVERIFY(ToQString(f.messenger.shown[0].text).endsWith('.'));
+    QCOMPARE(f.messenger.shown[0].icon, quillan::text::MessageIcon::kCritical);
+    QCOMPARE(ToQString(f.messenger.shown[0].title), QString("Quillan"));
+    QFile check(path);
+    QVERIFY(check.open(QIODevice::ReadOnly));
+    QCOMPARE(check.readAll(), QByteArray("old\r\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"demo.qlp"});
+    QCOMPARE(f.window->doc().changed(), std::u16string(u"yes"));
+    QCOMPARE(f.window->windowTitle(), QString("Quillan - [demo.qlp]"));
+
+    // A full device.
+    f.chooser.answers = {u"/dev/full"};
+    f.window->Action("Save_As")->trigger();
+    QCOMPARE(f.messenger.shown.size(), std::size_t{2});
+    QCOMPARE(ToQString(f.messenger.shown[1].text), QString("No space left on device."));
+    QCOMPARE(f.window->windowTitle(), QString("Quillan - [demo.qlp]"));
+    QCOMPARE(ToQString(f.window->doc().path()), path);
+
+    // A folder nothing can be created in.
+    if (geteuid() != 0) {
+      QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+      f.window->Action("Save")->trigger();
+      QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+      QCOMPARE(f.messenger.shown.size(), std::size_t{3});
+      QVERIFY(check.seek(0));
+      QCOMPARE(check.readAll(), QByteArray("old\r\n"));
+    }
+    f.chooser.answers = {u"/proc/quillan-test.qlp"};
+    f.window->Action("Save_As")->trigger();
+    QVERIFY(ToQString(f.messenger.shown.back().text).endsWith('.'));
+    QCOMPARE(ToQString(f.window->doc().path()), path);
+    QCOMPARE(f.window->doc().changed(), std::u16string(u"yes"));
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

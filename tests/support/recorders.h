@@ -1,0 +1,72 @@
+#pragma once
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/file_ports.h"
+#include "text/messenger.h"
+#include "text/prompter.h"
+
+namespace quillan::testing_support {
+
+/// Records every message box and answers from a script (OK when the script is empty).
+struct RecordingMessenger : text::Messenger {
+  struct Shown {
+    std::u16string text;
+    text::MessageIcon icon;
+    text::MessageButtons buttons;
+    std::u16string title;
+  };
+  std::vector<Shown> shown;
+  std::deque<text::MessageAnswer> answers;
+
+  text::MessageAnswer Show(std::u16string_view t, text::MessageIcon icon,
+                           text::MessageButtons buttons, std::u16string_view title) override {
+    shown.push_back({std::u16string(t), icon, buttons, std::u16string(title)});
+    if (answers.empty()) return text::MessageAnswer::kOk;
+    const text::MessageAnswer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+};
+
+/// Answers input boxes from a script; records each prompt and default.
+struct ScriptedPrompter : text::Prompter {
+  std::deque<std::optional<std::u16string>> answers;
+  std::vector<std::pair<std::u16string, std::u16string>> asked;
+
+  std::optional<std::u16string> Ask(std::u16string_view prompt,
+                                    std::u16string_view default_answer) override {
+    asked.emplace_back(prompt, default_answer);
+    if (answers.empty()) return std::nullopt;
+    auto a = answers.front();
+    answers.pop_front();
+    if (a && a->empty()) return std::nullopt;
+    return a;
+  }
+};
+
+/// Answers the file dialogs from a script; records titles and filters.
+struct ScriptedChooser : document::FileChooser {
+  std::deque<std::optional<std::u16string>> answers;
+  std::vector<std::u16string> titles;
+
+  std::optional<std::u16string> Next(std::u16string_view title) {
+    titles.emplace_back(title);
+    if (answers.empty()) return std::nullopt;
+    auto a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::optional<std::u16string> ChooseOpen(std::u16string_view t, std::u16string_view) override {
+    return Next(t);
+  }
+  std::optional<std::u16string> ChooseSave(std::u16string_view t, std::u16string_view) override {
+    return Next(t);
+  }
+};
+
+}  // namespace quillan::testing_support
