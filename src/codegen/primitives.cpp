@@ -1,5 +1,7 @@
 #include "codegen/primitives.h"
 
+#include <algorithm>
+#include <array>
 #include <limits>
 #include <string>
 
@@ -9,8 +11,47 @@ namespace quillan::codegen {
 
 namespace {
 
-// Inserts line + ending at the caret as one change of the buffer, so that the editor sees a
-// single edit per declaration.
+constexpr std::u16string_view kDimAnchor = u"Dim ";
+constexpr std::u16string_view kDeclareAnchor = u"Declare";
+constexpr std::u16string_view kBlankLineEnd = u"\r\n\r\n";
+
+// Keys are searched in documents of many megabytes, several times per command, so the
+// searches skip ahead (Horspool). Shifts are bucketed by the low byte of each UTF-16 unit,
+// taking the smallest shift of a bucket, which keeps them safe for every unit.
+using ShiftTable = std::array<std::size_t, 256>;
+
+std::size_t Find(std::u16string_view text, std::u16string_view key) {
+  const std::size_t m = key.size();
+  if (m < 3 || text.size() < m) return text.find(key);
+  ShiftTable shift;
+  shift.fill(m);
+  for (std::size_t i = 0; i + 1 < m; ++i) shift[key[i] & 0xFF] = m - 1 - i;
+  const char16_t last = key[m - 1];
+  for (std::size_t pos = 0; pos + m <= text.size();) {
+    const char16_t c = text[pos + m - 1];
+    if (c == last && text.compare(pos, m - 1, key.substr(0, m - 1)) == 0) return pos;
+    pos += shift[c & 0xFF];
+  }
+  return std::u16string_view::npos;
+}
+
+std::size_t FindLast(std::u16string_view text, std::u16string_view key) {
+  const std::size_t m = key.size();
+  if (m < 3 || text.size() < m) return text.rfind(key);
+  ShiftTable shift;
+  shift.fill(m);
+  for (std::size_t i = m - 1; i >= 1; --i) shift[key[i] & 0xFF] = i;
+  const char16_t first = key[0];
+  for (std::size_t pos = text.size() - m;;) {
+    const char16_t c = text[pos];
+    if (c == first && text.compare(pos + 1, m - 1, key.substr(1)) == 0) return pos;
+    const std::size_t s = shift[c & 0xFF];
+    if (pos < s) return std::u16string_view::npos;
+    pos -= s;
+  }
+}
+
+// Inserts line + ending at the caret as one change of the buffer.
 void InsertLine(text::CodeBuffer& buffer, std::u16string_view line, std::u16string_view ending) {
   std::u16string piece;
   piece.reserve(line.size() + ending.size());
@@ -19,17 +60,64 @@ void InsertLine(text::CodeBuffer& buffer, std::u16string_view line, std::u16stri
   buffer.SetSelText(piece);
 }
 
-bool Contains(const std::u16string& text, std::u16string_view key) {
-  return std::u16string_view(text).find(key) != std::u16string_view::npos;
+// Where EnsureDimLine puts the caret: after the line of the last "Dim ", else of the last
+// "Declare", else at 0. `dim_stuck` tells that a "Dim " anchor has no line end after it, so
+// that every line goes to the top and the anchor stays where it is.
+struct DimPlace {
+  std::size_t caret = 0;
+  bool dim_stuck = false;
+};
+
+DimPlace FindDimPlace(std::u16string_view text) {
+  std::size_t anchor = FindLast(text, kDimAnchor);
+  const bool is_dim = anchor != std::u16string_view::npos;
+  if (!is_dim) anchor = FindLast(text, kDeclareAnchor);
+  if (anchor == std::u16string_view::npos) return {};
+  const std::size_t line_end = text.find(text::kCrLf, anchor);
+  if (line_end == std::u16string_view::npos) return {0, is_dim};
+  return {line_end + text::kCrLf.size(), false};
 }
 
-void EnsureDeclarationEndingWith(text::CodeBuffer& buffer, std::u16string_view key,
-                                 std::u16string_view line, std::u16string_view ending) {
-  if (Contains(buffer.Text(), key)) return;
-  InsertLine(buffer, line, ending);
+// The text as it stands after `block` was inserted at `at`, asked only whether it contains
+// key; nothing is copied but the few units around the block.
+class TextWithBlock {
+ public:
+  TextWithBlock(std::u16string_view text, std::size_t at, const std::u16string& block)
+      : text_(text), at_(at), block_(block) {}
+
+  bool Contains(std::u16string_view key) const {
+    if (block_.empty()) return Find(text_, key) != std::u16string_view::npos;
+    if (key.empty()) return true;
+    const std::u16string_view before = text_.substr(0, at_);
+    const std::u16string_view after = text_.substr(at_);
+    // A match that touches the block lies within m - 1 units of it on either side.
+    const std::size_t reach = key.size() - 1;
+    std::u16string around(before.substr(before.size() - std::min(before.size(), reach)));
+    around.append(block_);
+    around.append(after.substr(0, reach));
+    return Find(before, key) != std::u16string_view::npos ||
+           Find(after, key) != std::u16string_view::npos ||
+           Find(around, key) != std::u16string_view::npos;
+  }
+
+ private:
+  std::u16string_view text_;
+  std::size_t at_;
+  const std::u16string& block_;
+};
+
+bool FitsDimBatch(std::span<const KeyedLine> items) {
+  return std::all_of(items.begin(), items.end(), [](const KeyedLine& item) {
+    return Find(item.line, kDimAnchor) != std::u16string_view::npos &&
+           item.line.find(text::kCrLf) == std::u16string_view::npos;
+  });
 }
 
 }  // namespace
+
+bool ContainsKey(std::u16string_view text, std::u16string_view key) {
+  return Find(text, key) != std::u16string_view::npos;
+}
 
 void AppendCode(text::CodeBuffer& buffer, std::u16string_view s) {
   // Beyond the end on purpose: the buffer clamps the caret to the end.
@@ -39,27 +127,81 @@ void AppendCode(text::CodeBuffer& buffer, std::u16string_view s) {
 
 void EnsureDeclaration(text::CodeBuffer& buffer, std::u16string_view key,
                        std::u16string_view line) {
-  EnsureDeclarationEndingWith(buffer, key, line, text::kCrLf);
+  if (!ContainsKey(buffer.Text(), key)) InsertLine(buffer, line, text::kCrLf);
 }
 
 void EnsureDeclaration(text::CodeBuffer& buffer, std::u16string_view key, std::u16string_view line,
                        Blank) {
-  EnsureDeclarationEndingWith(buffer, key, line, u"\r\n\r\n");
+  if (!ContainsKey(buffer.Text(), key)) InsertLine(buffer, line, kBlankLineEnd);
 }
 
 void EnsureDimLine(text::CodeBuffer& buffer, std::u16string_view key, std::u16string_view line) {
-  const std::u16string_view text = buffer.Text();
-  std::size_t anchor = text.rfind(u"Dim ");
-  if (anchor == std::u16string_view::npos) anchor = text.rfind(u"Declare");
-  std::size_t caret = 0;
-  if (anchor != std::u16string_view::npos) {
-    const std::size_t line_end = text.find(text::kCrLf, anchor);
-    if (line_end != std::u16string_view::npos) caret = line_end + text::kCrLf.size();
-  }
-  const bool present = text.find(key) != std::u16string_view::npos;
+  const std::u16string& text = buffer.Text();
+  const std::size_t caret = FindDimPlace(text).caret;
+  const bool present = ContainsKey(text, key);
   // The caret moves even when the line is already present.
   buffer.SetSelStart(caret);
   if (!present) InsertLine(buffer, line, text::kCrLf);
+}
+
+void EnsureDeclarations(text::CodeBuffer& buffer, std::span<const KeyedLine> items) {
+  if (buffer.SelLength() != 0) {
+    // The first insertion would replace the selection; keep the plain sequence for that.
+    for (const KeyedLine& item : items) {
+      if (item.blank) {
+        EnsureDeclaration(buffer, item.key, item.line, Blank{});
+      } else {
+        EnsureDeclaration(buffer, item.key, item.line);
+      }
+    }
+    return;
+  }
+  // Each insertion leaves the caret behind itself, so the lines form one block at the caret.
+  const std::u16string& text = buffer.Text();
+  std::u16string block;
+  const TextWithBlock current(text, buffer.SelStart(), block);
+  for (const KeyedLine& item : items) {
+    if (current.Contains(item.key)) continue;
+    block.append(item.line);
+    block.append(item.blank ? kBlankLineEnd : text::kCrLf);
+  }
+  if (!block.empty()) buffer.SetSelText(block);
+}
+
+void EnsureDimLines(text::CodeBuffer& buffer, std::span<const KeyedLine> items) {
+  if (items.empty()) return;
+  if (!FitsDimBatch(items)) {
+    for (const KeyedLine& item : items) EnsureDimLine(buffer, item.key, item.line);
+    return;
+  }
+  // Every line holds "Dim " and ends in CR LF, so each inserted line becomes the anchor of
+  // the next call and the lines form one block at the first place, in order. The exception:
+  // a "Dim " on the last line without a line end stays the anchor, so each line goes to the
+  // top, above the one before.
+  const std::u16string& text = buffer.Text();
+  const DimPlace place = FindDimPlace(text);
+  std::u16string block;
+  const TextWithBlock current(text, place.caret, block);
+  std::size_t final_caret = place.caret;
+  for (const KeyedLine& item : items) {
+    if (current.Contains(item.key)) {
+      if (place.dim_stuck) final_caret = 0;
+      continue;
+    }
+    std::u16string line(item.line);
+    line.append(text::kCrLf);
+    if (place.dim_stuck) {
+      final_caret = line.size();
+      block.insert(0, line);
+    } else {
+      block.append(line);
+      final_caret = place.caret + block.size();
+    }
+  }
+  buffer.SetSelStart(place.caret);
+  if (block.empty()) return;
+  buffer.SetSelText(block);
+  if (place.dim_stuck && final_caret != block.size()) buffer.SetSelStart(final_caret);
 }
 
 void FinishInsertion(text::CodeBuffer& buffer, InsertionHost& host, bool declarations_on) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -11,17 +12,34 @@ namespace quillan::codegen {
 void AppendCode(text::CodeBuffer& buffer, std::u16string_view s);
 
 /// Inserts line + CR LF at the caret unless key occurs anywhere in the text (case-sensitive).
-void EnsureDeclaration(text::CodeBuffer& buffer, std::u16string_view key,
-                       std::u16string_view line);
+void EnsureDeclaration(text::CodeBuffer& buffer, std::u16string_view key, std::u16string_view line);
 
 /// The same, inserting line + CR LF CR LF, so that an empty line follows it.
 struct Blank {};
-void EnsureDeclaration(text::CodeBuffer& buffer, std::u16string_view key,
-                       std::u16string_view line, Blank);
+void EnsureDeclaration(text::CodeBuffer& buffer, std::u16string_view key, std::u16string_view line,
+                       Blank);
 
 /// Moves the caret to the start of the line below the last "Dim " (else the last "Declare";
 /// else offset 0), then inserts line + CR LF there unless key occurs in the text.
 void EnsureDimLine(text::CodeBuffer& buffer, std::u16string_view key, std::u16string_view line);
+
+/// A line that a generator adds unless its key already occurs in the text.
+struct KeyedLine {
+  std::u16string_view key;
+  std::u16string_view line;
+  bool blank = false;  ///< for declarations: an empty line follows the line
+};
+
+/// `EnsureDeclaration` for each item in order (with `Blank` where `blank` is set), with the
+/// same text and caret afterwards, but reading the text once and changing it at most once.
+void EnsureDeclarations(text::CodeBuffer& buffer, std::span<const KeyedLine> items);
+
+/// `EnsureDimLine` for each item in order, with the same text and caret afterwards, but
+/// reading the text once and changing it at most once. `blank` is ignored.
+void EnsureDimLines(text::CodeBuffer& buffer, std::span<const KeyedLine> items);
+
+/// Whether key occurs in text (case-sensitive); an empty key always occurs.
+bool ContainsKey(std::u16string_view text, std::u16string_view key);
 
 /// What `FinishInsertion` acts on besides the buffer: the Select Variable dialog and the
 /// main window. Implemented by the GUI; tests record the calls.

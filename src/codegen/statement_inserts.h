@@ -1,0 +1,31 @@
+#pragma once
+
+#include "text/code_buffer.h"
+#include "text/prompter.h"
+
+namespace quillan::codegen {
+
+// The Code Inserts commands. Each asks for the varying part of its statement; Cancel or an
+// empty answer at any prompt leaves the buffer unchanged. The six statements go at the end of
+// the buffer as one block that starts on a fresh line, with an indented empty body line, and
+// leave the caret at the end.
+
+/// "If/Then...": If <answer> Then / body / End If.
+void InsertIfThen(text::CodeBuffer& buffer, text::Prompter& prompter);
+/// "If/Then/Else...": If <answer> Then / body / Else / body / End If.
+void InsertIfThenElse(text::CodeBuffer& buffer, text::Prompter& prompter);
+/// "Do/Loop...": Do <answer> / body / Loop.
+void InsertDoLoop(text::CodeBuffer& buffer, text::Prompter& prompter);
+/// "Do/Loop Until...": two prompts; Do <first> / body / Loop Until <second>.
+void InsertDoLoopUntil(text::CodeBuffer& buffer, text::Prompter& prompter);
+/// "Do While/Loop...": Do While <answer> / body / Loop.
+void InsertDoWhileLoop(text::CodeBuffer& buffer, text::Prompter& prompter);
+/// "For/Next...": For <answer> / body / Next.
+void InsertForNext(text::CodeBuffer& buffer, text::Prompter& prompter);
+
+/// "Pause...": a Timer wait loop inserted exactly at the caret (a selection is kept, the loop
+/// goes before it), then "Dim Current As Long" below the last Dim line unless "Dim Current As"
+/// is present; the caret stays behind that declaration step.
+void InsertPause(text::CodeBuffer& buffer, text::Prompter& prompter);
+
+}  // namespace quillan::codegen
