@@ -18,6 +18,7 @@
 #include <ctime>
 #include <vector>
 
+#include "gui/codegen_commands.h"
 #include "gui/colors.h"
 #include "gui/icons.h"
 #include "gui/menu_table.h"
@@ -97,6 +98,7 @@ MainWindow::MainWindow(MainWindowPorts ports, QWidget* parent)
   BuildMenus();
   BuildToolbar();
   ConnectCommands();
+  InstallCodegenCommands(*this);
 
   const double dpi = Dpi();
   resize(static_cast<int>(settings::TwipsToPixels(kDesignClientWidth, dpi)),
