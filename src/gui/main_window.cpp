@@ -20,10 +20,12 @@
 
 #include "gui/codegen_commands.h"
 #include "gui/colors.h"
+#include "gui/edit_commands.h"
 #include "gui/icons.h"
 #include "gui/menu_table.h"
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
+#include "gui/shell_integration.h"
 #include "platform/none_window_system.h"
 #include "settings/settings_table.h"
 
@@ -193,6 +195,8 @@ void MainWindow::ConnectCommands() {
   connect(Action("Exit"), &QAction::triggered, this, &MainWindow::ExitClick);
   connect(Action("OnTop"), &QAction::triggered, this, &MainWindow::OnTopClick);
   connect(Action("Hide_toolbar"), &QAction::triggered, this, &MainWindow::HideToolbarClick);
+  new EditCommands(*this);
+  ConnectWebSites(*this);
 }
 
 QAction* MainWindow::Action(const QString& name) const {
@@ -224,6 +228,9 @@ void MainWindow::Startup(const StartupOptions& options) {
   if (options.project_path && !options.project_path->isEmpty()) {
     auto ctx = context();
     document::LoadProject(ctx, ToU16(NormalizeArgument(*options.project_path)));
+  } else {
+    // Without one, the project file type is registered for this user instead.
+    RegisterFileTypeForUser(options.program_path);
   }
 }
 

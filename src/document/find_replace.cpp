@@ -1,0 +1,115 @@
+#include "document/find_replace.h"
+
+#include <algorithm>
+
+#include "text/vb_string.h"
+
+namespace quillan::document {
+namespace {
+
+void ShowRefusal(text::Messenger& messenger, std::u16string_view message) {
+  messenger.Show(message, text::MessageIcon::kExclamation, text::MessageButtons::kOk);
+}
+
+void ShowNotFound(text::Messenger& messenger) {
+  messenger.Show(u"Search text was not found.", text::MessageIcon::kInformation,
+                 text::MessageButtons::kOk);
+}
+
+void ShowNoSearchText(text::Messenger& messenger) {
+  ShowRefusal(messenger, u"You must enter text to search for.");
+}
+
+// The first occurrence at or after `from`, else the first one before it. One pass over the
+// text at most: the wrapped search stops where an occurrence would reach `from`'s match area.
+std::size_t FindFromOrWrap(std::u16string_view text, std::u16string_view what, std::size_t from) {
+  if (from < text.size()) {
+    const std::size_t at = text::FindNoCase(text, what, from);
+    if (at != text::kNotFound) return at;
+  }
+  // A position past the end (the code became shorter) wraps like a failed search.
+  const std::size_t limit = std::min(text.size(), from + what.size() - 1);
+  return text::FindNoCase(text.substr(0, limit), what, 0);
+}
+
+}  // namespace
+
+bool FindReplace::Find(text::CodeBuffer& buffer, text::Messenger& messenger,
+                       std::u16string_view what) {
+  if (what.empty()) {
+    ShowNoSearchText(messenger);
+    return false;
+  }
+  const std::size_t from = position_ > 0 ? position_ - 1 : 0;
+  const std::size_t at = FindFromOrWrap(buffer.Text(), what, from);
+  if (at == text::kNotFound) {
+    ShowNotFound(messenger);
+    return false;
+  }
+  buffer.SetSelStart(at);
+  buffer.SetSelLength(what.size());
+  // One past the start, so that the next Find also sees an overlapping occurrence.
+  position_ = at + 2;
+  return true;
+}
+
+bool FindReplace::Replace(text::CodeBuffer& buffer, text::Messenger& messenger,
+                          std::u16string_view what, std::u16string_view with) {
+  if (with.empty()) {
+    ShowRefusal(messenger, u"You must enter text to replace.");
+    return false;
+  }
+  if (buffer.SelLength() == 0) {
+    ShowRefusal(messenger, u"You have no selected text to replace.");
+    return false;
+  }
+  buffer.SetSelText(with);
+  // Go on after the inserted text: a replacement that contains the search text (dim by
+  // Dim2, a by ba) must not be found again and again.
+  position_ = buffer.SelStart() + 1;
+  return Find(buffer, messenger, what);
+}
+
+std::size_t FindReplace::ReplaceAll(text::CodeBuffer& buffer, text::Messenger& messenger,
+                                    std::u16string_view what, std::u16string_view with) {
+  if (what.empty()) {
+    ShowNoSearchText(messenger);
+    return 0;
+  }
+  const std::u16string_view code = buffer.Text();
+  const std::size_t first = text::FindNoCase(code, what, 0);
+  if (first == text::kNotFound) {
+    ShowNotFound(messenger);
+    return 0;
+  }
+  // The span from the first occurrence to the end of the last one, rebuilt once and put
+  // into the buffer as one change: one undo step, one repaint, linear in the text's size.
+  std::u16string replaced;
+  replaced.reserve(code.size() - first);
+  std::size_t count = 0;
+  std::size_t copied_up_to = first;
+  for (std::size_t at = first; at != text::kNotFound;
+       at = text::FindNoCase(code, what, copied_up_to)) {
+    replaced.append(code.substr(copied_up_to, at - copied_up_to));
+    replaced.append(with);
+    copied_up_to = at + what.size();
+    ++count;
+  }
+  const std::size_t span = copied_up_to - first;
+  if (code.substr(first, span) != replaced) {
+    buffer.SetSelStart(first);
+    buffer.SetSelLength(span);
+    buffer.SetSelText(replaced);
+  }
+  buffer.SetSelStart(0);
+
+  std::u16string message = u"All instances of ";
+  message.append(what);
+  message.append(u" have been replaced with ");
+  message.append(with);
+  message.append(u".");
+  messenger.Show(message, text::MessageIcon::kInformation, text::MessageButtons::kOk);
+  return count;
+}
+
+}  // namespace quillan::document

@@ -1,0 +1,113 @@
+#include "gui/edit_commands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QEvent>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "gui/editor_buffer.h"
+#include "gui/find_dialog.h"
+#include "gui/main_window.h"
+#include "gui/qt_convert.h"
+#include "gui/qt_ports.h"
+
+namespace quillan::gui {
+
+EditCommands::EditCommands(MainWindow& window) : QObject(&window), window_(window) {
+  setObjectName("editCommands");
+  connect(window_.Action("Cut"), &QAction::triggered, this, &EditCommands::CutClick);
+  connect(window_.Action("Copy"), &QAction::triggered, this, &EditCommands::CopyClick);
+  connect(window_.Action("Paste"), &QAction::triggered, this, &EditCommands::PasteClick);
+  connect(window_.Action("Delete"), &QAction::triggered, this, &EditCommands::DeleteClick);
+  connect(window_.Action("Undo"), &QAction::triggered, this, &EditCommands::UndoClick);
+  connect(window_.Action("Select_All"), &QAction::triggered, this, &EditCommands::SelectAllClick);
+  connect(window_.Action("Find"), &QAction::triggered, this, &EditCommands::FindClick);
+
+  // Any change that is not our own Undo makes the next Undo revert that change.
+  connect(window_.editor()->document(), &QTextDocument::contentsChange, this,
+          [this](int, int, int) {
+            if (!undoing_) last_change_was_undo_ = false;
+          });
+  window_.editor()->viewport()->installEventFilter(this);
+}
+
+EditCommands::~EditCommands() = default;
+
+bool EditCommands::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_.editor()->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    // The editor handles the release after this filter, and a release can still change the
+    // selection (a click inside a selection drops it), so look once it has been handled.
+    QMetaObject::invokeMethod(this, &EditCommands::UpdateSelectionControls, Qt::QueuedConnection);
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void EditCommands::UpdateSelectionControls() {
+  const bool selected = window_.editor()->textCursor().hasSelection();
+  // The toolbar buttons btnCut and btnCopy follow their actions.
+  for (const char* name : {"Cut", "Copy", "Delete"}) window_.Action(name)->setEnabled(selected);
+}
+
+void EditCommands::PutOnClipboard() {
+  // Plain text with the platform's line ends: Qt's paragraph separators become "\n".
+  QString selected = window_.editor()->textCursor().selectedText();
+  selected.replace(QChar::ParagraphSeparator, QChar(u'\n'));
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->clear();
+  clipboard->setText(selected);
+}
+
+void EditCommands::ReplaceSelection(const QString& text) {
+  EditorBuffer& buffer = window_.buffer();
+  // Replacing nothing with nothing is no change: the document stays unmodified.
+  if (text.isEmpty() && buffer.SelLength() == 0) return;
+  EditorBuffer::Command guard(buffer);
+  buffer.SetSelText(ToU16(text));
+}
+
+void EditCommands::CutClick() {
+  PutOnClipboard();
+  ReplaceSelection(QString());
+}
+
+void EditCommands::CopyClick() { PutOnClipboard(); }
+
+void EditCommands::PasteClick() { ReplaceSelection(QGuiApplication::clipboard()->text()); }
+
+void EditCommands::DeleteClick() { ReplaceSelection(QString()); }
+
+void EditCommands::UndoClick() {
+  // One level, as a classic edit box keeps it: Undo reverts the last change, and an Undo
+  // right after it reverts that Undo. Qt's deeper history stays on the keyboard.
+  QPlainTextEdit* editor = window_.editor();
+  undoing_ = true;
+  if (last_change_was_undo_ && editor->document()->isRedoAvailable()) {
+    editor->redo();
+  } else {
+    editor->undo();
+  }
+  undoing_ = false;
+  last_change_was_undo_ = !last_change_was_undo_;
+}
+
+void EditCommands::SelectAllClick() {
+  EditorBuffer& buffer = window_.buffer();
+  buffer.SetSelStart(0);
+  buffer.SetSelLength(buffer.Length());
+}
+
+void EditCommands::FindClick() {
+  if (!find_dialog_) {
+    // Message boxes of the Qt messenger belong above the Find window, which stays on top;
+    // any other messenger (a test's recorder) is used as it is.
+    text::Messenger* messenger = &window_.messenger();
+    if (dynamic_cast<QtMessenger*>(messenger)) messenger = nullptr;
+    find_dialog_ = std::make_unique<FindDialog>(window_, messenger);
+  }
+  find_dialog_->Open();
+}
+
+}  // namespace quillan::gui

@@ -1,0 +1,143 @@
+#include "gui/find_dialog.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/editor_buffer.h"
+#include "gui/main_window.h"
+#include "gui/qt_convert.h"
+#include "gui/qt_ports.h"
+
+namespace quillan::gui {
+namespace {
+
+// The text boxes' design width, 3015 twips, at 96 dots per inch.
+constexpr int kTextBoxWidth = 201;
+
+QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const char* name, const char* caption) {
+  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  row->addWidget(button);
+  return button;
+}
+
+}  // namespace
+
+FindDialog::FindDialog(MainWindow& window, text::Messenger* messenger)
+    : QDialog(nullptr),
+      window_(window),
+      own_messenger_(messenger ? nullptr : std::make_unique<QtMessenger>(this)),
+      messenger_(messenger ? *messenger : *own_messenger_) {
+  // No owner and no modality: the window floats above everything, the editor stays usable.
+  setObjectName("frmFind");
+  setWindowTitle("Find/Replace");
+  setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  setModal(false);
+
+  auto* frame = new QGroupBox("Find/Replace", this);
+  frame->setObjectName("Frame1");
+
+  auto* find_label = new QLabel("&Find What:", frame);
+  find_label->setObjectName("Label1");
+  find_edit_ = new QLineEdit(frame);
+  find_edit_->setObjectName("txtFind");
+  find_edit_->setMinimumWidth(kTextBoxWidth);
+  find_label->setBuddy(find_edit_);
+
+  auto* replace_label = new QLabel("R&eplace With:", frame);
+  replace_label->setObjectName("Label2");
+  replace_edit_ = new QLineEdit(frame);
+  replace_edit_->setObjectName("txtReplace");
+  replace_edit_->setMinimumWidth(kTextBoxWidth);
+  replace_label->setBuddy(replace_edit_);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(find_label, 0, 0);
+  fields->addWidget(find_edit_, 0, 1);
+  fields->addWidget(replace_label, 1, 0);
+  fields->addWidget(replace_edit_, 1, 1);
+
+  auto* buttons = new QHBoxLayout;
+  QPushButton* find = AddButton(frame, buttons, "Command1", "F&ind");
+  QPushButton* replace = AddButton(frame, buttons, "Command2", "&Replace");
+  QPushButton* replace_all = AddButton(frame, buttons, "Command4", "Replace &All");
+  QPushButton* close = AddButton(frame, buttons, "Command3", "&Close");
+
+  auto* frame_layout = new QVBoxLayout(frame);
+  frame_layout->addLayout(fields);
+  frame_layout->addSpacing(6);
+  frame_layout->addLayout(buttons);
+
+  // The search position, kept for tests and tools that read the window's controls.
+  position_label_ = new QLabel(this);
+  position_label_->setObjectName("Label3");
+  position_label_->hide();
+  ShowPosition();
+
+  auto* outer = new QVBoxLayout(this);
+  outer->addWidget(frame);
+  outer->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(find, &QPushButton::clicked, this, &FindDialog::FindClick);
+  connect(replace, &QPushButton::clicked, this, &FindDialog::ReplaceClick);
+  connect(replace_all, &QPushButton::clicked, this, &FindDialog::ReplaceAllClick);
+  connect(close, &QPushButton::clicked, this, &FindDialog::CloseClick);
+}
+
+FindDialog::~FindDialog() = default;
+
+void FindDialog::Open() {
+  const std::u16string selected = window_.buffer().SelText();
+  if (!selected.empty()) find_edit_->setText(ToQString(selected));
+  show();
+  raise();
+  activateWindow();
+}
+
+void FindDialog::FindClick() {
+  const bool selected = engine_.Find(window_.buffer(), messenger_, ToU16(find_edit_->text()));
+  ShowSelection(selected);
+}
+
+void FindDialog::ReplaceClick() {
+  bool selected;
+  {
+    EditorBuffer::Command guard(window_.buffer());
+    selected = engine_.Replace(window_.buffer(), messenger_, ToU16(find_edit_->text()),
+                               ToU16(replace_edit_->text()));
+  }
+  ShowSelection(selected);
+}
+
+void FindDialog::ReplaceAllClick() {
+  {
+    EditorBuffer::Command guard(window_.buffer());
+    engine_.ReplaceAll(window_.buffer(), messenger_, ToU16(find_edit_->text()),
+                       ToU16(replace_edit_->text()));
+  }
+  ShowPosition();
+}
+
+void FindDialog::CloseClick() { hide(); }
+
+void FindDialog::ShowSelection(bool selected) {
+  ShowPosition();
+  if (!selected) return;
+  // The occurrence is shown where the user works on it: the main window and its editor get
+  // the focus, while this window stays on top.
+  window_.activateWindow();
+  window_.editor()->setFocus();
+  window_.editor()->ensureCursorVisible();
+}
+
+void FindDialog::ShowPosition() { position_label_->setText(QString::number(engine_.position())); }
+
+}  // namespace quillan::gui

@@ -1,0 +1,173 @@
+#include "platform/file_type_registration.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace quillan::platform {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Reads the whole file into out; false when it cannot be read.
+bool ReadWhole(const fs::path& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// True when the file exists and holds `needle`.
+bool FileMentions(const fs::path& path, std::string_view needle) {
+  std::string content;
+  return ReadWhole(path, content) && content.find(needle) != std::string::npos;
+}
+
+void Register(const fs::path& path, std::string_view content, RegistrationReport& report,
+              bool* changed = nullptr) {
+  std::error_code error;
+  const bool written = WriteIfChanged(path, content, error);
+  if (error) report.errors.push_back(path.string() + ": " + error.message());
+  if (written) report.written.push_back(path);
+  if (changed) *changed = written;
+}
+
+}  // namespace
+
+std::string QuoteExecArgument(std::string_view argument) {
+  // Inside double quotes, ", `, $ and \ are escaped with a backslash; % is doubled because
+  // the launcher expands field codes everywhere.
+  std::string quoted = "\"";
+  for (char c : argument) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted.push_back('\\');
+    if (c == '%') quoted.push_back('%');
+    quoted.push_back(c);
+  }
+  quoted.push_back('"');
+  // The key's value is a string, whose own escapes apply first when the file is read.
+  std::string escaped;
+  escaped.reserve(quoted.size());
+  for (char c : quoted) {
+    switch (c) {
+      case '\\':
+        escaped += "\\\\";
+        break;
+      case '\n':
+        escaped += "\\n";
+        break;
+      case '\t':
+        escaped += "\\t";
+        break;
+      case '\r':
+        escaped += "\\r";
+        break;
+      default:
+        escaped.push_back(c);
+    }
+  }
+  return escaped;
+}
+
+std::string DesktopEntry(std::string_view program_path) {
+  std::string entry =
+      "[Desktop Entry]\n"
+      "Type=Application\n"
+      "Version=1.5\n"
+      "Name=Quillan\n"
+      "GenericName=Visual Basic Code Editor\n"
+      "Comment=Write Visual Basic code and keep it in Quillan projects\n"
+      "Exec=";
+  entry += QuoteExecArgument(program_path);
+  entry += " %f\n";
+  entry += "Icon=";
+  entry += kDesktopName;
+  entry += "\nTerminal=false\nCategories=Development;IDE;\nMimeType=";
+  entry += kProjectMimeType;
+  entry += ";\n";
+  return entry;
+}
+
+std::string MimePackage() {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+      "  <mime-type type=\"";
+  xml += kProjectMimeType;
+  xml +=
+      "\">\n"
+      "    <comment>Quillan Project</comment>\n"
+      "    <sub-class-of type=\"text/plain\"/>\n"
+      "    <icon name=\"";
+  xml += kDesktopName;
+  xml +=
+      "\"/>\n"
+      "    <glob pattern=\"*.qlp\"/>\n"
+      "  </mime-type>\n"
+      "</mime-info>\n";
+  return xml;
+}
+
+bool WriteIfChanged(const fs::path& path, std::string_view content, std::error_code& error) {
+  error.clear();
+  std::string existing;
+  if (ReadWhole(path, existing) && existing == content) return false;
+  fs::create_directories(path.parent_path(), error);
+  if (error) return false;
+  // A reader never sees a half-written file: write beside it, then rename over it.
+  fs::path temporary = path;
+  temporary += ".new";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      fs::remove(temporary, ignored);
+      error = std::make_error_code(std::errc::io_error);
+      return false;
+    }
+  }
+  fs::rename(temporary, path, error);
+  if (error) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return false;
+  }
+  return true;
+}
+
+RegistrationReport RegisterFileType(const RegistrationRequest& request) {
+  RegistrationReport report;
+  if (request.data_home.empty() || request.program_path.empty()) {
+    report.errors.push_back("no data folder or program path to register");
+    return report;
+  }
+  const fs::path mime_dir = request.data_home / "mime";
+  const fs::path applications = request.data_home / "applications";
+  const std::string desktop_file = std::string(kDesktopName) + ".desktop";
+
+  bool mime_changed = false;
+  bool entry_changed = false;
+  Register(mime_dir / "packages" / (std::string(kDesktopName) + ".xml"), MimePackage(), report,
+           &mime_changed);
+  Register(applications / desktop_file, DesktopEntry(request.program_path), report, &entry_changed);
+  for (const IconPicture& icon : request.icons) {
+    const std::string size = std::to_string(icon.size);
+    Register(request.data_home / "icons" / "hicolor" / (size + "x" + size) / "apps" /
+                 (std::string(kDesktopName) + ".png"),
+             icon.png, report);
+  }
+
+  // Refresh a database when our file changed, or when an earlier refresh never happened
+  // (the tool was missing then): its cache does not know the type yet.
+  std::error_code ignored;
+  const fs::path compiled_type = mime_dir / (std::string(kProjectMimeType) + ".xml");
+  if (mime_changed || !fs::exists(compiled_type, ignored)) {
+    report.refresh.push_back({"update-mime-database", {mime_dir.string()}});
+  }
+  if (entry_changed || !FileMentions(applications / "mimeinfo.cache", desktop_file)) {
+    report.refresh.push_back({"update-desktop-database", {applications.string()}});
+  }
+  return report;
+}
+
+}  // namespace quillan::platform
