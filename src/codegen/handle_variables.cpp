@@ -1,0 +1,123 @@
+#include "codegen/handle_variables.h"
+
+#include <cmath>
+#include <unordered_set>
+
+#include "text/vb_string.h"
+
+namespace quillan::codegen {
+
+namespace {
+
+constexpr double kSecondsPerDay = 24.0 * 60.0 * 60.0;
+
+// Whether s begins with `lower` (already in lower case), comparing case-insensitively.
+bool StartsWithNoCase(std::u16string_view s, std::u16string_view lower) {
+  if (s.size() < lower.size()) return false;
+  for (std::size_t i = 0; i < lower.size(); ++i) {
+    if (text::FoldCase(s[i]) != lower[i]) return false;
+  }
+  return true;
+}
+
+// The leading keywords a condition line loses before its name is taken, each with the
+// number of characters dropped: "while " and "until " keep their space.
+struct LeadingKeyword {
+  std::u16string_view lower;
+  std::size_t drop;
+};
+constexpr LeadingKeyword kLeadingKeywords[] = {{u"while ", 5}, {u"until ", 5}, {u"if ", 3}};
+
+}  // namespace
+
+void SplitLinesToList(std::u16string_view text, std::vector<std::u16string>& list) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find(text::kCrLf, start);
+    if (end == std::u16string_view::npos) {
+      list.emplace_back(text.substr(start));
+      return;
+    }
+    list.emplace_back(text.substr(start, end - start));
+    start = end + text::kCrLf.size();
+  }
+}
+
+void ExtractAssignedNames(std::vector<std::u16string>& lines, std::vector<std::u16string>& names) {
+  const std::size_t count = lines.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    std::u16string& item = lines[i];
+    if (item.find(u'=') == std::u16string::npos) continue;
+    // "const" anywhere, also inside a longer word such as "constant", rules the line out.
+    if (text::FindNoCase(item, u"const") != text::kNotFound) continue;
+    for (const LeadingKeyword& keyword : kLeadingKeywords) {
+      if (StartsWithNoCase(item, keyword.lower)) item.erase(0, keyword.drop);
+    }
+    names.emplace_back(item.substr(0, item.find(u'=')));
+  }
+}
+
+std::u16string StripSpaces(std::u16string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  for (char16_t c : s) {
+    if (c != u' ') out.push_back(c);
+  }
+  return out;
+}
+
+void RemoveDuplicateItems(std::vector<std::u16string>& list) {
+  // Equality ignores spaces and case, so it is an equivalence: remembering the folded form of
+  // every survivor gives the same survivors as comparing each item with all later ones.
+  std::unordered_set<std::u16string> seen;
+  seen.reserve(list.size());
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (!seen.insert(text::FoldCase(StripSpaces(list[i]))).second) continue;
+    if (kept != i) list[kept] = std::move(list[i]);
+    ++kept;
+  }
+  list.resize(kept);
+}
+
+void Pause(int seconds, const text::Clock& clock, text::EventPump& pump) {
+  // The start rounds half to even (the default rounding mode), as the time-of-day function
+  // the wait is modelled on does.
+  double previous = clock.SecondsSinceMidnight();
+  double elapsed = previous - std::nearbyint(previous);
+  while (elapsed < seconds) {
+    pump.ProcessPendingEvents();
+    const double now = clock.SecondsSinceMidnight();
+    double step = now - previous;
+    // The time of day starts again at 0 at midnight; a step back by most of a day is that.
+    if (step < -kSecondsPerDay / 2) step += kSecondsPerDay;
+    elapsed += step;
+    previous = now;
+  }
+}
+
+void ShowNoVariables(text::Messenger& messenger) {
+  messenger.Show(u"You have no variables in your code!", text::MessageIcon::kExclamation,
+                 text::MessageButtons::kOk);
+}
+
+bool DiscoverHandleVariables(std::u16string_view tag, const text::CodeBuffer& buffer,
+                             HandleVariableState& state, DiscoveryHost& host, PausePorts pause,
+                             text::Messenger& messenger) {
+  SplitLinesToList(buffer.Text(), state.code_lines);
+  Pause(1, pause.clock, pause.pump);
+  host.CreateVariableDialog();
+  ExtractAssignedNames(state.code_lines, state.names);
+  if (state.names.empty()) {
+    ShowNoVariables(messenger);
+    state.code_lines.clear();
+    return false;
+  }
+  Pause(1, pause.clock, pause.pump);
+  RemoveDuplicateItems(state.names);
+  state.action_tag = tag;
+  host.ShowVariableDialog();
+  return true;
+}
+
+}  // namespace quillan::codegen

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text/clock.h"
+#include "text/code_buffer.h"
+#include "text/messenger.h"
+
+namespace quillan::codegen {
+
+/// Appends the lines of text, split at CR LF, to list; a last piece after the final CR LF is
+/// appended only when it is not empty. An empty text appends nothing.
+void SplitLinesToList(std::u16string_view text, std::vector<std::u16string>& list);
+
+/// For each line holding "=" whose lower-case form holds no "const": drops a leading
+/// "while ", "until " and "if " (in that order, case-insensitively, keeping the space after
+/// the first two) from the item in `lines`, then appends what stands left of the first "=",
+/// untrimmed, to `names`.
+void ExtractAssignedNames(std::vector<std::u16string>& lines, std::vector<std::u16string>& names);
+
+/// Returns s without any space character (code 32); other white space stays.
+std::u16string StripSpaces(std::u16string_view s);
+
+/// Keeps the first of the items that are equal once spaces are removed and case is folded;
+/// the survivors keep their spelling and order.
+void RemoveDuplicateItems(std::vector<std::u16string>& list);
+
+/// Waits about `seconds` whole seconds by the time of day, letting pending events run
+/// meanwhile. The start is rounded to the nearest second (halves to even), so the wait is up
+/// to half a second shorter or longer; 0 returns at once or within half a second. A wait
+/// that spans midnight ends as well.
+void Pause(int seconds, const text::Clock& clock, text::EventPump& pump);
+
+/// The state that the window-action menu items, the Select Variable dialog and the action
+/// run by OK share. Every field is empty when no action is pending.
+struct HandleVariableState {
+  std::vector<std::u16string> code_lines;  ///< the main window's work list `List1`
+  std::vector<std::u16string> names;       ///< the candidates the dialog lists, in order
+  std::u16string action_tag;               ///< the pending `ActionTag` (`lblType`)
+};
+
+/// What the discovery sequence needs from the windows.
+class DiscoveryHost {
+ public:
+  virtual ~DiscoveryHost() = default;
+  /// Makes the Select Variable dialog if it does not exist, without showing it.
+  virtual void CreateVariableDialog() = 0;
+  /// Shows the dialog with `state.names` and `state.action_tag`, no name selected, and takes
+  /// input away from the main window; returns at once.
+  virtual void ShowVariableDialog() = 0;
+};
+
+/// The ports `Pause` runs on.
+struct PausePorts {
+  const text::Clock& clock;
+  text::EventPump& pump;
+};
+
+/// A window-action menu item: collects the names the code assigns (with a one-second pause
+/// before and after), reports "You have no variables in your code!" when there are none, and
+/// otherwise shows the dialog with the names and `tag` pending. Returns whether it did.
+bool DiscoverHandleVariables(std::u16string_view tag, const text::CodeBuffer& buffer,
+                             HandleVariableState& state, DiscoveryHost& host, PausePorts pause,
+                             text::Messenger& messenger);
+
+/// The refusal shown when the code assigns nothing (window actions and Dim All).
+void ShowNoVariables(text::Messenger& messenger);
+
+}  // namespace quillan::codegen
