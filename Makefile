@@ -38,3 +38,19 @@ format:
 
 clean:
 	rm -rf build
+
+FUZZ_DIR     := build/fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: fuzz
+# Runs each libFuzzer target for FUZZ_SECONDS (clang and its fuzzer runtime are installed
+# on demand).
+fuzz: deps
+	@bash scripts/install-deps.sh clang libclang-rt-14-dev
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLAN_FUZZ=ON -DQUILLAN_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@for f in $(FUZZ_DIR)/fuzz/fuzz_*; do \
+	  name=$$(basename $$f | sed 's/^fuzz_//'); corpus=$$(mktemp -d); \
+	  case $$name in qlp_codec) seed=fuzz/corpus/qlp;; *) seed=fuzz/corpus/$$name;; esac; \
+	  echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) $$corpus $$seed || exit 1; rm -rf $$corpus; \
+	done

@@ -13,6 +13,9 @@ packages=(
   fonts-dejavu-core
 )
 
+# Extra packages may be named on the command line (make fuzz asks for clang).
+packages+=("$@")
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

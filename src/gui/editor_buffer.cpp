@@ -10,17 +10,19 @@
 namespace quillan::gui {
 
 QString ToEditorText(std::u16string_view s) {
-  QString out;
-  out.reserve(static_cast<qsizetype>(s.size()));
+  QString out(static_cast<qsizetype>(s.size()), Qt::Uninitialized);
+  auto* dst = reinterpret_cast<char16_t*>(out.data());
+  char16_t* const begin = dst;
   for (std::size_t i = 0; i < s.size(); ++i) {
     const char16_t c = s[i];
     if (c == u'\r') {
-      out.append(QChar(u'\n'));
+      *dst++ = u'\n';
       if (i + 1 < s.size() && s[i + 1] == u'\n') ++i;
     } else {
-      out.append(QChar(c));
+      *dst++ = c;
     }
   }
+  out.truncate(static_cast<qsizetype>(dst - begin));
   return out;
 }
 

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace quillan::settings {
@@ -51,9 +50,10 @@ std::optional<float> ParseSingle(std::string_view s) {
 }
 
 std::string FormatSingle(float value) {
+  // The shortest text that reads back as the same number: 8.25 -> "8.25", 8 -> "8".
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(value));
-  return buf;
+  const auto result = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, result.ptr);
 }
 
 bool ReadStyleFlag(std::string_view value) { return !(value.empty() || value == "0"); }
