@@ -1,0 +1,82 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "codegen/insert_declarations.h"
+#include "codegen/primitives.h"
+#include "settings/settings_store.h"
+#include "text/prompter.h"
+#include "text/string_code_buffer.h"
+
+namespace quillan::codegen::testing {
+
+/// Marks the caret in expected texts.
+inline constexpr char16_t kCaret = u'‸';
+
+/// A text with one caret marker -> the text without it and the caret offset (0 if none).
+inline std::pair<std::u16string, std::size_t> Unmark(std::u16string_view marked) {
+  std::u16string text(marked);
+  const std::size_t caret = text.find(kCaret);
+  if (caret == std::u16string::npos) return {text, 0};
+  text.erase(caret, 1);
+  return {text, caret};
+}
+
+/// The buffer's text with the caret marker inserted at the caret.
+inline std::u16string Marked(const text::CodeBuffer& buffer) {
+  std::u16string text = buffer.Text();
+  text.insert(buffer.SelStart(), 1, kCaret);
+  return text;
+}
+
+/// Accepts whatever the input box proposes.
+inline const std::u16string kAcceptDefault = u"<default>";
+
+/// Answers from a script; nullopt (or an exhausted script) is Cancel.
+struct ScriptPrompter : text::Prompter {
+  std::deque<std::optional<std::u16string>> script;
+  std::vector<std::pair<std::u16string, std::u16string>> asked;
+
+  std::optional<std::u16string> Ask(std::u16string_view prompt,
+                                    std::u16string_view default_answer) override {
+    asked.emplace_back(prompt, default_answer);
+    if (script.empty()) return std::nullopt;
+    std::optional<std::u16string> answer = script.front();
+    script.pop_front();
+    if (answer == kAcceptDefault) answer = std::u16string(default_answer);
+    if (answer && answer->empty()) return std::nullopt;
+    return answer;
+  }
+};
+
+struct RecordingHost : InsertionHost {
+  int finished = 0;
+  void ResetVariableDialog() override { ++finished; }
+  void ClearWorkList() override {}
+  void EnableAndFocusMainWindow() override {}
+};
+
+/// Everything a generator takes, with the option on unless the store says otherwise.
+struct Env {
+  explicit Env(std::u16string_view marked_text) {
+    auto [text, caret] = Unmark(marked_text);
+    buffer.SetText(text);
+    buffer.SetSelStart(caret);
+    base_changes = buffer.change_count();
+  }
+  bool Modified() const { return buffer.change_count() > base_changes; }
+
+  text::StringCodeBuffer buffer;
+  ScriptPrompter prompter;
+  settings::MemorySettingsStore store;
+  InsertDeclarations declarations{store};
+  RecordingHost host;
+  int base_changes = 0;
+};
+
+}  // namespace quillan::codegen::testing
