@@ -1,0 +1,136 @@
+#include "gui/select_variable_dialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <cmath>
+
+#include "gui/qt_convert.h"
+#include "settings/settings_table.h"
+
+namespace quillan::gui {
+
+namespace {
+
+// The design, in twips: a fixed client area with the frame, and inside the frame (measured
+// from its corner) the list, the check box and the two buttons. The tag label sits below the
+// client area, where it is never seen.
+struct TwipsRect {
+  int x, y, width, height;
+};
+constexpr int kClientWidth = 3120;
+constexpr int kClientHeight = 2760;
+constexpr TwipsRect kFrame{120, 120, 2895, 2535};
+constexpr TwipsRect kList{120, 240, 2655, 1425};
+constexpr TwipsRect kCheck{120, 1680, 2655, 255};
+constexpr TwipsRect kCancel{720, 2040, 975, 375};
+constexpr TwipsRect kOk{1800, 2040, 975, 375};
+constexpr TwipsRect kTagLabel{120, 2880, 2055, 375};
+
+}  // namespace
+
+SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDeclarations& option)
+    : QDialog(parent), option_(option) {
+  setObjectName("frmVar");
+  setWindowTitle("Select Variable");
+  setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  // Modal only in effect: the commands disable the main window instead, so that the code
+  // which shows the dialog goes on at once.
+  setModal(false);
+  setAttribute(Qt::WA_DeleteOnClose, true);
+  QFont font("Tahoma");
+  font.setPointSizeF(8.25);
+  setFont(font);
+
+  const QScreen* s = screen();
+  const double dpi = s != nullptr && s->logicalDotsPerInch() > 0 ? s->logicalDotsPerInch() : 96.0;
+  auto px = [dpi](int twips) {
+    return static_cast<int>(std::lround(settings::TwipsToPixels(twips, dpi)));
+  };
+  auto place = [&px](QWidget* widget, const TwipsRect& r) {
+    widget->setGeometry(px(r.x), px(r.y), px(r.width), px(r.height));
+  };
+  setFixedSize(px(kClientWidth), px(kClientHeight));
+
+  auto* frame = new QGroupBox("Select Variable", this);
+  frame->setObjectName("Frame1");
+  place(frame, kFrame);
+
+  list_ = new QListWidget(frame);
+  list_->setObjectName("List1");
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setSortingEnabled(false);
+  place(list_, kList);
+
+  check_ = new QCheckBox("Insert Declarations with code.", frame);
+  check_->setObjectName("Check1");
+  place(check_, kCheck);
+
+  auto* cancel = new QPushButton("&Cancel", frame);
+  cancel->setObjectName("SSCommand2");
+  cancel->setAutoDefault(false);
+  place(cancel, kCancel);
+
+  auto* ok = new QPushButton("&OK", frame);
+  ok->setObjectName("SSCommand1");
+  ok->setDefault(true);
+  place(ok, kOk);
+
+  tag_label_ = new QLabel(this);
+  tag_label_->setObjectName("lblType");
+  place(tag_label_, kTagLabel);
+
+  setTabOrder(list_, check_);
+  setTabOrder(check_, cancel);
+  setTabOrder(cancel, ok);
+
+  // A dialog made anew reads the stored option; from then on the box is the live value.
+  option_.Reload();
+  check_->setChecked(option_.IsOn());
+  connect(check_, &QCheckBox::toggled, this, [this](bool on) { option_.Set(on); });
+  option_.SetListener([this](bool on) { check_->setChecked(on); });
+
+  connect(ok, &QPushButton::clicked, this, &SelectVariableDialog::OkPressed);
+  connect(cancel, &QPushButton::clicked, this, &SelectVariableDialog::CancelPressed);
+}
+
+SelectVariableDialog::~SelectVariableDialog() { option_.SetListener(nullptr); }
+
+void SelectVariableDialog::Present(const std::vector<std::u16string>& names,
+                                   std::u16string_view tag) {
+  list_->clear();
+  for (const std::u16string& name : names) list_->addItem(ToQString(name));
+  list_->clearSelection();
+  list_->setCurrentRow(-1);
+  tag_label_->setText(ToQString(tag));
+  show();
+  raise();
+  activateWindow();
+}
+
+void SelectVariableDialog::Reset(bool clear_tag) {
+  hide();
+  list_->clear();
+  if (clear_tag) tag_label_->clear();
+}
+
+std::u16string SelectVariableDialog::SelectedVariable() const {
+  const QList<QListWidgetItem*> selected = list_->selectedItems();
+  return selected.isEmpty() ? std::u16string() : ToU16(selected.front()->text());
+}
+
+void SelectVariableDialog::reject() { emit CancelPressed(); }
+
+void SelectVariableDialog::closeEvent(QCloseEvent* event) {
+  // Not QDialog's handling, which would turn the close into a Cancel: closing through the
+  // frame destroys the dialog (WA_DeleteOnClose), and the next use makes it anew.
+  emit ClosedByFrame();
+  event->accept();
+}
+
+}  // namespace quillan::gui
