@@ -26,6 +26,7 @@
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
 #include "gui/shell_integration.h"
+#include "gui/window_action_commands.h"
 #include "platform/none_window_system.h"
 #include "settings/settings_table.h"
 
@@ -101,6 +102,7 @@ MainWindow::MainWindow(MainWindowPorts ports, QWidget* parent)
   BuildToolbar();
   ConnectCommands();
   InstallCodegenCommands(*this);
+  InstallWindowActionCommands(*this);
 
   const double dpi = Dpi();
   resize(static_cast<int>(settings::TwipsToPixels(kDesignClientWidth, dpi)),
