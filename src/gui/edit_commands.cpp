@@ -16,7 +16,8 @@
 
 namespace quillan::gui {
 
-EditCommands::EditCommands(MainWindow& window) : QObject(&window), window_(window) {
+EditCommands::EditCommands(MainWindow& window)
+    : QObject(&window), window_(window), viewport_(window.editor()->viewport()) {
   setObjectName("editCommands");
   connect(window_.Action("Cut"), &QAction::triggered, this, &EditCommands::CutClick);
   connect(window_.Action("Copy"), &QAction::triggered, this, &EditCommands::CopyClick);
@@ -37,7 +38,7 @@ EditCommands::EditCommands(MainWindow& window) : QObject(&window), window_(windo
 EditCommands::~EditCommands() = default;
 
 bool EditCommands::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == window_.editor()->viewport() && event->type() == QEvent::MouseButtonRelease) {
+  if (watched == viewport_ && event->type() == QEvent::MouseButtonRelease) {
     // The editor handles the release after this filter, and a release can still change the
     // selection (a click inside a selection drops it), so look once it has been handled.
     QMetaObject::invokeMethod(this, &EditCommands::UpdateSelectionControls, Qt::QueuedConnection);

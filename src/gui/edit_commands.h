@@ -40,6 +40,8 @@ class EditCommands final : public QObject {
   void ReplaceSelection(const QString& text);
 
   MainWindow& window_;
+  // The editor's viewport, compared only: its events arrive also while the window dies.
+  const QObject* viewport_;
   std::unique_ptr<FindDialog> find_dialog_;
   // The last change of the text was our Undo, so the next Undo reverts it.
   bool last_change_was_undo_ = false;

@@ -107,22 +107,17 @@ void FindDialog::FindClick() {
   ShowSelection(selected);
 }
 
+// Replace and Replace All change the text with a single replacement of a selection, which
+// the editor keeps as one undo step by itself. They run outside an edit block on purpose:
+// Replace searches the text it has just changed.
 void FindDialog::ReplaceClick() {
-  bool selected;
-  {
-    EditorBuffer::Command guard(window_.buffer());
-    selected = engine_.Replace(window_.buffer(), messenger_, ToU16(find_edit_->text()),
-                               ToU16(replace_edit_->text()));
-  }
-  ShowSelection(selected);
+  ShowSelection(engine_.Replace(window_.buffer(), messenger_, ToU16(find_edit_->text()),
+                                ToU16(replace_edit_->text())));
 }
 
 void FindDialog::ReplaceAllClick() {
-  {
-    EditorBuffer::Command guard(window_.buffer());
-    engine_.ReplaceAll(window_.buffer(), messenger_, ToU16(find_edit_->text()),
-                       ToU16(replace_edit_->text()));
-  }
+  engine_.ReplaceAll(window_.buffer(), messenger_, ToU16(find_edit_->text()),
+                     ToU16(replace_edit_->text()));
   ShowPosition();
 }
 

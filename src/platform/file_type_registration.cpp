@@ -71,7 +71,7 @@ std::string DesktopEntry(std::string_view program_path) {
   std::string entry =
       "[Desktop Entry]\n"
       "Type=Application\n"
-      "Version=1.5\n"
+      "Version=1.4\n"
       "Name=Quillan\n"
       "GenericName=Visual Basic Code Editor\n"
       "Comment=Write Visual Basic code and keep it in Quillan projects\n"

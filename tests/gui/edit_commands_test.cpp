@@ -1,0 +1,324 @@
+#include "gui/edit_commands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "gui/find_dialog.h"
+#include "gui/main_window.h"
+#include "gui/qt_convert.h"
+#include "settings/settings_store.h"
+#include "support/recorders.h"
+
+using quillan::gui::FindDialog;
+using quillan::gui::MainWindow;
+using quillan::gui::MainWindowPorts;
+using quillan::gui::ToQString;
+using quillan::gui::ToU16;
+using quillan::settings::MemorySettingsStore;
+using quillan::testing_support::RecordingMessenger;
+
+namespace {
+
+struct Fixture {
+  MemorySettingsStore store;
+  RecordingMessenger messenger;
+  std::unique_ptr<MainWindow> window;
+
+  Fixture() {
+    MainWindowPorts ports;
+    ports.settings = &store;
+    ports.messenger = &messenger;
+    window = std::make_unique<MainWindow>(ports);
+    window->show();
+  }
+  QPlainTextEdit* editor() const { return window->editor(); }
+  QString Code() const { return ToQString(window->buffer().Text()); }
+  void SetCode(const QString& code) {
+    window->buffer().SetText(ToU16(code));
+    window->doc().SetChanged(u"no");
+  }
+  void Select(std::size_t start, std::size_t length) {
+    window->buffer().SetSelStart(start);
+    window->buffer().SetSelLength(length);
+  }
+  void Trigger(const char* action) { window->Action(action)->trigger(); }
+  bool Enabled(const char* name) const {
+    if (QAction* action = window->Action(name)) return action->isEnabled();
+    return window->findChild<QToolButton*>(name)->isEnabled();
+  }
+  // A left-button release over the editor, as after a drag that made the current selection.
+  void ReleaseMouse() {
+    QTest::mouseRelease(editor()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCoreApplication::processEvents();
+  }
+  FindDialog* Find() const {
+    return window->findChild<quillan::gui::EditCommands*>()->find_dialog();
+  }
+  template <typename T>
+  T* FindControl(const char* name) const {
+    return Find()->findChild<T*>(name);
+  }
+  void Click(const char* button) { FindControl<QPushButton>(button)->click(); }
+  QString LastMessage() const {
+    return messenger.shown.empty() ? QString() : ToQString(messenger.shown.back().text);
+  }
+};
+
+const char* const kSelectionControls[] = {"Cut", "Copy", "Delete", "btnCut", "btnCopy"};
+
+}  // namespace
+
+class EditCommandsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void clipboardCommands_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("clipboard_before");
+    QTest::addColumn<int>("sel_start");
+    QTest::addColumn<int>("sel_length");
+    QTest::addColumn<QString>("code_after");
+    QTest::addColumn<QString>("clipboard_after");
+    QTest::addColumn<int>("caret_after");
+    struct Row {
+      const char* name;
+      const char* command;
+      const char* clipboard_before;
+      int sel_start, sel_length;
+      const char* code_after;
+      const char* clipboard_after;
+      int caret_after;
+    };
+    const char* code = "Dim a\r\nDim b\r\n";
+    const Row rows[] = {
+        {"copy leaves the code", "Copy", "old", 4, 1, code, "a", 4},
+        {"copy of lines uses newlines", "Copy", "old", 0, 12, code, "Dim a\nDim b", 0},
+        {"cut", "Cut", "old", 0, 4, "a\r\nDim b\r\n", "Dim ", 0},
+        {"stale copy empties the clipboard", "Copy", "old", 3, 0, code, "", 3},
+        {"stale cut changes no code", "Cut", "old", 3, 0, code, "", 3},
+        {"paste at the caret", "Paste", "x = 1\n", 7, 0, "Dim a\r\nx = 1\r\nDim b\r\n", "x = 1\n",
+         14},
+        {"paste replaces the selection", "Paste", "c", 11, 1, "Dim a\r\nDim c\r\n", "c", 12},
+        {"paste of no text deletes the selection", "Paste", "", 0, 4, "a\r\nDim b\r\n", "", 0},
+        {"delete keeps the clipboard", "Delete", "old", 0, 7, "Dim b\r\n", "old", 0},
+    };
+    for (const Row& r : rows) {
+      QTest::newRow(r.name) << QString(r.command) << QString(r.clipboard_before) << r.sel_start
+                            << r.sel_length << QString(r.code_after) << QString(r.clipboard_after)
+                            << r.caret_after;
+    }
+  }
+
+  void clipboardCommands() {
+    QFETCH(QString, command);
+    QFETCH(QString, clipboard_before);
+    QFETCH(int, sel_start);
+    QFETCH(int, sel_length);
+    QFETCH(QString, code_after);
+    QFETCH(QString, clipboard_after);
+    QFETCH(int, caret_after);
+    Fixture f;
+    f.SetCode("Dim a\r\nDim b\r\n");
+    QGuiApplication::clipboard()->setText(clipboard_before);
+    // Enable Cut, Copy and Delete, then select what the row needs (possibly nothing: the
+    // state is stale then, as after selecting with the keyboard).
+    f.Trigger("Select_All");
+    f.ReleaseMouse();
+    f.Select(static_cast<std::size_t>(sel_start), static_cast<std::size_t>(sel_length));
+    f.Trigger(command.toUtf8().constData());
+    QCOMPARE(f.Code(), code_after);
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboard_after);
+    QCOMPARE(static_cast<int>(f.window->buffer().SelStart()), caret_after);
+    const int kept = command == "Copy" ? sel_length : 0;  // Copy keeps the selection
+    QCOMPARE(static_cast<int>(f.window->buffer().SelLength()), kept);
+    // Only a real change of the code marks the document.
+    QCOMPARE(f.window->doc().IsModified(), code_after != "Dim a\r\nDim b\r\n");
+  }
+
+  void selectionControlsFollowOnlyTheMouseRelease() {
+    Fixture f;
+    f.SetCode("Dim a\r\nDim b");
+    auto expect_all = [&](bool enabled) {
+      for (const char* name : kSelectionControls) {
+        if (f.Enabled(name) != enabled) QFAIL(qPrintable(QString("wrong state of ") + name));
+      }
+    };
+    expect_all(false);
+    // Select All and the keyboard leave the stale state.
+    f.Trigger("Select_All");
+    QCOMPARE(f.window->buffer().SelLength(), std::size_t{12});
+    expect_all(false);
+    f.ReleaseMouse();
+    expect_all(true);
+    QTest::keyClick(f.editor(), Qt::Key_Right);
+    QVERIFY(!f.editor()->textCursor().hasSelection());
+    expect_all(true);
+    // Any button counts; here a right click, which leaves the (now empty) selection as it is.
+    f.editor()->setContextMenuPolicy(Qt::NoContextMenu);
+    QTest::mouseClick(f.editor()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+    QCoreApplication::processEvents();
+    expect_all(false);
+    for (const char* name : {"Paste", "Undo", "Select_All", "btnPaste", "btnUndo"}) {
+      QVERIFY2(f.Enabled(name), name);
+    }
+  }
+
+  void undoTogglesOneLevel() {
+    Fixture f;
+    f.SetCode("Dim a\r\n");
+    f.editor()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(f.editor(), "Dim b");
+    QCOMPARE(f.Code(), QString("Dim a\r\nDim b"));
+    f.Trigger("Undo");
+    QCOMPARE(f.Code(), QString("Dim a\r\n"));
+    f.window->findChild<QToolButton*>("btnUndo")->click();
+    QCOMPARE(f.Code(), QString("Dim a\r\nDim b"));
+    f.Trigger("Undo");
+    QCOMPARE(f.Code(), QString("Dim a\r\n"));
+    // A new edit after an Undo is what the next Undo reverts.
+    f.Trigger("Undo");
+    f.Select(0, 4);
+    f.ReleaseMouse();
+    f.Trigger("Delete");
+    QCOMPARE(f.Code(), QString("a\r\nDim b"));
+    f.Trigger("Undo");
+    QCOMPARE(f.Code(), QString("Dim a\r\nDim b"));
+    f.Trigger("Undo");
+    QCOMPARE(f.Code(), QString("a\r\nDim b"));
+    QVERIFY(f.window->doc().IsModified());
+  }
+
+  void findWindowControls() {
+    Fixture f;
+    f.SetCode("Dim x");
+    f.Trigger("Find");
+    FindDialog* dialog = f.Find();
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(dialog->objectName(), QString("frmFind"));
+    QCOMPARE(dialog->windowTitle(), QString("Find/Replace"));
+    QVERIFY(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(!dialog->isModal());
+    QVERIFY(!dialog->parentWidget());
+    const std::pair<const char*, const char*> labels[] = {{"Label1", "&Find What:"},
+                                                          {"Label2", "R&eplace With:"}};
+    for (const auto& [name, caption] : labels) {
+      QCOMPARE(f.FindControl<QLabel>(name)->text(), QString(caption));
+    }
+    QCOMPARE(f.FindControl<QLabel>("Label1")->buddy(), f.FindControl<QLineEdit>("txtFind"));
+    QCOMPARE(f.FindControl<QLabel>("Label2")->buddy(), f.FindControl<QLineEdit>("txtReplace"));
+    const std::pair<const char*, const char*> buttons[] = {{"Command1", "F&ind"},
+                                                           {"Command2", "&Replace"},
+                                                           {"Command4", "Replace &All"},
+                                                           {"Command3", "&Close"}};
+    for (const auto& [name, caption] : buttons) {
+      QCOMPARE(f.FindControl<QPushButton>(name)->text(), QString(caption));
+    }
+    QVERIFY(!f.FindControl<QLabel>("Label3")->isVisible());
+    QCOMPARE(f.FindControl<QLabel>("Label3")->text(), QString("1"));
+  }
+
+  void findWindowKeepsItsStateWhenHidden() {
+    Fixture f;
+    f.SetCode("Dim x\r\ndim y");
+    f.Select(0, 3);
+    f.Trigger("Find");
+    auto* find_text = f.FindControl<QLineEdit>("txtFind");
+    QCOMPARE(find_text->text(), QString("Dim"));
+    f.Click("Command1");
+    f.Click("Command1");
+    QCOMPARE(f.window->buffer().SelStart(), std::size_t{7});
+    QCOMPARE(f.FindControl<QLabel>("Label3")->text(), QString("9"));
+    f.Click("Command3");
+    QVERIFY(!f.Find()->isVisible());
+    // Reopened with no selection: the search text and the position stay, even after New.
+    f.Trigger("New");
+    f.SetCode("dim a dim b");
+    f.Trigger("Find");
+    QVERIFY(f.Find()->isVisible());
+    QCOMPARE(find_text->text(), QString("Dim"));
+    f.Click("Command1");
+    QCOMPARE(f.window->buffer().SelStart(), std::size_t{0});  // nothing at or after 9: wraps
+    QCOMPARE(f.FindControl<QLabel>("Label3")->text(), QString("2"));
+  }
+
+  void findWindowMessages() {
+    Fixture f;
+    f.SetCode("Dim x\r\nDim y");
+    f.Trigger("Find");
+    auto* find_text = f.FindControl<QLineEdit>("txtFind");
+    auto* replace_text = f.FindControl<QLineEdit>("txtReplace");
+    struct Step {
+      const char* find;
+      const char* replace;
+      const char* button;
+      const char* message;
+    };
+    const Step steps[] = {
+        {"", "", "Command1", "You must enter text to search for."},
+        {"", "Private", "Command4", "You must enter text to search for."},
+        {"Loop", "", "Command1", "Search text was not found."},
+        {"Loop", "Private", "Command4", "Search text was not found."},
+        {"dim", "", "Command2", "You must enter text to replace."},
+        {"dim", "Private", "Command2", "You have no selected text to replace."},
+        {"dim", "Private", "Command4", "All instances of dim have been replaced with Private."},
+    };
+    for (const Step& step : steps) {
+      find_text->setText(step.find);
+      replace_text->setText(step.replace);
+      f.messenger.shown.clear();
+      f.Click(step.button);
+      QCOMPARE(f.messenger.shown.size(), std::size_t{1});
+      QCOMPARE(f.LastMessage(), QString(step.message));
+      QCOMPARE(ToQString(f.messenger.shown.back().title), QString("Quillan"));
+    }
+    // The last step replaced both, whatever their case: the report is true.
+    QCOMPARE(f.Code(), QString("Private x\r\nPrivate y"));
+  }
+
+  void replaceAllIsOneUndoStep() {
+    Fixture f;
+    QString code;
+    for (int i = 0; i < 200; ++i) code += QString("Dim v%1 As Long\r\n").arg(i);
+    f.SetCode(code);
+    f.Trigger("Find");
+    f.FindControl<QLineEdit>("txtFind")->setText("dim");
+    f.FindControl<QLineEdit>("txtReplace")->setText("Private");
+    f.Click("Command4");
+    QString replaced = code;
+    replaced.replace("Dim", "Private");
+    QCOMPARE(f.Code(), replaced);
+    QCOMPARE(f.window->buffer().SelStart(), std::size_t{0});
+    QVERIFY(f.window->doc().IsModified());
+    f.Trigger("Undo");
+    QCOMPARE(f.Code(), code);
+    f.Trigger("Undo");
+    QCOMPARE(f.Code(), replaced);
+  }
+
+  void replaceInTheEditor() {
+    Fixture f;
+    f.SetCode("a = 1\r\ndim b");
+    f.Trigger("Find");
+    f.FindControl<QLineEdit>("txtFind")->setText("dim");
+    f.FindControl<QLineEdit>("txtReplace")->setText("Dim");
+    f.Select(0, 1);  // a selection made by hand, not the search text
+    f.Click("Command2");
+    QCOMPARE(f.Code(), QString("Dim = 1\r\ndim b"));
+    QCOMPARE(f.window->buffer().SelStart(), std::size_t{9});
+    QCOMPARE(ToQString(f.window->buffer().SelText()), QString("dim"));
+    QVERIFY(f.messenger.shown.empty());
+    f.Trigger("Undo");
+    QCOMPARE(f.Code(), QString("a = 1\r\ndim b"));
+  }
+};
+
+QTEST_MAIN(EditCommandsTest)
+#include "edit_commands_test.moc"
