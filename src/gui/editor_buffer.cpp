@@ -5,6 +5,10 @@
 #include <QTextDocument>
 #include <algorithm>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "gui/qt_convert.h"
 
 namespace quillan::gui {
@@ -49,6 +53,58 @@ std::u16string ToDocumentText(const QString& s) {
 EditorBuffer::EditorBuffer(QPlainTextEdit* edit) : QObject(edit), edit_(edit) {
   connect(edit_->document(), &QTextDocument::contentsChange, this,
           [this](int, int, int) { cache_valid_ = false; });
+  load_timer_ = new QTimer(this);
+  load_timer_->setInterval(0);
+  connect(load_timer_, &QTimer::timeout, this, [this] { AppendPendingChunk(kChunkChars); });
+  edit_->installEventFilter(this);
+  edit_->viewport()->installEventFilter(this);
+}
+
+bool EditorBuffer::eventFilter(QObject* watched, QEvent* event) {
+  if (loading_) {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::ShortcutOverride:
+      case QEvent::InputMethod:
+      case QEvent::Drop:
+      case QEvent::ContextMenu:
+        // The user is about to change the text: it must all be there first.
+        CompleteLoad();
+        break;
+      default:
+        break;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void EditorBuffer::AppendPendingChunk(qsizetype max_chars) {
+  if (!loading_) return;
+  qsizetype end = std::min(pending_.size(), pending_pos_ + max_chars);
+  if (end < pending_.size()) {
+    // End the chunk at a line break, so that no line is laid out twice.
+    const qsizetype cut = pending_.lastIndexOf(QChar(u'\n'), end);
+    if (cut > pending_pos_) end = cut;
+  }
+  QTextCursor tail(edit_->document());
+  tail.movePosition(QTextCursor::End);
+  tail.insertText(QStringView(pending_).mid(pending_pos_, end - pending_pos_).toString());
+  pending_pos_ = end;
+  if (pending_pos_ < pending_.size()) return;
+  load_timer_->stop();
+  pending_ = QString();
+  pending_pos_ = 0;
+  edit_->document()->setUndoRedoEnabled(true);
+  loading_ = false;
+#ifdef __GLIBC__
+  // Loading in chunks leaves the heap full of freed blocks; hand them back to the system.
+  malloc_trim(0);
+#endif
+  emit LoadFinished();
+}
+
+void EditorBuffer::CompleteLoad() {
+  if (loading_) AppendPendingChunk(pending_.size());
 }
 
 void EditorBuffer::EnsureCache() const {
@@ -63,11 +119,13 @@ void EditorBuffer::EnsureCache() const {
 }
 
 const std::u16string& EditorBuffer::Text() const {
+  const_cast<EditorBuffer*>(this)->CompleteLoad();
   EnsureCache();
   return text_;
 }
 
 std::size_t EditorBuffer::Length() const {
+  const_cast<EditorBuffer*>(this)->CompleteLoad();
   const QTextDocument* doc = edit_->document();
   // Each paragraph break is one position in Qt and two characters (CR LF) here.
   return static_cast<std::size_t>(doc->characterCount() - 1) +
@@ -75,6 +133,7 @@ std::size_t EditorBuffer::Length() const {
 }
 
 int EditorBuffer::ToEditorPosition(std::size_t offset) const {
+  const_cast<EditorBuffer*>(this)->CompleteLoad();
   EnsureCache();
   offset = std::min(offset, text_.size());
   // The line holding the offset: the last line start at or before it.
@@ -102,22 +161,31 @@ void EditorBuffer::Apply(const QTextCursor& cursor) {
   }
 }
 
-std::size_t EditorBuffer::SelStart() const { return ToDocumentOffset(Cursor().selectionStart()); }
+std::size_t EditorBuffer::SelStart() const {
+  const_cast<EditorBuffer*>(this)->CompleteLoad();
+  return ToDocumentOffset(Cursor().selectionStart());
+}
 
 std::size_t EditorBuffer::SelLength() const {
+  const_cast<EditorBuffer*>(this)->CompleteLoad();
   const QTextCursor c = Cursor();
   return ToDocumentOffset(c.selectionEnd()) - ToDocumentOffset(c.selectionStart());
 }
 
-std::u16string EditorBuffer::SelText() const { return ToDocumentText(Cursor().selectedText()); }
+std::u16string EditorBuffer::SelText() const {
+  const_cast<EditorBuffer*>(this)->CompleteLoad();
+  return ToDocumentText(Cursor().selectedText());
+}
 
 void EditorBuffer::SetSelStart(std::size_t pos) {
+  CompleteLoad();
   QTextCursor c = Cursor();
   c.setPosition(ToEditorPosition(pos));
   Apply(c);
 }
 
 void EditorBuffer::SetSelLength(std::size_t n) {
+  CompleteLoad();
   QTextCursor c = Cursor();
   const std::size_t start = ToDocumentOffset(c.selectionStart());
   c.setPosition(c.selectionStart());
@@ -126,14 +194,67 @@ void EditorBuffer::SetSelLength(std::size_t n) {
 }
 
 void EditorBuffer::SetSelText(std::u16string_view s) {
+  CompleteLoad();
   QTextCursor c = Cursor();
-  c.insertText(ToEditorText(s));
+  const bool had_cache = cache_valid_;
+  const std::size_t start = had_cache ? ToDocumentOffset(c.selectionStart()) : 0;
+  const std::size_t removed = had_cache ? ToDocumentOffset(c.selectionEnd()) - start : 0;
+  const QString inserted = ToEditorText(s);
+  c.insertText(inserted);
   c.clearSelection();
   Apply(c);
+  // Inside a command the document reports its changes only when the command ends, so the
+  // copy of the text is brought up to date here: the next test of the same command must see
+  // what was just inserted.
+  if (had_cache) {
+    UpdateCache(start, removed, ToDocumentText(inserted));
+  } else {
+    cache_valid_ = false;
+  }
+}
+
+void EditorBuffer::UpdateCache(std::size_t start, std::size_t removed,
+                               const std::u16string& inserted) {
+  text_.replace(start, removed, inserted);
+  // Line starts after the edited range move by the size difference; those inside it are
+  // replaced by the line starts of the new text.
+  auto first = std::upper_bound(line_starts_.begin(), line_starts_.end(), start);
+  auto last = std::upper_bound(first, line_starts_.end(), start + removed);
+  const auto delta =
+      static_cast<std::ptrdiff_t>(inserted.size()) - static_cast<std::ptrdiff_t>(removed);
+  for (auto it = last; it != line_starts_.end(); ++it) {
+    *it = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(*it) + delta);
+  }
+  std::vector<std::size_t> fresh;
+  for (std::size_t i = 0; i + 1 < inserted.size(); ++i) {
+    if (inserted[i] == u'\r' && inserted[i + 1] == u'\n') fresh.push_back(start + i + 2);
+  }
+  const auto at = line_starts_.erase(first, last);
+  line_starts_.insert(at, fresh.begin(), fresh.end());
+  cache_valid_ = true;
 }
 
 void EditorBuffer::SetText(std::u16string_view s) {
-  edit_->setPlainText(ToEditorText(s));
+  // A new text replaces whatever part of an earlier one was still pending.
+  load_timer_->stop();
+  pending_ = QString();
+  if (loading_) {
+    loading_ = false;
+    edit_->document()->setUndoRedoEnabled(true);
+  }
+  QString text = ToEditorText(s);
+  if (text.size() > kFirstPartChars) {
+    qsizetype cut = text.lastIndexOf(QChar(u'\n'), kFirstPartChars);
+    if (cut <= 0) cut = kFirstPartChars;
+    loading_ = true;
+    edit_->document()->setUndoRedoEnabled(false);
+    edit_->setPlainText(text.left(cut));
+    pending_ = std::move(text);
+    pending_pos_ = cut;
+    load_timer_->start();
+  } else {
+    edit_->setPlainText(text);
+  }
   QTextCursor c = edit_->textCursor();
   c.movePosition(QTextCursor::Start);
   if (depth_ > 0) {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTextCursor>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,13 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   void BeginCommand();
   void EndCommand();
 
+  /// True while a large text set by `SetText` is still being added to the editor in the
+  /// background. Its first screenful is shown at once; every access through this buffer, and
+  /// every key press or drop in the editor, first completes the load.
+  bool loading() const { return loading_; }
+  /// Adds whatever part of the text is still pending, at once.
+  void CompleteLoad();
+
   /// Converts between document offsets (CR LF = 2) and editor positions (break = 1).
   int ToEditorPosition(std::size_t offset) const;
   std::size_t ToDocumentOffset(int position) const;
@@ -55,6 +63,19 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   QTextCursor Cursor() const;
   void Apply(const QTextCursor& cursor);
   void EnsureCache() const;
+  void UpdateCache(std::size_t start, std::size_t removed, const std::u16string& inserted);
+  void AppendPendingChunk(qsizetype max_chars);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ signals:
+  /// The whole text is in the editor.
+  void LoadFinished();
+
+ private:
+  // Text longer than this is shown in parts: the first part at once, the rest in chunks
+  // added from the event loop, so that a large project appears without waiting for all of it.
+  static constexpr qsizetype kFirstPartChars = 64 * 1024;
+  static constexpr qsizetype kChunkChars = 1024 * 1024;
 
   QPlainTextEdit* edit_;
   int depth_ = 0;
@@ -62,6 +83,10 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   mutable bool cache_valid_ = false;
   mutable std::u16string text_;
   mutable std::vector<std::size_t> line_starts_;  // document offset of each line's start
+  bool loading_ = false;
+  QString pending_;  // editor text still to add while loading
+  qsizetype pending_pos_ = 0;
+  QTimer* load_timer_ = nullptr;
 };
 
 /// Converts text with any line ends to the editor's form ("\n" between paragraphs).

@@ -95,7 +95,10 @@ MainWindow::MainWindow(MainWindowPorts ports, QWidget* parent)
   setCentralWidget(central);
 
   buffer_ = new EditorBuffer(editor_);
-  connect(editor_, &QPlainTextEdit::textChanged, this, [this] { doc_.TextChanged(); });
+  // Adding the rest of a project that is still loading is no change of the user's.
+  connect(editor_, &QPlainTextEdit::textChanged, this, [this] {
+    if (!buffer_->loading()) doc_.TextChanged();
+  });
   doc_.SetListener([this] { ReflectDocument(); });
 
   BuildMenus();
@@ -154,6 +157,8 @@ void MainWindow::BuildMenus() {
       action->setEnabled(!row.starts_disabled);
     }
     action->setObjectName(row.name);
+    // Every command sees the whole text, even while a large project is still loading.
+    connect(action, &QAction::triggered, buffer_, &EditorBuffer::CompleteLoad);
     actions_[row.name] = action;
   }
 }

@@ -419,6 +419,48 @@ class MainWindowTest : public QObject {
     QCOMPARE(file.readAll(), QByteArray("Dim x As Long\r\nx = 1\r\n"));
   }
 
+  void largeProjectShowsAtOnceAndCompletesBeforeAnyEdit() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("big.qlp");
+    QByteArray content;
+    for (int i = 0; i < 40000; ++i)
+      content += "Line" + QByteArray::number(i) + " = " + QByteArray::number(i) + "\r\n";
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(content);
+    }
+    Fixture f({}, path);
+    MainWindow& w = *f.window;
+    QVERIFY(w.buffer().loading());
+    QVERIFY(w.editor()->document()->characterCount() < content.size() / 2);
+    QCOMPARE(w.doc().changed(), std::u16string(u"no"));
+
+    // A key press in the editor first brings in the rest, then types at the caret.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.editor()->setFocus();
+    QTest::keyClick(w.editor(), Qt::Key_X);
+    QVERIFY(!w.buffer().loading());
+    QCOMPARE(w.doc().changed(), std::u16string(u"yes"));
+    const std::u16string expected = u"x" + ToU16(QString::fromLatin1(content.chopped(2)));
+    QVERIFY(w.buffer().Text() == expected);
+    // Undo takes back the typing, never the loaded text.
+    w.editor()->undo();
+    QVERIFY(w.buffer().Text() == expected.substr(1));
+    QVERIFY(!w.editor()->document()->isUndoAvailable());
+
+    // Left alone, the event loop finishes a load by itself, still unmodified.
+    f.messenger.answers = {quillan::text::MessageAnswer::kYes};
+    w.Action("New")->trigger();
+    auto ctx = w.context();
+    QVERIFY(quillan::document::LoadProject(ctx, ToU16(path)));
+    QVERIFY(w.buffer().loading());
+    QTRY_VERIFY(!w.buffer().loading());
+    QCOMPARE(w.doc().changed(), std::u16string(u"no"));
+    QCOMPARE(w.editor()->document()->blockCount(), 40000);
+  }
+
   void unreadableCommandLineProjectReportsAndStartsUntitled() {
     QTemporaryDir dir;
     Fixture missing({}, dir.filePath("nothere.qlp"));
