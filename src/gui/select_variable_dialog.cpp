@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <cmath>
@@ -93,13 +94,17 @@ SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDecla
   option_.Reload();
   check_->setChecked(option_.IsOn());
   connect(check_, &QCheckBox::toggled, this, [this](bool on) { option_.Set(on); });
-  option_.SetListener([this](bool on) { check_->setChecked(on); });
+  // The option may outlive the dialog (closing through the frame destroys it) or go first
+  // (when the main window is torn down), so the listener only holds a guarded pointer.
+  option_.SetListener([box = QPointer<QCheckBox>(check_)](bool on) {
+    if (box) box->setChecked(on);
+  });
 
   connect(ok, &QPushButton::clicked, this, &SelectVariableDialog::OkPressed);
   connect(cancel, &QPushButton::clicked, this, &SelectVariableDialog::CancelPressed);
 }
 
-SelectVariableDialog::~SelectVariableDialog() { option_.SetListener(nullptr); }
+SelectVariableDialog::~SelectVariableDialog() = default;
 
 void SelectVariableDialog::Present(const std::vector<std::u16string>& names,
                                    std::u16string_view tag) {
