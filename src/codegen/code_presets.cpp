@@ -151,27 +151,25 @@ constexpr KeyedLine kFormNotOnTopDeclarations[] = {
     kFlags,
 };
 
-// Returns false when a prompt was cancelled and nothing was changed.
-bool AppendRoutine(const Preset& preset, text::CodeBuffer& buffer, text::Prompter& prompter) {
+void RunPreset(const Preset& preset, text::CodeBuffer& buffer, text::Prompter& prompter) {
   const auto answers = AskAll(prompter, preset.prompts);
-  if (!answers) return false;
+  if (!answers) return;
   // One append of all the lines gives the same text as appending them one by one, with one
   // edit of the editor instead of one a line.
-  AppendCode(buffer, ExpandTemplate(preset.lines, *answers));
-  EnsureDimLines(buffer, preset.dims);
-  return true;
-}
-
-void RunPreset(const Preset& preset, text::CodeBuffer& buffer, text::Prompter& prompter) {
-  if (!AppendRoutine(preset, buffer, prompter)) return;
-  // The Dim lines moved the caret up; these commands end at the end of the buffer.
-  if (!preset.dims.empty()) buffer.SetSelStart(buffer.Length());
+  const std::u16string code = ExpandTemplate(preset.lines, *answers);
+  if (preset.dims.empty()) {
+    AppendCode(buffer, code);  // leaves the caret at the end
+  } else {
+    AppendCodeWithDimLines(buffer, code, preset.dims);
+  }
 }
 
 void RunWindowPlacement(const Preset& preset, std::span<const KeyedLine> declarations_needed,
                         text::CodeBuffer& buffer, text::Prompter& prompter,
                         InsertDeclarations& declarations, InsertionHost& host) {
-  if (!AppendRoutine(preset, buffer, prompter)) return;
+  const auto answers = AskAll(prompter, preset.prompts);
+  if (!answers) return;
+  AppendCode(buffer, ExpandTemplate(preset.lines, *answers));
   // With the option off the caret stays at the end, where AppendCode left it.
   if (!declarations.IsOn()) return;
   buffer.SetSelStart(0);

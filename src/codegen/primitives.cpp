@@ -61,10 +61,12 @@ void InsertLine(text::CodeBuffer& buffer, std::u16string_view line, std::u16stri
 }
 
 // Where EnsureDimLine puts the caret: after the line of the last "Dim ", else of the last
-// "Declare", else at 0. `dim_stuck` tells that a "Dim " anchor has no line end after it, so
-// that every line goes to the top and the anchor stays where it is.
+// "Declare", else at 0. `unended` tells that the anchor has no line end after it (the caret
+// goes to 0 then too); `dim_stuck` that this anchor is a "Dim ", so that every line goes to
+// the top and the anchor stays where it is.
 struct DimPlace {
   std::size_t caret = 0;
+  bool unended = false;
   bool dim_stuck = false;
 };
 
@@ -74,8 +76,8 @@ DimPlace FindDimPlace(std::u16string_view text) {
   if (!is_dim) anchor = FindLast(text, kDeclareAnchor);
   if (anchor == std::u16string_view::npos) return {};
   const std::size_t line_end = text.find(text::kCrLf, anchor);
-  if (line_end == std::u16string_view::npos) return {0, is_dim};
-  return {line_end + text::kCrLf.size(), false};
+  if (line_end == std::u16string_view::npos) return {0, true, is_dim};
+  return {line_end + text::kCrLf.size(), false, false};
 }
 
 // The text as it stands after `block` was inserted at `at`, asked only whether it contains
@@ -202,6 +204,43 @@ void EnsureDimLines(text::CodeBuffer& buffer, std::span<const KeyedLine> items) 
   if (block.empty()) return;
   buffer.SetSelText(block);
   if (place.dim_stuck && final_caret != block.size()) buffer.SetSelStart(final_caret);
+}
+
+void AppendCodeWithDimLines(text::CodeBuffer& buffer, std::u16string_view code,
+                            std::span<const KeyedLine> items) {
+  // The Dim lines can go in first, before the code is appended, when the code cannot change
+  // where they go or whether they are present: it starts on a new line and holds no anchor,
+  // no key can run across a line end, and the anchor's line already ends in the text. The
+  // text is then read once, before any change.
+  const bool code_is_neutral = code.starts_with(text::kCrLf) &&
+                               Find(code, kDimAnchor) == std::u16string_view::npos &&
+                               Find(code, kDeclareAnchor) == std::u16string_view::npos;
+  const bool keys_stay_on_a_line =
+      std::none_of(items.begin(), items.end(), [](const KeyedLine& item) {
+        return item.key.find_first_of(u"\r\n") != std::u16string_view::npos;
+      });
+  if (!items.empty() && code_is_neutral && keys_stay_on_a_line && FitsDimBatch(items)) {
+    const std::u16string& text = buffer.Text();
+    const DimPlace place = FindDimPlace(text);
+    if (!place.unended) {
+      std::u16string block;
+      const TextWithBlock current(text, place.caret, block);
+      for (const KeyedLine& item : items) {
+        if (current.Contains(item.key) || ContainsKey(code, item.key)) continue;
+        block.append(item.line);
+        block.append(text::kCrLf);
+      }
+      if (!block.empty()) {
+        buffer.SetSelStart(place.caret);
+        buffer.SetSelText(block);
+      }
+      AppendCode(buffer, code);
+      return;
+    }
+  }
+  AppendCode(buffer, code);
+  EnsureDimLines(buffer, items);
+  buffer.SetSelStart(buffer.Length());
 }
 
 void FinishInsertion(text::CodeBuffer& buffer, InsertionHost& host, bool declarations_on) {

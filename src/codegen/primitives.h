@@ -38,6 +38,11 @@ void EnsureDeclarations(text::CodeBuffer& buffer, std::span<const KeyedLine> ite
 /// reading the text once and changing it at most once. `blank` is ignored.
 void EnsureDimLines(text::CodeBuffer& buffer, std::span<const KeyedLine> items);
 
+/// `AppendCode` of code, `EnsureDimLines` of items, then the caret to the end of the text;
+/// where the result allows, the Dim lines go in first so that the text is read only once.
+void AppendCodeWithDimLines(text::CodeBuffer& buffer, std::u16string_view code,
+                            std::span<const KeyedLine> items);
+
 /// Whether key occurs in text (case-sensitive); an empty key always occurs.
 bool ContainsKey(std::u16string_view text, std::u16string_view key);
 

@@ -181,8 +181,9 @@ TEST(Primitives, EnsureDimLine) {
 // and items are drawn from fragments chosen to make keys straddle line ends, the caret and
 // the inserted block.
 TEST(Primitives, BatchFormsMatchTheCallsOneByOne) {
-  const std::u16string_view fragments[] = {u"Dim ", u"Declare", u"\r\n",     u"\r", u"\n", u"Con",
-                                           u"st X", u"X",       u"Dim a As", u" ",  u"b"};
+  const std::u16string_view fragments[] = {u"Dim ", u"Declare", u"\r\n", u"\r",       u"\n",
+                                           u"Con",  u"st X",    u"X",    u"Dim a As", u" ",
+                                           u"b",    u"Di",      u"m z"};
   const KeyedLine items[] = {
       {u"Const X", u"Public Const X = 1"},
       {u"st X", u"Con"},
@@ -196,6 +197,7 @@ TEST(Primitives, BatchFormsMatchTheCallsOneByOne) {
       {u"", u"Dim e"},
       {u"Dim f", u"Dim f\r\nDim g"},
       {u"Q", u"Dim q\r"},
+      {u"Const X", u"Dim k"},
   };
   std::mt19937 rng(4);
   auto pick = [&rng](std::size_t n) {
@@ -222,6 +224,16 @@ TEST(Primitives, BatchFormsMatchTheCallsOneByOne) {
     for (const KeyedLine& item : chosen) EnsureDimLine(dims_one, item.key, item.line);
     EnsureDimLines(dims_batch, chosen);
     ASSERT_EQ(Marked(dims_batch), Marked(dims_one));
+
+    const std::u16string code = std::u16string(pick(4) == 0 ? u"" : u"\r\n") +
+                                std::u16string(fragments[pick(std::size(fragments))]) +
+                                std::u16string(fragments[pick(std::size(fragments))]);
+    text::StringCodeBuffer append_one = fresh(), append_batch = fresh();
+    AppendCode(append_one, code);
+    for (const KeyedLine& item : chosen) EnsureDimLine(append_one, item.key, item.line);
+    append_one.SetSelStart(append_one.Length());
+    AppendCodeWithDimLines(append_batch, code, chosen);
+    ASSERT_EQ(Marked(append_batch), Marked(append_one)) << text::ToUtf8(code);
 
     text::StringCodeBuffer decl_one = fresh(), decl_batch = fresh();
     for (const KeyedLine& item : chosen) {
