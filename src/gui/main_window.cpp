@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -92,6 +93,7 @@ MainWindow::MainWindow(MainWindowPorts ports, QWidget* parent)
   editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   editor_->setTabChangesFocus(false);
   layout->addWidget(editor_, 1);
+  editor_->installEventFilter(this);
   setCentralWidget(central);
 
   buffer_ = new EditorBuffer(editor_);
@@ -393,6 +395,18 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == editor_ && event->type() == QEvent::ShortcutOverride) {
+    // The editor claims some keys of its own (Ctrl+A selects all, Ctrl+Y redoes); the menu
+    // commands bound to them come first.
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QKeySequence pressed(key->keyCombination());
+    for (const auto& [name, action] : actions_) {
+      if (!action->shortcut().isEmpty() && action->shortcut() == pressed) {
+        event->ignore();
+        return true;
+      }
+    }
+  }
   if (watched == toolbar_ && event->type() == QEvent::MouseButtonPress) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() == Qt::RightButton) {

@@ -350,6 +350,27 @@ class MainWindowTest : public QObject {
     }
   }
 
+  void menuShortcutsWinOverTheEditorsOwnKeys() {
+    Fixture f;
+    MainWindow& w = *f.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QApplication::setActiveWindow(&w);
+    w.editor()->setFocus();
+    f.Type("Text1 = 1");
+    // Ctrl+A is API Spy, not the editor's Select All; Ctrl+Y is Color Spy, not Redo.
+    for (const char* name : {"API_Spy", "Color_Spy", "Window_Spy", "Dim_vars"}) {
+      QAction* action = w.Action(name);
+      int triggered = 0;
+      auto c = connect(action, &QAction::triggered, this, [&triggered] { ++triggered; });
+      const QKeySequence keys = action->shortcut();
+      QTest::keySequence(w.editor(), keys);
+      disconnect(c);
+      QVERIFY2(triggered == 1, name);
+    }
+    QVERIFY(!w.editor()->textCursor().hasSelection());
+  }
+
   void rightClickOnTheToolbarOpensItsPopup() {
     Fixture f;
     MainWindow& w = *f.window;
