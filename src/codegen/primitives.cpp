@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -16,7 +18,7 @@ constexpr std::u16string_view kDeclareAnchor = u"Declare";
 constexpr std::u16string_view kBlankLineEnd = u"\r\n\r\n";
 
 // Keys are searched in documents of many megabytes, several times per command, so the
-// searches skip ahead (Horspool). Shifts are bucketed by the low byte of each UTF-16 unit,
+// forward search skips ahead (Horspool). Shifts are bucketed by the low byte of each UTF-16 unit,
 // taking the smallest shift of a bucket, which keeps them safe for every unit.
 using ShiftTable = std::array<std::size_t, 256>;
 
@@ -35,19 +37,35 @@ std::size_t Find(std::u16string_view text, std::u16string_view key) {
   return std::u16string_view::npos;
 }
 
+// The last offset before `end` that holds c. Four units are tested at a time: a unit equal
+// to c becomes zero after the XOR, and the borrow test finds a zero unit in the word.
+std::size_t FindLastUnit(std::u16string_view text, std::size_t end, char16_t c) {
+  constexpr std::uint64_t kOnes = 0x0001000100010001;
+  constexpr std::uint64_t kHighs = 0x8000800080008000;
+  const std::uint64_t pattern = kOnes * c;
+  std::size_t pos = end;
+  while (pos >= 4) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + pos - 4, sizeof word);
+    const std::uint64_t x = word ^ pattern;
+    if (((x - kOnes) & ~x & kHighs) != 0) break;
+    pos -= 4;
+  }
+  const std::size_t stop = pos >= 4 ? pos - 4 : 0;
+  while (pos > stop) {
+    if (text[--pos] == c) return pos;
+  }
+  return pos == 0 ? std::u16string_view::npos : FindLastUnit(text, pos, c);
+}
+
+// The search for the last "Dim " crosses the whole module when its Dim lines are at the top.
 std::size_t FindLast(std::u16string_view text, std::u16string_view key) {
-  const std::size_t m = key.size();
-  if (m < 3 || text.size() < m) return text.rfind(key);
-  ShiftTable shift;
-  shift.fill(m);
-  for (std::size_t i = m - 1; i >= 1; --i) shift[key[i] & 0xFF] = i;
-  const char16_t first = key[0];
-  for (std::size_t pos = text.size() - m;;) {
-    const char16_t c = text[pos];
-    if (c == first && text.compare(pos + 1, m - 1, key.substr(1)) == 0) return pos;
-    const std::size_t s = shift[c & 0xFF];
-    if (pos < s) return std::u16string_view::npos;
-    pos -= s;
+  if (key.empty() || text.size() < key.size()) return text.rfind(key);
+  for (std::size_t end = text.size() - key.size() + 1;;) {
+    const std::size_t pos = FindLastUnit(text, end, key[0]);
+    if (pos == std::u16string_view::npos) return pos;
+    if (text.compare(pos, key.size(), key) == 0) return pos;
+    end = pos;
   }
 }
 

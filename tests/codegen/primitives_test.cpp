@@ -177,6 +177,42 @@ TEST(Primitives, EnsureDimLine) {
   }
 }
 
+// EnsureDimLine written the plain way, with the standard library's searches.
+void PlainEnsureDimLine(text::StringCodeBuffer& buffer, std::u16string_view key,
+                        std::u16string_view line) {
+  const std::u16string& text = buffer.Text();
+  std::size_t anchor = text.rfind(u"Dim ");
+  if (anchor == std::u16string::npos) anchor = text.rfind(u"Declare");
+  std::size_t caret = 0;
+  if (anchor != std::u16string::npos) {
+    const std::size_t line_end = text.find(u"\r\n", anchor);
+    if (line_end != std::u16string::npos) caret = line_end + 2;
+  }
+  const bool present = text.find(key) != std::u16string::npos;
+  buffer.SetSelStart(caret);
+  if (!present) buffer.SetSelText(std::u16string(line) + u"\r\n");
+}
+
+TEST(Primitives, EnsureDimLineMatchesThePlainSearches) {
+  const std::u16string_view pieces[] = {u"Dim ",     u"Di",           u"D",    u"im ",
+                                        u"Declare",  u"Declar",       u"\r\n", u"x",
+                                        u"Dim a As", u"lngMidNum As", u"  "};
+  std::mt19937 rng(7);
+  auto pick = [&rng](std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::u16string text;
+    const std::size_t count = pick(40);
+    for (std::size_t i = 0; i < count; ++i) text += pieces[pick(std::size(pieces))];
+    SCOPED_TRACE(text::ToUtf8(text));
+    text::StringCodeBuffer fast(text), plain(text);
+    EnsureDimLine(fast, u"Dim lngMidNum As", u"Dim lngMidNum As Long");
+    PlainEnsureDimLine(plain, u"Dim lngMidNum As", u"Dim lngMidNum As Long");
+    ASSERT_EQ(Marked(fast), Marked(plain));
+  }
+}
+
 // The batch forms must give exactly what the calls one by one give, on any text: documents
 // and items are drawn from fragments chosen to make keys straddle line ends, the caret and
 // the inserted block.
