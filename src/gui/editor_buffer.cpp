@@ -195,6 +195,7 @@ void EditorBuffer::SetSelLength(std::size_t n) {
 
 void EditorBuffer::SetSelText(std::u16string_view s) {
   CompleteLoad();
+  OpenEditBlock();
   QTextCursor c = Cursor();
   const bool had_cache = cache_valid_;
   const std::size_t start = had_cache ? ToDocumentOffset(c.selectionStart()) : 0;
@@ -267,13 +268,23 @@ void EditorBuffer::SetText(std::u16string_view s) {
 void EditorBuffer::BeginCommand() {
   if (depth_++ == 0) {
     work_ = edit_->textCursor();
+    block_open_ = false;
+  }
+}
+
+void EditorBuffer::OpenEditBlock() {
+  // The block opens with the first change: an empty block would still report a change of
+  // the text, and a command that changed nothing must leave the document unmodified.
+  if (depth_ > 0 && !block_open_) {
     work_.beginEditBlock();
+    block_open_ = true;
   }
 }
 
 void EditorBuffer::EndCommand() {
   if (--depth_ == 0) {
-    work_.endEditBlock();
+    if (block_open_) work_.endEditBlock();
+    block_open_ = false;
     edit_->setTextCursor(work_);
     edit_->ensureCursorVisible();
   }

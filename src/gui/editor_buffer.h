@@ -65,6 +65,7 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   void EnsureCache() const;
   void UpdateCache(std::size_t start, std::size_t removed, const std::u16string& inserted);
   void AppendPendingChunk(qsizetype max_chars);
+  void OpenEditBlock();
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  signals:
@@ -79,7 +80,8 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
 
   QPlainTextEdit* edit_;
   int depth_ = 0;
-  QTextCursor work_;  // the caret while a command runs
+  bool block_open_ = false;  // the command's edit block has begun
+  QTextCursor work_;         // the caret while a command runs
   mutable bool cache_valid_ = false;
   mutable std::u16string text_;
   mutable std::vector<std::size_t> line_starts_;  // document offset of each line's start

@@ -69,6 +69,21 @@ class EditorBufferTest : public QObject {
     QVERIFY(b.Text() == u"start");
   }
 
+  void aCommandThatChangesNothingReportsNoChange() {
+    QPlainTextEdit edit;
+    EditorBuffer b(&edit);
+    b.SetText(u"keep");
+    int changes = 0;
+    connect(&edit, &QPlainTextEdit::textChanged, this, [&changes] { ++changes; });
+    {
+      EditorBuffer::Command command(b);
+      b.SetSelStart(2);
+      QVERIFY(b.Text() == u"keep");
+    }
+    QCOMPARE(changes, 0);
+    QVERIFY(!edit.document()->isUndoAvailable());
+  }
+
   void randomEditsInsideACommandMatchTheStringBuffer() {
     static const std::u16string kPieces[] = {u"",       u"a",  u"\r\n",
                                              u"x\r\ny", u"\n", u"Dim q\r\n\r\n"};
