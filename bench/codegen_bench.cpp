@@ -1,0 +1,138 @@
+// Code generators on large documents: in the real editor, from the answered prompt to the
+// repainted editor, and on the plain string buffer.
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "codegen/code_presets.h"
+#include "codegen/insert_declarations.h"
+#include "codegen/primitives.h"
+#include "codegen/statement_inserts.h"
+#include "gui/editor_buffer.h"
+#include "gui/main_window.h"
+#include "settings/settings_store.h"
+#include "text/prompter.h"
+#include "text/string_code_buffer.h"
+
+namespace {
+
+// Module code with its declarations at the top and none of the generators' keys: each key
+// test and the search for the last "Dim " have to cross the whole text.
+std::u16string MakeModule(std::size_t target_chars) {
+  static const char16_t* const kBody[] = {
+      u"Private Sub Command1_Click()",
+      u"    hWnd& = FindWindow(\"Notepad\", vbNullString)",
+      u"    If hWnd& <> 0 Then Call ShowWindow(hWnd&, SW_SHOW)",
+      u"    Text1.Text = Text1.Text & \"Found: \" & Str$(hWnd&)",
+      u"End Sub",
+  };
+  std::u16string out =
+      u"Public Declare Function FindWindow Lib \"user32\" Alias \"FindWindowA\" (ByVal "
+      u"lpClassName As String, ByVal lpWindowName As String) As Long\r\n"
+      u"Dim Result As Long\r\n";
+  out.reserve(target_chars + 128);
+  for (std::size_t i = 0; out.size() < target_chars; ++i) {
+    out += kBody[i % std::size(kBody)];
+    out += u"\r\n";
+  }
+  return out;
+}
+
+// Answers every prompt at once, the way a user accepts a typed answer.
+class AnsweringPrompter final : public quillan::text::Prompter {
+ public:
+  std::optional<std::u16string> Ask(std::u16string_view, std::u16string_view) override {
+    return u"Form1";
+  }
+};
+
+// Runs the menu item in a window holding `chars` characters of code, undoing each run
+// outside the timing so that every run sees the same text and inserts the same lines.
+void RunInEditor(benchmark::State& state, const char* action) {
+  const auto chars = static_cast<std::size_t>(state.range(0));
+  quillan::settings::MemorySettingsStore store;
+  AnsweringPrompter prompter;
+  quillan::gui::MainWindowPorts ports;
+  ports.settings = &store;
+  ports.prompter = &prompter;
+  quillan::gui::MainWindow window(ports);
+  window.show();
+  // Straight into the widget, all of it, so that no part of the loading is timed.
+  window.editor()->setPlainText(quillan::gui::ToEditorText(MakeModule(chars)));
+  QApplication::processEvents();
+  QAction* command = window.Action(action);
+  QPlainTextEdit* editor = window.editor();
+  if (window.buffer().Length() + 1 < chars) state.SkipWithError("text incomplete");
+  for (auto _ : state) {
+    command->trigger();
+    editor->viewport()->repaint();
+    state.PauseTiming();
+    if (qEnvironmentVariableIsEmpty("QUILLAN_BENCH_NO_UNDO")) editor->undo();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+  state.counters["doc_MB"] = static_cast<double>(chars) / (1 << 20);
+}
+
+void BM_EditorIfThen(benchmark::State& state) { RunInEditor(state, "If_Then"); }
+void BM_EditorEncryptString(benchmark::State& state) { RunInEditor(state, "Encrypt_String"); }
+void BM_EditorFormOnTop(benchmark::State& state) { RunInEditor(state, "Form_On_Top"); }
+void BM_EditorPause(benchmark::State& state) { RunInEditor(state, "Code_Pause"); }
+
+constexpr int64_t k1MB = 1 << 20;
+constexpr int64_t k10MB = 10 << 20;
+
+BENCHMARK(BM_EditorIfThen)->Arg(k1MB)->Arg(k10MB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorEncryptString)->Arg(k1MB)->Arg(k10MB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorFormOnTop)->Arg(k1MB)->Arg(k10MB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorPause)->Arg(k1MB)->Arg(k10MB)->Unit(benchmark::kMillisecond);
+
+// The generator logic alone, on the string buffer.
+void BM_StringFormOnTop(benchmark::State& state) {
+  const std::u16string module = MakeModule(static_cast<std::size_t>(state.range(0)));
+  quillan::settings::MemorySettingsStore store;
+  quillan::codegen::InsertDeclarations declarations(store);
+  AnsweringPrompter prompter;
+  struct : quillan::codegen::InsertionHost {
+    void ResetVariableDialog() override {}
+    void ClearWorkList() override {}
+    void EnableAndFocusMainWindow() override {}
+  } host;
+  for (auto _ : state) {
+    state.PauseTiming();
+    quillan::text::StringCodeBuffer buffer(module);
+    state.ResumeTiming();
+    quillan::codegen::InsertFormOnTop(buffer, prompter, declarations, host);
+    benchmark::DoNotOptimize(buffer.Length());
+  }
+}
+BENCHMARK(BM_StringFormOnTop)->Arg(k1MB)->Arg(k10MB)->Unit(benchmark::kMillisecond);
+
+void BM_StringEncryptString(benchmark::State& state) {
+  const std::u16string module = MakeModule(static_cast<std::size_t>(state.range(0)));
+  AnsweringPrompter prompter;
+  for (auto _ : state) {
+    state.PauseTiming();
+    quillan::text::StringCodeBuffer buffer(module);
+    state.ResumeTiming();
+    quillan::codegen::InsertEncryptString(buffer, prompter);
+    benchmark::DoNotOptimize(buffer.Length());
+  }
+}
+BENCHMARK(BM_StringEncryptString)->Arg(k1MB)->Arg(k10MB)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
