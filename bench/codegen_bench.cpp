@@ -72,7 +72,7 @@ void RunInEditor(benchmark::State& state, const char* action) {
     command->trigger();
     editor->viewport()->repaint();
     state.PauseTiming();
-    if (qEnvironmentVariableIsEmpty("QUILLAN_BENCH_NO_UNDO")) editor->undo();
+    editor->undo();
     QApplication::processEvents();
     state.ResumeTiming();
   }

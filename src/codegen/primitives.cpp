@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "text/vb_string.h"
 
@@ -37,25 +38,38 @@ std::size_t Find(std::u16string_view text, std::u16string_view key) {
   return std::u16string_view::npos;
 }
 
-// The last offset before `end` that holds c. Four units are tested at a time: a unit equal
-// to c becomes zero after the XOR, and the borrow test finds a zero unit in the word.
-std::size_t FindLastUnit(std::u16string_view text, std::size_t end, char16_t c) {
-  constexpr std::uint64_t kOnes = 0x0001000100010001;
-  constexpr std::uint64_t kHighs = 0x8000800080008000;
-  const std::uint64_t pattern = kOnes * c;
-  std::size_t pos = end;
-  while (pos >= 4) {
-    std::uint64_t word;
-    std::memcpy(&word, text.data() + pos - 4, sizeof word);
-    const std::uint64_t x = word ^ pattern;
-    if (((x - kOnes) & ~x & kHighs) != 0) break;
-    pos -= 4;
+// Offsets of one unit, found four units at a time: a unit equal to c becomes zero after the
+// XOR, and the borrow test tells whether a word holds a zero unit.
+constexpr std::uint64_t kUnitOnes = 0x0001000100010001;
+constexpr std::uint64_t kUnitHighs = 0x8000800080008000;
+
+bool WordHolds(const char16_t* units, std::uint64_t pattern) {
+  std::uint64_t word;
+  std::memcpy(&word, units, sizeof word);
+  const std::uint64_t x = word ^ pattern;
+  return ((x - kUnitOnes) & ~x & kUnitHighs) != 0;
+}
+
+// The first offset at or after `from` that holds c.
+std::size_t FindUnit(std::u16string_view text, std::size_t from, char16_t c) {
+  const std::uint64_t pattern = kUnitOnes * c;
+  std::size_t pos = from;
+  while (pos + 4 <= text.size() && !WordHolds(text.data() + pos, pattern)) pos += 4;
+  for (; pos < text.size(); ++pos) {
+    if (text[pos] == c) return pos;
   }
-  const std::size_t stop = pos >= 4 ? pos - 4 : 0;
-  while (pos > stop) {
+  return std::u16string_view::npos;
+}
+
+// The last offset before `end` that holds c.
+std::size_t FindLastUnit(std::u16string_view text, std::size_t end, char16_t c) {
+  const std::uint64_t pattern = kUnitOnes * c;
+  std::size_t pos = end;
+  while (pos >= 4 && !WordHolds(text.data() + pos - 4, pattern)) pos -= 4;
+  while (pos > 0) {
     if (text[--pos] == c) return pos;
   }
-  return pos == 0 ? std::u16string_view::npos : FindLastUnit(text, pos, c);
+  return std::u16string_view::npos;
 }
 
 // The search for the last "Dim " crosses the whole module when its Dim lines are at the top.
@@ -98,32 +112,79 @@ DimPlace FindDimPlace(std::u16string_view text) {
   return {line_end + text::kCrLf.size(), false, false};
 }
 
+// Whether each of several keys occurs in a text, found with one pass per distinct first
+// unit, and whether it occurs away from `split` (wholly before or wholly after it).
+struct KeyPresence {
+  bool anywhere = false;
+  bool beside_split = false;
+};
+
+std::vector<KeyPresence> FindKeys(std::u16string_view text, std::size_t split,
+                                  std::span<const KeyedLine> items) {
+  std::vector<KeyPresence> found(items.size());
+  std::vector<char16_t> firsts;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i].key.empty()) {
+      found[i] = {true, true};
+    } else if (std::find(firsts.begin(), firsts.end(), items[i].key[0]) == firsts.end()) {
+      firsts.push_back(items[i].key[0]);
+    }
+  }
+  for (const char16_t first : firsts) {
+    auto open_keys = [&] {
+      std::size_t n = 0;
+      for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!items[i].key.empty() && items[i].key[0] == first && !found[i].beside_split) ++n;
+      }
+      return n;
+    };
+    std::size_t open = open_keys();
+    for (std::size_t pos = FindUnit(text, 0, first); open > 0 && pos != std::u16string_view::npos;
+         pos = FindUnit(text, pos + 1, first)) {
+      for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::u16string_view key = items[i].key;
+        if (key.empty() || key[0] != first || found[i].beside_split) continue;
+        if (text.compare(pos, key.size(), key) != 0) continue;
+        found[i].anywhere = true;
+        if (pos + key.size() <= split || pos >= split) {
+          found[i].beside_split = true;
+          --open;
+        }
+      }
+    }
+  }
+  return found;
+}
+
 // The text as it stands after `block` was inserted at `at`, asked only whether it contains
-// key; nothing is copied but the few units around the block.
+// the keys of `items`; nothing is copied but the few units around the block.
 class TextWithBlock {
  public:
-  TextWithBlock(std::u16string_view text, std::size_t at, const std::u16string& block)
-      : text_(text), at_(at), block_(block) {}
+  TextWithBlock(std::u16string_view text, std::size_t at, const std::u16string& block,
+                std::span<const KeyedLine> items)
+      : text_(text), at_(at), block_(block), items_(items), found_(FindKeys(text, at, items)) {}
 
-  bool Contains(std::u16string_view key) const {
-    if (block_.empty()) return Find(text_, key) != std::u16string_view::npos;
-    if (key.empty()) return true;
+  /// Whether the key of items[i] occurs in the text with the block as it is now.
+  bool Contains(std::size_t i) const {
+    // With nothing inserted yet, a match may span `at`; once the block is in, it no longer
+    // exists, and matches that touch the block lie within m - 1 units of it on either side.
+    if (block_.empty()) return found_[i].anywhere;
+    if (found_[i].beside_split) return true;
+    const std::u16string_view key = items_[i].key;
     const std::u16string_view before = text_.substr(0, at_);
-    const std::u16string_view after = text_.substr(at_);
-    // A match that touches the block lies within m - 1 units of it on either side.
     const std::size_t reach = key.size() - 1;
     std::u16string around(before.substr(before.size() - std::min(before.size(), reach)));
     around.append(block_);
-    around.append(after.substr(0, reach));
-    return Find(before, key) != std::u16string_view::npos ||
-           Find(after, key) != std::u16string_view::npos ||
-           Find(around, key) != std::u16string_view::npos;
+    around.append(text_.substr(at_, reach));
+    return Find(around, key) != std::u16string_view::npos;
   }
 
  private:
   std::u16string_view text_;
   std::size_t at_;
   const std::u16string& block_;
+  std::span<const KeyedLine> items_;
+  std::vector<KeyPresence> found_;
 };
 
 bool FitsDimBatch(std::span<const KeyedLine> items) {
@@ -179,11 +240,11 @@ void EnsureDeclarations(text::CodeBuffer& buffer, std::span<const KeyedLine> ite
   // Each insertion leaves the caret behind itself, so the lines form one block at the caret.
   const std::u16string& text = buffer.Text();
   std::u16string block;
-  const TextWithBlock current(text, buffer.SelStart(), block);
-  for (const KeyedLine& item : items) {
-    if (current.Contains(item.key)) continue;
-    block.append(item.line);
-    block.append(item.blank ? kBlankLineEnd : text::kCrLf);
+  const TextWithBlock current(text, buffer.SelStart(), block, items);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (current.Contains(i)) continue;
+    block.append(items[i].line);
+    block.append(items[i].blank ? kBlankLineEnd : text::kCrLf);
   }
   if (!block.empty()) buffer.SetSelText(block);
 }
@@ -201,14 +262,14 @@ void EnsureDimLines(text::CodeBuffer& buffer, std::span<const KeyedLine> items) 
   const std::u16string& text = buffer.Text();
   const DimPlace place = FindDimPlace(text);
   std::u16string block;
-  const TextWithBlock current(text, place.caret, block);
+  const TextWithBlock current(text, place.caret, block, items);
   std::size_t final_caret = place.caret;
-  for (const KeyedLine& item : items) {
-    if (current.Contains(item.key)) {
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (current.Contains(i)) {
       if (place.dim_stuck) final_caret = 0;
       continue;
     }
-    std::u16string line(item.line);
+    std::u16string line(items[i].line);
     line.append(text::kCrLf);
     if (place.dim_stuck) {
       final_caret = line.size();
@@ -242,10 +303,10 @@ void AppendCodeWithDimLines(text::CodeBuffer& buffer, std::u16string_view code,
     const DimPlace place = FindDimPlace(text);
     if (!place.unended) {
       std::u16string block;
-      const TextWithBlock current(text, place.caret, block);
-      for (const KeyedLine& item : items) {
-        if (current.Contains(item.key) || ContainsKey(code, item.key)) continue;
-        block.append(item.line);
+      const TextWithBlock current(text, place.caret, block, items);
+      for (std::size_t i = 0; i < items.size(); ++i) {
+        if (current.Contains(i) || ContainsKey(code, items[i].key)) continue;
+        block.append(items[i].line);
         block.append(text::kCrLf);
       }
       if (!block.empty()) {
