@@ -15,13 +15,13 @@ deps:
 	@bash scripts/install-deps.sh
 
 $(RELEASE_DIR)/build.ninja:
-	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLAN_BUILD_TESTS=OFF
 
 $(TEST_DIR)/build.ninja:
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLAN_SANITIZE=ON
 
 build: deps $(RELEASE_DIR)/build.ninja
-	cmake --build $(RELEASE_DIR) -j $(JOBS)
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target quillan
 
 run: build
 	./$(RELEASE_DIR)/src/quillan $(ARGS)
@@ -30,7 +30,8 @@ test: deps $(TEST_DIR)/build.ninja
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	bash scripts/run-tests.sh $(TEST_DIR)
 
-bench: build
+bench: deps $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	bash bench/run-all.sh $(RELEASE_DIR)
 
 format:
