@@ -1,6 +1,7 @@
 #include "document/find_replace.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "text/vb_string.h"
 
@@ -70,38 +71,51 @@ bool FindReplace::Replace(text::CodeBuffer& buffer, text::Messenger& messenger,
   return Find(buffer, messenger, what);
 }
 
+void ReplaceSpanOnce(text::CodeBuffer& buffer, const std::vector<std::size_t>& starts,
+                     std::size_t length, std::u16string_view with) {
+  if (starts.empty()) return;
+  const std::u16string_view code = buffer.Text();
+  const std::size_t first = starts.front();
+  const std::size_t span = starts.back() + length - first;
+  std::u16string replaced;
+  replaced.reserve(span - starts.size() * length + starts.size() * with.size());
+  std::size_t copied_up_to = first;
+  for (std::size_t at : starts) {
+    replaced.append(code.substr(copied_up_to, at - copied_up_to));
+    replaced.append(with);
+    copied_up_to = at + length;
+  }
+  buffer.SetSelStart(first);
+  buffer.SetSelLength(span);
+  buffer.SetSelText(replaced);
+  buffer.SetSelStart(0);
+}
+
 std::size_t FindReplace::ReplaceAll(text::CodeBuffer& buffer, text::Messenger& messenger,
-                                    std::u16string_view what, std::u16string_view with) {
+                                    std::u16string_view what, std::u16string_view with,
+                                    const ReplaceAllEdit& edit) {
   if (what.empty()) {
     ShowNoSearchText(messenger);
     return 0;
   }
   const std::u16string_view code = buffer.Text();
-  const std::size_t first = text::FindNoCase(code, what, 0);
-  if (first == text::kNotFound) {
+  std::size_t count = 0;
+  std::vector<std::size_t> changing;  // occurrences whose text differs from `with`
+  for (std::size_t at = text::FindNoCase(code, what, 0); at != text::kNotFound;
+       at = text::FindNoCase(code, what, at + what.size())) {
+    ++count;
+    if (code.substr(at, what.size()) != with) changing.push_back(at);
+  }
+  if (count == 0) {
     ShowNotFound(messenger);
     return 0;
   }
-  // The span from the first occurrence to the end of the last one, rebuilt once and put
-  // into the buffer as one change: one undo step, one repaint, linear in the text's size.
-  std::u16string replaced;
-  replaced.reserve(code.size() - first);
-  std::size_t count = 0;
-  std::size_t copied_up_to = first;
-  for (std::size_t at = first; at != text::kNotFound;
-       at = text::FindNoCase(code, what, copied_up_to)) {
-    replaced.append(code.substr(copied_up_to, at - copied_up_to));
-    replaced.append(with);
-    copied_up_to = at + what.size();
-    ++count;
+  // Nothing to change leaves the code, and so the modified flag, alone.
+  if (changing.empty()) {
+    buffer.SetSelStart(0);
+  } else {
+    edit(buffer, changing, what.size(), with);
   }
-  const std::size_t span = copied_up_to - first;
-  if (code.substr(first, span) != replaced) {
-    buffer.SetSelStart(first);
-    buffer.SetSelLength(span);
-    buffer.SetSelText(replaced);
-  }
-  buffer.SetSelStart(0);
 
   std::u16string message = u"All instances of ";
   message.append(what);

@@ -1,13 +1,27 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/code_buffer.h"
 #include "text/messenger.h"
 
 namespace quillan::document {
+
+/// Puts Replace All's edits into the buffer: the occurrences at `starts` (ascending,
+/// non-overlapping, `length` characters each) all become `with`, as one change of the text
+/// (one undo step), and the caret ends at 0.
+using ReplaceAllEdit =
+    std::function<void(text::CodeBuffer& buffer, const std::vector<std::size_t>& starts,
+                       std::size_t length, std::u16string_view with)>;
+
+/// The edit through the CodeBuffer alone: the span from the first occurrence to the end of the
+/// last is rebuilt once and replaces the selection of that span.
+void ReplaceSpanOnce(text::CodeBuffer& buffer, const std::vector<std::size_t>& starts,
+                     std::size_t length, std::u16string_view with);
 
 /// The commands of the Find/Replace dialog and the search position they share.
 ///
@@ -30,10 +44,13 @@ class FindReplace {
   bool Replace(text::CodeBuffer& buffer, text::Messenger& messenger, std::u16string_view what,
                std::u16string_view with);
 
-  /// Replace All: replaces every occurrence Find would find with one change of the text and
-  /// leaves the caret at the start. P is not changed. Returns the number replaced.
+  /// Replace All: replaces every occurrence Find would find, left to right and
+  /// non-overlapping, through `edit` (one change of the text), and leaves the caret at the
+  /// start. Occurrences that already read `with` are counted but not touched. P is not
+  /// changed. Returns the number of occurrences.
   std::size_t ReplaceAll(text::CodeBuffer& buffer, text::Messenger& messenger,
-                         std::u16string_view what, std::u16string_view with);
+                         std::u16string_view what, std::u16string_view with,
+                         const ReplaceAllEdit& edit = ReplaceSpanOnce);
 
  private:
   std::size_t position_ = 1;
