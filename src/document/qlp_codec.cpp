@@ -3,6 +3,8 @@
 #include <array>
 #include <optional>
 
+#include "text/vb_string.h"
+
 namespace quillan::document {
 namespace {
 
@@ -80,36 +82,6 @@ void DecodeCp1252(std::string_view bytes, std::u16string& out) {
     AppendNormalized(out, c, pending_cr);
   }
   if (pending_cr) out += u"\r\n";
-}
-
-void EncodeUtf8(std::u16string_view text, std::string& out) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-      continue;
-    }
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
-    }
-    if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
 }
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
@@ -198,7 +170,7 @@ EncodedProject EncodeProject(std::u16string_view text, Encoding encoding) {
   }
   result.bytes.reserve(text.size() + text.size() / 8 + 8);
   if (result.encoding == Encoding::kUtf8Bom) result.bytes += kBom;
-  EncodeUtf8(text, result.bytes);
+  text::AppendUtf8(text, result.bytes);
   result.bytes += "\r\n";
   return result;
 }

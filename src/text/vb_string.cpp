@@ -84,16 +84,25 @@ std::u16string FromUtf8(std::string_view s) {
 std::string ToUtf8(std::u16string_view s) {
   std::string out;
   out.reserve(s.size());
+  AppendUtf8(s, out);
+  return out;
+}
+
+void AppendUtf8(std::u16string_view s, std::string& out) {
   for (std::size_t i = 0; i < s.size(); ++i) {
     char32_t cp = s[i];
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+      continue;
+    }
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
         s[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
+    if (cp < 0x800) {
       out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
       out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     } else if (cp < 0x10000) {
@@ -107,7 +116,6 @@ std::string ToUtf8(std::u16string_view s) {
       out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
   }
-  return out;
 }
 
 }  // namespace quillan::text

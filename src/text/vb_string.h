@@ -25,6 +25,8 @@ std::size_t FindNoCase(std::u16string_view haystack, std::u16string_view needle,
 /// become U+FFFD; use only for texts the program owns.
 std::u16string FromUtf8(std::string_view s);
 std::string ToUtf8(std::u16string_view s);
+/// Appends s as UTF-8; a lone surrogate, which has no UTF-8 form, becomes U+FFFD.
+void AppendUtf8(std::u16string_view s, std::string& out);
 
 /// The CR LF line end of the document.
 inline constexpr std::u16string_view kCrLf = u"\r\n";

@@ -20,6 +20,8 @@ TEST(Utf8, RoundTripsBmpAndAstralCharacters) {
   const std::u16string s = u"A\u00E9\u20AC\U0001F600";
   EXPECT_EQ(FromUtf8(ToUtf8(s)), s);
   EXPECT_EQ(ToUtf8(u"\u00E9"), "\xC3\xA9");
+  // A lone surrogate has no UTF-8 form; it must not produce invalid bytes.
+  EXPECT_EQ(ToUtf8(std::u16string(1, char16_t{0xD800}) + u"x"), "\xEF\xBF\xBDx");
 }
 
 }  // namespace
