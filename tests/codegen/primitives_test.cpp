@@ -59,13 +59,6 @@ TEST(Primitives, WorkedExample) {
   EXPECT_EQ(Marked(off), u"\r\nCall ShowWindow(win, SW_SHOW)\r\n‸");
 }
 
-TEST(Primitives, AppendCodeGoesToTheEndWhateverTheCaret) {
-  text::StringCodeBuffer buffer = BufferOf(u"a‸b");
-  buffer.SetSelLength(1);
-  AppendCode(buffer, u"\r\nc");
-  EXPECT_EQ(Marked(buffer), u"ab\r\nc‸");
-}
-
 struct DeclarationCase {
   const char* name;
   std::u16string before;
@@ -283,17 +276,6 @@ TEST(Primitives, BatchFormsMatchTheCallsOneByOne) {
     ASSERT_EQ(Marked(decl_batch), Marked(decl_one));
     ASSERT_EQ(decl_batch.SelLength(), decl_one.SelLength());
   }
-}
-
-TEST(Primitives, FinishInsertionPutsTheCaretAtTheEndOnlyWhenDeclarationsWereOff) {
-  RecordingHost host;
-  text::StringCodeBuffer on = BufferOf(u"a‸b");
-  FinishInsertion(on, host, true);
-  EXPECT_EQ(Marked(on), u"a‸b");
-  text::StringCodeBuffer off = BufferOf(u"a‸b");
-  FinishInsertion(off, host, false);
-  EXPECT_EQ(Marked(off), u"ab‸");
-  EXPECT_EQ(host.finished, 2);
 }
 
 TEST(InsertDeclarationsOption, LoadsByTheExactRule) {
