@@ -14,9 +14,6 @@ namespace quillan::codegen {
 // buffer as a block that starts on a fresh line, adds the Dim lines its routine needs below
 // the last Dim line, and leaves the caret at the end, except where noted.
 
-/// The project's home page, which Open URL In IE proposes.
-inline constexpr std::u16string_view kHomePageUrl = u"https://example.org/quillan";
-
 /// "Save Text...": writes a text to a file.
 void InsertSaveText(text::CodeBuffer& buffer, text::Prompter& prompter);
 /// "Load Text...": reads a whole file into a text.
@@ -31,9 +28,10 @@ void InsertEncryptString(text::CodeBuffer& buffer, text::Prompter& prompter);
 void InsertDecryptString(text::CodeBuffer& buffer, text::Prompter& prompter);
 /// "Run .exe...": starts a program if its file exists.
 void InsertRunExe(text::CodeBuffer& buffer, text::Prompter& prompter);
-/// "Open URL In IE...": opens a web page; the prompt proposes default_url.
+/// "Open URL In IE...": opens a web page; the prompt proposes default_url (the program's home
+/// page).
 void InsertOpenUrl(text::CodeBuffer& buffer, text::Prompter& prompter,
-                   std::u16string_view default_url = kHomePageUrl);
+                   std::u16string_view default_url);
 /// "Form On Top...": a SetWindowPos call; with the option on, its declarations at the top and
 /// `FinishInsertion`, which leaves the caret behind the last declaration inserted.
 void InsertFormOnTop(text::CodeBuffer& buffer, text::Prompter& prompter,

@@ -9,6 +9,8 @@
 #include "codegen/code_presets.h"
 #include "codegen/statement_inserts.h"
 #include "gui/main_window.h"
+#include "gui/shell_integration.h"
+#include "text/vb_string.h"
 
 namespace quillan::gui {
 
@@ -92,7 +94,10 @@ constexpr Command kCommands[] = {
     {"Encrypt_String", [](const Ports& p) { codegen::InsertEncryptString(p.buffer, p.prompter); }},
     {"Decrypt_String", [](const Ports& p) { codegen::InsertDecryptString(p.buffer, p.prompter); }},
     {"Run_EXE", [](const Ports& p) { codegen::InsertRunExe(p.buffer, p.prompter); }},
-    {"Link_IE", [](const Ports& p) { codegen::InsertOpenUrl(p.buffer, p.prompter); }},
+    {"Link_IE",
+     [](const Ports& p) {
+       codegen::InsertOpenUrl(p.buffer, p.prompter, text::FromUtf8(kHomePageUrl));
+     }},
     {"Form_On_Top",
      [](const Ports& p) {
        codegen::InsertFormOnTop(p.buffer, p.prompter, p.declarations, p.host);

@@ -89,7 +89,7 @@ const std::map<std::string, Generator>& Generators() {
        {[](Env& e) { InsertRunExe(e.buffer, e.prompter); },
         {{u"Enter the file name of the file to open, including the path.", u""}}}},
       {"OpenUrl",
-       {[](Env& e) { InsertOpenUrl(e.buffer, e.prompter); },
+       {[](Env& e) { InsertOpenUrl(e.buffer, e.prompter, u"https://example.org/quillan"); },
         {{u"Enter the url of the site to open.", u"https://example.org/quillan"}}}},
       {"FormOnTop",
        {[](Env& e) { InsertFormOnTop(e.buffer, e.prompter, e.declarations, e.host); },
