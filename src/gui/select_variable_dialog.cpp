@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 #include "gui/qt_convert.h"
@@ -48,42 +49,46 @@ SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDecla
   font.setPointSizeF(8.25);
   setFont(font);
 
-  const QScreen* s = screen();
-  const double dpi = s != nullptr && s->logicalDotsPerInch() > 0 ? s->logicalDotsPerInch() : 96.0;
-  auto px = [dpi](int twips) {
-    return static_cast<int>(std::lround(settings::TwipsToPixels(twips, dpi)));
-  };
-  auto place = [&px](QWidget* widget, const TwipsRect& r) {
-    widget->setGeometry(px(r.x), px(r.y), px(r.width), px(r.height));
-  };
-  setFixedSize(px(kClientWidth), px(kClientHeight));
-
   auto* frame = new QGroupBox("Select Variable", this);
   frame->setObjectName("Frame1");
-  place(frame, kFrame);
 
   list_ = new QListWidget(frame);
   list_->setObjectName("List1");
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setSortingEnabled(false);
-  place(list_, kList);
 
   check_ = new QCheckBox("Insert Declarations with code.", frame);
   check_->setObjectName("Check1");
-  place(check_, kCheck);
 
   auto* cancel = new QPushButton("&Cancel", frame);
   cancel->setObjectName("SSCommand2");
   cancel->setAutoDefault(false);
-  place(cancel, kCancel);
 
   auto* ok = new QPushButton("&OK", frame);
   ok->setObjectName("SSCommand1");
   ok->setDefault(true);
-  place(ok, kOk);
 
   tag_label_ = new QLabel(this);
   tag_label_->setObjectName("lblType");
+
+  // The design at the screen's resolution, enlarged as a whole where the font that stands in
+  // for Tahoma is wider, so that the check box's caption is never cut.
+  const QScreen* s = screen();
+  const double dpi = s != nullptr && s->logicalDotsPerInch() > 0 ? s->logicalDotsPerInch() : 96.0;
+  const double scale =
+      std::max(1.0, check_->sizeHint().width() / settings::TwipsToPixels(kCheck.width, dpi));
+  auto px = [dpi, scale](int twips) {
+    return static_cast<int>(std::lround(settings::TwipsToPixels(twips, dpi) * scale));
+  };
+  auto place = [&px](QWidget* widget, const TwipsRect& r) {
+    widget->setGeometry(px(r.x), px(r.y), px(r.width), px(r.height));
+  };
+  setFixedSize(px(kClientWidth), px(kClientHeight));
+  place(frame, kFrame);
+  place(list_, kList);
+  place(check_, kCheck);
+  place(cancel, kCancel);
+  place(ok, kOk);
   place(tag_label_, kTagLabel);
 
   setTabOrder(list_, check_);
