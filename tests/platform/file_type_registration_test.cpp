@@ -97,16 +97,14 @@ TEST_F(RegistrationTest, WritesTheTypeTheEntryAndTheIcons) {
   EXPECT_EQ(report.refresh[1].program, "update-desktop-database");
 }
 
+// The validator checks the Exec line's quoting and escapes, which the launcher undoes.
 TEST_F(RegistrationTest, DesktopEntryPassesTheValidator) {
   if (!Installed("desktop-file-validate")) GTEST_SKIP() << "desktop-file-utils not installed";
-  for (const char* program :
-       {"/home/ann/My Programs/quillan", R"(/tmp/odd "name" $x `y` 50% back\slash/quillan)"}) {
-    Register(program);
-    std::string output;
-    const std::string entry = (home_ / "applications/quillan.desktop").string();
-    EXPECT_EQ(RunCommand("desktop-file-validate " + ShellQuote(entry), output), 0) << output;
-    EXPECT_EQ(output.find("error"), std::string::npos) << output;
-  }
+  Register(R"(/tmp/My Programs/"odd" $x `y` 50% back\slash/quillan)");
+  std::string output;
+  const std::string entry = (home_ / "applications/quillan.desktop").string();
+  EXPECT_EQ(RunCommand("desktop-file-validate " + ShellQuote(entry), output), 0) << output;
+  EXPECT_EQ(output.find("error"), std::string::npos) << output;
 }
 
 TEST_F(RegistrationTest, SecondStartupRewritesNothing) {
