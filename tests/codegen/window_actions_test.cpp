@@ -268,16 +268,6 @@ TEST(WindowActionCatalogue, EveryRowInEveryStartingBuffer) {
   }
 }
 
-TEST(WindowActionCatalogue, RadioButtonsWriteWhatButtonsWrite) {
-  for (auto [button, radio] : {std::pair{u"button - postmessage", u"radio - postmessage"},
-                               std::pair{u"button - sendmessage", u"radio - sendmessage"}}) {
-    Session a(u""), b(u"");
-    a.Ok(button, u"h");
-    b.Ok(radio, u"h");
-    EXPECT_EQ(a.buffer.Text(), b.buffer.Text());
-  }
-}
-
 TEST(WindowActions, ShowWindowWorkedExample) {
   Session run(u"");
   run.Ok(u"win - show", u"win");
@@ -356,12 +346,6 @@ TEST(WindowActions, LabelThenTextReadingDeclaresOnceAndNotesOnlyForText) {
   EXPECT_EQ(run.Notes(),
             std::vector<std::u16string>{
                 u"The code will put the textbox's text into the variable strBuffer$."});
-}
-
-TEST(WindowActions, TrailingSpaceOfTheVariableIsKept) {
-  Session run(u"", false);
-  run.Ok(u"win - close", u"hWnd ");
-  EXPECT_EQ(run.buffer.Text(), u"\r\nCall SendMessage(hWnd , WM_CLOSE, 0&, 0&)\r\n");
 }
 
 TEST(WindowActions, NoVariableChangesNothingAndKeepsTheDialog) {
