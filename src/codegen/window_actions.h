@@ -21,6 +21,7 @@ struct CodePiece {
   std::u16string_view tail;
   bool line_after = false;
 
+  /// Whether the slot holds a piece at all.
   bool used() const { return line_before || variable || line_after || !head.empty(); }
   /// The piece with v spliced in.
   std::u16string Compose(std::u16string_view v) const;
