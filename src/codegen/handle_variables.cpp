@@ -114,6 +114,9 @@ bool DiscoverHandleVariables(std::u16string_view tag, const text::CodeBuffer& bu
     return false;
   }
   Pause(1, pause.clock, pause.pump);
+  // A dialog shown by a menu item chosen during the pause may have been dismissed meanwhile,
+  // taking the names with it; there is then nothing left to offer.
+  if (state.names.empty()) return false;
   RemoveDuplicateItems(state.names);
   state.action_tag = tag;
   host.ShowVariableDialog();

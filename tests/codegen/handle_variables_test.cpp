@@ -254,5 +254,22 @@ TEST(DiscoverHandleVariables, WorksOnTheLinesTakenBeforeThePause) {
   EXPECT_EQ(state.names, Lines{u"a "});
 }
 
+// A menu item chosen during the pauses runs inside them; when the dialog it showed is
+// dismissed before the first run goes on, no empty dialog follows.
+TEST(DiscoverHandleVariables, NamesTakenAwayDuringTheSecondPauseShowNothing) {
+  text::StringCodeBuffer buffer(u"a = 1\r\n");
+  HandleVariableState state;
+  RecordingDiscoveryHost host;
+  ManualTime time;
+  time.on_pump = [&] {
+    if (time.pumped == 5) state = {};  // the second pause has begun
+  };
+  RecordingMessenger messenger;
+  EXPECT_FALSE(
+      DiscoverHandleVariables(u"win - hide", buffer, state, host, {time, time}, messenger));
+  EXPECT_EQ(host.shown, 0);
+  EXPECT_TRUE(messenger.shown.empty());
+}
+
 }  // namespace
 }  // namespace quillan::codegen
