@@ -80,26 +80,36 @@ constexpr KeyLine kDimLngLength{u"Dim lngLength As", u"Dim lngLength As Long"};
 constexpr KeyLine kDimStrBuffer{u"Dim strBuffer As", u"Dim strBuffer As String"};
 constexpr KeyLine kDimListCount{u"Dim ListCount As", u"Dim ListCount As Long"};
 
+// Fragments of code that several rows share.
+constexpr std::u16string_view kCallPostMessage = u"Call PostMessage(";
+constexpr std::u16string_view kCallSendMessage = u"Call SendMessage(";
+constexpr std::u16string_view kCallSendMessageByString = u"Call SendMessageByString(";
+constexpr std::u16string_view kCallSendMessageByNum = u"Call SendMessageByNum(";
+constexpr std::u16string_view kCallShowWindow = u"Call ShowWindow(";
+constexpr std::u16string_view kLengthBySendMessage = u"lngLength& = SendMessage(";
+constexpr std::u16string_view kButtonDown = u", WM_LBUTTONDOWN, 0&, 0&)";
+constexpr std::u16string_view kButtonUp = u", WM_LBUTTONUP, 0&, 0&)";
+constexpr CodePiece kMakeBuffer = LineText(u"strBuffer$ = String(lngLength&, 0&)");
+constexpr CodePiece kLoopStart = OpeningText(u"Do");
+constexpr CodePiece kLoopBody = LineText(u"    DoEvents");
+constexpr std::u16string_view kLoopUntil = u"Loop Until ";
+
 // Pieces and declarations that several rows share.
-constexpr std::array<CodePiece, 3> kClickByPosting{
-    Opening(u"Call PostMessage(", u", WM_LBUTTONDOWN, 0&, 0&)"),
-    Line(u"Call PostMessage(", u", WM_LBUTTONUP, 0&, 0&)")};
+constexpr std::array<CodePiece, 3> kClickByPosting{Opening(kCallPostMessage, kButtonDown),
+                                                   Line(kCallPostMessage, kButtonUp)};
 constexpr std::array<ActionDeclaration, 4> kClickByPostingDeclarations{
     {{&kPostMessage}, {&kWmLButtonDown}, {&kWmLButtonUp, true}}};
-constexpr std::array<CodePiece, 3> kClickBySending{
-    Opening(u"Call SendMessage(", u", WM_LBUTTONDOWN, 0&, 0&)"),
-    Line(u"Call SendMessage(", u", WM_LBUTTONUP, 0&, 0&)")};
+constexpr std::array<CodePiece, 3> kClickBySending{Opening(kCallSendMessage, kButtonDown),
+                                                   Line(kCallSendMessage, kButtonUp)};
 constexpr std::array<ActionDeclaration, 4> kClickBySendingDeclarations{
     {{&kSendMessage}, {&kWmLButtonDown}, {&kWmLButtonUp, true}}};
 constexpr std::array<CodePiece, 3> kReadText{
-    Opening(u"lngLength& = SendMessage(", u", WM_GETTEXTLENGTH, 0&, 0&)"),
-    LineText(u"strBuffer$ = String(lngLength&, 0&)"),
-    Unended(u"Call SendMessageByString(", u", WM_GETTEXT, lngLength& + 1&, strBuffer$)")};
+    Opening(kLengthBySendMessage, u", WM_GETTEXTLENGTH, 0&, 0&)"), kMakeBuffer,
+    Unended(kCallSendMessageByString, u", WM_GETTEXT, lngLength& + 1&, strBuffer$)")};
 constexpr std::array<ActionDeclaration, 4> kReadTextDeclarations{
     {{&kSendMessageByString}, {&kSendMessageL}, {&kWmGetText}, {&kWmGetTextLength, true}}};
 constexpr std::array<const KeyLine*, 2> kTextBufferDims{&kDimLngLength, &kDimStrBuffer};
-constexpr CodePiece kSetText =
-    Opening(u"Call SendMessageByString(", u", WM_SETTEXT, 0&, strText$)");
+constexpr CodePiece kSetText = Opening(kCallSendMessageByString, u", WM_SETTEXT, 0&, strText$)");
 constexpr std::array<ActionDeclaration, 4> kSetTextDeclarations{
     {{&kSendMessageByString}, {&kWmSetText, true}}};
 
@@ -117,12 +127,12 @@ constexpr WindowAction kCatalogue[] = {
      NoteWhen::kAlways},
     {u"set_check",
      u"check - set",
-     {Opening(u"Call SendMessage(", u", BM_SETCHECK, True, 0&)")},
+     {Opening(kCallSendMessage, u", BM_SETCHECK, True, 0&)")},
      {},
      {{{&kSendMessage}, {&kBmSetCheck}}}},
     {u"remove_check",
      u"check - remove",
-     {Opening(u"Call SendMessage(", u", BM_SETCHECK, False, 0&)")},
+     {Opening(kCallSendMessage, u", BM_SETCHECK, False, 0&)")},
      {},
      {{{&kSendMessage}, {&kBmSetCheck}}}},
     // If hWnd Is A Label...
@@ -138,7 +148,7 @@ constexpr WindowAction kCatalogue[] = {
     // If hWnd Is A Listbox...
     {u"Select_Item",
      u"list - select",
-     {Opening(u"Call SendMessageByNum(", u", LB_SETCURSEL, lngIndex&, 0&)")},
+     {Opening(kCallSendMessageByNum, u", LB_SETCURSEL, lngIndex&, 0&)")},
      {},
      {{{&kSendMessageByNum}, {&kLbSetCurSel}}},
      u"You must replace lngIndex& in the code with the number or variable representing the "
@@ -146,15 +156,14 @@ constexpr WindowAction kCatalogue[] = {
      NoteWhen::kAlways},
     {u"Double_Click",
      u"list - dblclck",
-     {Opening(u"Call SendMessage(", u", WM_LBUTTONDBLCLK, 0&, 0&)")},
+     {Opening(kCallSendMessage, u", WM_LBUTTONDBLCLK, 0&, 0&)")},
      {},
      {{{&kSendMessage}, {&kWmLButtonDblClk, true}}}},
     // The two list-box pieces have two spaces after the variable's comma.
     {u"Get_Item_Text",
      u"list - gettext",
-     {Opening(u"lngLength& = SendMessage(", u",  LB_GETTEXTLEN, lngIndex&, 0&)"),
-      LineText(u"strBuffer$ = String(lngLength&, 0&)"),
-      Unended(u"Call SendMessageByString(", u",  LB_GETTEXT, lngIndex&, strBuffer$)")},
+     {Opening(kLengthBySendMessage, u",  LB_GETTEXTLEN, lngIndex&, 0&)"), kMakeBuffer,
+      Unended(kCallSendMessageByString, u",  LB_GETTEXT, lngIndex&, strBuffer$)")},
      kTextBufferDims,
      {{{&kSendMessageByString}, {&kSendMessageL}, {&kLbGetText}, {&kLbGetTextLen, true}}},
      u"The code will put the list item's text into the variable strBuffer$. You must replace "
@@ -182,7 +191,7 @@ constexpr WindowAction kCatalogue[] = {
      NoteWhen::kAlways},
     {u"Text_Send_Char",
      u"text - sendchr",
-     {Opening(u"Call SendMessageByNum(", u", WM_CHAR, lngChar&, 0&)")},
+     {Opening(kCallSendMessageByNum, u", WM_CHAR, lngChar&, 0&)")},
      {},
      {{{&kSendMessageByNum}, {&kWmChar, true}}},
      u"In the code you must replace lngChar& with the number of the character you want to send "
@@ -191,38 +200,37 @@ constexpr WindowAction kCatalogue[] = {
     // If hWnd Is A Window...
     {u"Window_Max",
      u"win - max",
-     {Opening(u"Call ShowWindow(", u", SW_MAXIMIZE)")},
+     {Opening(kCallShowWindow, u", SW_MAXIMIZE)")},
      {},
      {{{&kShowWindow}, {&kSwMaximize}}}},
     {u"Window_Min",
      u"win - min",
-     {Opening(u"Call ShowWindow(", u", SW_MINIMIZE)")},
+     {Opening(kCallShowWindow, u", SW_MINIMIZE)")},
      {},
      {{{&kShowWindow}, {&kSwMinimize}}}},
     {u"Window_Restore",
      u"win - restore",
-     {Opening(u"Call ShowWindow(", u", SW_RESTORE)")},
+     {Opening(kCallShowWindow, u", SW_RESTORE)")},
      {},
      {{{&kShowWindow}, {&kSwRestore}}}},
     {u"Window_Show",
      u"win - show",
-     {Opening(u"Call ShowWindow(", u", SW_SHOW)")},
+     {Opening(kCallShowWindow, u", SW_SHOW)")},
      {},
      {{{&kShowWindow}, {&kSwShow}}}},
     {u"Window_Hide",
      u"win - hide",
-     {Opening(u"Call ShowWindow(", u", SW_HIDE)")},
+     {Opening(kCallShowWindow, u", SW_HIDE)")},
      {},
      {{{&kShowWindow}, {&kSwHide}}}},
     {u"Window_Close",
      u"win - close",
-     {Opening(u"Call SendMessage(", u", WM_CLOSE, 0&, 0&)")},
+     {Opening(kCallSendMessage, u", WM_CLOSE, 0&, 0&)")},
      {},
      {{{&kSendMessage}, {&kWmClose}}}},
     {u"Window_Caption",
      u"win - caption",
-     {Opening(u"lngLength& = GetWindowTextLength(", u")"),
-      LineText(u"strBuffer$ = String(lngLength&, 0&)"),
+     {Opening(u"lngLength& = GetWindowTextLength(", u")"), kMakeBuffer,
       Unended(u"Call GetWindowText(", u", strBuffer$, lngLength& + 1&)")},
      kTextBufferDims,
      {{{&kGetWindowTextLength}, {&kGetWindowText}}},
@@ -236,7 +244,7 @@ constexpr WindowAction kCatalogue[] = {
     // Code Inserts: the waiting loops only re-test the variable; they never declare anything.
     {u"Loop_Appear",
      u"win - appear",
-     {OpeningText(u"Do"), LineText(u"    DoEvents"), Line(u"Loop Until ", u" <> 0&")},
+     {kLoopStart, kLoopBody, Line(kLoopUntil, u" <> 0&")},
      {},
      {},
      {},
@@ -244,7 +252,7 @@ constexpr WindowAction kCatalogue[] = {
      false},
     {u"Loop_Gone",
      u"win - gone",
-     {OpeningText(u"Do"), LineText(u"    DoEvents"), Line(u"Loop Until ", u" = 0&")},
+     {kLoopStart, kLoopBody, Line(kLoopUntil, u" = 0&")},
      {},
      {},
      {},

@@ -33,12 +33,15 @@ constexpr TwipsRect kCancel{720, 2040, 975, 375};
 constexpr TwipsRect kOk{1800, 2040, 975, 375};
 constexpr TwipsRect kTagLabel{120, 2880, 2055, 375};
 
+// The window's caption, which its frame repeats.
+constexpr char kCaption[] = "Select Variable";
+
 }  // namespace
 
 SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDeclarations& option)
     : QDialog(parent), option_(option) {
   setObjectName("frmVar");
-  setWindowTitle("Select Variable");
+  setWindowTitle(kCaption);
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   // Modal only in effect: the commands disable the main window instead, so that the code
@@ -49,7 +52,7 @@ SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDecla
   font.setPointSizeF(8.25);
   setFont(font);
 
-  auto* frame = new QGroupBox("Select Variable", this);
+  auto* frame = new QGroupBox(kCaption, this);
   frame->setObjectName("Frame1");
 
   list_ = new QListWidget(frame);
