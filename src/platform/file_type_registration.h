@@ -31,6 +31,7 @@ struct RefreshCommand {
   std::vector<std::string> arguments;
 };
 
+/// What a registration did: the files it wrote, the refreshes it asks for, what failed.
 struct RegistrationReport {
   std::vector<std::filesystem::path> written;  ///< files whose content was (re)written
   std::vector<RefreshCommand> refresh;         ///< tools that should update their caches
