@@ -127,12 +127,3 @@ void BM_StringEncryptString(benchmark::State& state) {
 BENCHMARK(BM_StringEncryptString)->Arg(k1MB)->Arg(k10MB)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

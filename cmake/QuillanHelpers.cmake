@@ -57,12 +57,17 @@ function(quillan_add_test)
   endif()
 endfunction()
 
-# quillan_add_bench(NAME <name> SOURCES ... [DEPENDS ...])
-# A Google Benchmark program; `make bench` runs every one of them.
+# quillan_add_bench(NAME <name> SOURCES ... [DEPENDS ...] [QT])
+# A Google Benchmark program; `make bench` runs every one of them. QT benchmarks run inside a
+# QApplication on the offscreen platform (bench/qt_bench_main.cpp).
 function(quillan_add_bench)
-  cmake_parse_arguments(ARG "" "NAME" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "NAME" "SOURCES;DEPENDS" ${ARGN})
   if(ARG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "quillan_add_bench: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
+  endif()
+  if(ARG_QT)
+    list(APPEND ARG_SOURCES ${CMAKE_SOURCE_DIR}/bench/qt_bench_main.cpp)
+    list(APPEND ARG_DEPENDS Qt6::Widgets)
   endif()
   add_executable(bench_${ARG_NAME} ${ARG_SOURCES})
   target_link_libraries(bench_${ARG_NAME} PRIVATE ${ARG_DEPENDS} benchmark::benchmark)

@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QTime>
+#include <QTimer>
 
 #include "document/document_commands.h"
 #include "gui/qt_convert.h"
@@ -165,6 +166,12 @@ double QtClock::SecondsSinceMidnight() const {
   return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
 }
 
-void QtEventPump::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+void QtEventPump::ProcessPendingEvents() {
+  // Wait for the next event, or at most 20 ms, so that a pause does not spin the processor.
+  QTimer wake;
+  wake.setSingleShot(true);
+  wake.start(20);
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
 
 }  // namespace quillan::gui

@@ -79,7 +79,7 @@ class QtClock final : public text::Clock {
   double SecondsSinceMidnight() const override;
 };
 
-/// Processes pending Qt events.
+/// Processes pending Qt events, waiting up to 20 ms for one to arrive.
 class QtEventPump final : public text::EventPump {
  public:
   void ProcessPendingEvents() override;

@@ -18,30 +18,11 @@
 
 namespace quillan::gui {
 
-namespace {
-
-// How long one round of a pause may wait for the next event.
-constexpr int kPauseRoundMs = 20;
-
-// Runs the pending events, or waits a moment for one, so that a pause of a second lets the
-// user interface work without keeping a processor core busy.
-class WaitingEventPump final : public text::EventPump {
- public:
-  void ProcessPendingEvents() override {
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(kPauseRoundMs);
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-  }
-};
-
-}  // namespace
-
 WindowActionCommands::WindowActionCommands(MainWindow& window)
     : QObject(&window),
       window_(window),
       own_clock_(std::make_unique<QtClock>()),
-      own_pump_(std::make_unique<WaitingEventPump>()),
+      own_pump_(std::make_unique<QtEventPump>()),
       clock_(own_clock_.get()),
       pump_(own_pump_.get()) {
   setObjectName("windowActionCommands");

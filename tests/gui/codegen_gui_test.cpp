@@ -16,7 +16,7 @@
 #include "gui/main_window.h"
 #include "gui/qt_convert.h"
 #include "settings/settings_store.h"
-#include "support/recorders.h"
+#include "support/window_fixture.h"
 
 using quillan::gui::InsertDeclarationsOf;
 using quillan::gui::MainWindow;
@@ -74,17 +74,9 @@ class CodegenGuiTest : public QObject {
   Q_OBJECT
 
  private:
-  struct Fixture {
-    MemorySettingsStore store;
-    RecordingMessenger messenger;
-    std::unique_ptr<MainWindow> window;
-
+  struct Fixture : quillan::testing_support::WindowFixture {
     Fixture() {
-      MainWindowPorts ports;
-      ports.settings = &store;
-      ports.messenger = &messenger;
-      window = std::make_unique<MainWindow>(ports);
-      window->Startup(StartupOptions{"/opt/quillan/bin/quillan", std::nullopt});
+      Make(Plain());
       window->show();
     }
     // Triggers the menu item and answers its input boxes.
@@ -93,7 +85,6 @@ class CodegenGuiTest : public QObject {
       window->Action(action)->trigger();
       QVERIFY(script.done());
     }
-    QString Text() const { return ToQString(window->buffer().Text()); }
   };
 
  private slots:

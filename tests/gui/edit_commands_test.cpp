@@ -15,7 +15,7 @@
 #include "gui/main_window.h"
 #include "gui/qt_convert.h"
 #include "settings/settings_store.h"
-#include "support/recorders.h"
+#include "support/window_fixture.h"
 
 using quillan::gui::FindDialog;
 using quillan::gui::MainWindow;
@@ -27,16 +27,9 @@ using quillan::testing_support::RecordingMessenger;
 
 namespace {
 
-struct Fixture {
-  MemorySettingsStore store;
-  RecordingMessenger messenger;
-  std::unique_ptr<MainWindow> window;
-
+struct Fixture : quillan::testing_support::WindowFixture {
   Fixture() {
-    MainWindowPorts ports;
-    ports.settings = &store;
-    ports.messenger = &messenger;
-    window = std::make_unique<MainWindow>(ports);
+    Make(std::nullopt);
     window->show();
   }
   QPlainTextEdit* editor() const { return window->editor(); }

@@ -19,7 +19,7 @@
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
 #include "settings/settings_store.h"
-#include "support/recorders.h"
+#include "support/window_fixture.h"
 
 using quillan::gui::MainWindow;
 using quillan::gui::MainWindowPorts;
@@ -192,26 +192,11 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private:
-  struct Fixture {
-    MemorySettingsStore store;
-    RecordingMessenger messenger;
-    ScriptedChooser chooser;
-    quillan::gui::QtFileStore files;
-    std::unique_ptr<MainWindow> window;
-
+  struct Fixture : quillan::testing_support::WindowFixture {
     explicit Fixture(std::function<void(MemorySettingsStore&)> seed = {},
                      std::optional<QString> project = std::nullopt) {
       if (seed) seed(store);
-      MainWindowPorts ports;
-      ports.settings = &store;
-      ports.messenger = &messenger;
-      ports.chooser = &chooser;
-      ports.files = &files;
-      window = std::make_unique<MainWindow>(ports);
-      StartupOptions options;
-      options.program_path = "/opt/quillan/bin/quillan";
-      options.project_path = project;
-      window->Startup(options);
+      Make(StartupOptions{quillan::testing_support::kTestProgramPath, project});
     }
     void Type(const QString& s) {
       window->editor()->moveCursor(QTextCursor::End);

@@ -15,7 +15,7 @@
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
 #include "settings/settings_store.h"
-#include "support/recorders.h"
+#include "support/window_fixture.h"
 
 using quillan::gui::MainWindow;
 using quillan::gui::MainWindowPorts;
@@ -26,23 +26,10 @@ using quillan::testing_support::RecordingMessenger;
 
 namespace {
 
-struct Fixture {
-  MemorySettingsStore store;
-  RecordingMessenger messenger;
-  quillan::gui::QtFileStore files;
-  std::unique_ptr<MainWindow> window;
-
+struct Fixture : quillan::testing_support::WindowFixture {
   explicit Fixture(std::optional<QString> argument,
                    const QString& program = "/opt/Q Tools/quillan") {
-    MainWindowPorts ports;
-    ports.settings = &store;
-    ports.messenger = &messenger;
-    ports.files = &files;
-    window = std::make_unique<MainWindow>(ports);
-    StartupOptions options;
-    options.program_path = program;
-    options.project_path = argument;
-    window->Startup(options);
+    Make(StartupOptions{program, argument});
   }
   QString Code() const { return ToQString(window->buffer().Text()); }
 };

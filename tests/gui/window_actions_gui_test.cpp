@@ -21,7 +21,7 @@
 #include "gui/select_variable_dialog.h"
 #include "gui/window_action_commands.h"
 #include "settings/settings_store.h"
-#include "support/recorders.h"
+#include "support/window_fixture.h"
 #include "text/clock.h"
 
 using quillan::gui::MainWindow;
@@ -59,19 +59,12 @@ class WindowActionsGuiTest : public QObject {
   Q_OBJECT
 
  private:
-  struct Fixture {
-    MemorySettingsStore store;
-    RecordingMessenger messenger;
+  struct Fixture : quillan::testing_support::WindowFixture {
     QuickTime time;
-    std::unique_ptr<MainWindow> window;
     WindowActionCommands* commands = nullptr;
 
     explicit Fixture(const QString& code = kCode) {
-      MainWindowPorts ports;
-      ports.settings = &store;
-      ports.messenger = &messenger;
-      window = std::make_unique<MainWindow>(ports);
-      window->Startup(StartupOptions{"/opt/quillan/bin/quillan", std::nullopt});
+      Make(Plain());
       window->show();
       commands = window->findChild<WindowActionCommands*>();
       commands->SetPausePorts(&time, &time);
@@ -86,7 +79,6 @@ class WindowActionsGuiTest : public QObject {
     QListWidget* List() const { return Dialog()->findChild<QListWidget*>("List1"); }
     QCheckBox* Check() const { return Dialog()->findChild<QCheckBox*>("Check1"); }
     QString Tag() const { return Dialog()->findChild<QLabel*>("lblType")->text(); }
-    QString Text() const { return ToQString(window->buffer().Text()); }
 
     void Choose(const QString& name) {
       const auto found = List()->findItems(name, Qt::MatchExactly);
