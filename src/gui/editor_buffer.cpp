@@ -51,8 +51,7 @@ std::u16string ToDocumentText(const QString& s) {
 }  // namespace
 
 EditorBuffer::EditorBuffer(QPlainTextEdit* edit) : QObject(edit), edit_(edit) {
-  connect(edit_->document(), &QTextDocument::contentsChange, this,
-          [this](int, int, int) { cache_valid_ = false; });
+  connect(edit_->document(), &QTextDocument::contentsChange, this, &EditorBuffer::OnContentsChange);
   load_timer_ = new QTimer(this);
   load_timer_->setInterval(0);
   connect(load_timer_, &QTimer::timeout, this, [this] { AppendPendingChunk(kChunkChars); });
@@ -109,6 +108,7 @@ void EditorBuffer::CompleteLoad() {
 
 void EditorBuffer::EnsureCache() const {
   if (cache_valid_) return;
+  ++full_reads_;
   text_ = ToDocumentText(edit_->document()->toRawText());
   line_starts_.clear();
   line_starts_.push_back(0);
@@ -201,7 +201,9 @@ void EditorBuffer::SetSelText(std::u16string_view s) {
   const std::size_t start = had_cache ? ToDocumentOffset(c.selectionStart()) : 0;
   const std::size_t removed = had_cache ? ToDocumentOffset(c.selectionEnd()) - start : 0;
   const QString inserted = ToEditorText(s);
+  ++own_edit_;
   c.insertText(inserted);
+  --own_edit_;
   c.clearSelection();
   Apply(c);
   // Inside a command the document reports its changes only when the command ends, so the
@@ -212,6 +214,45 @@ void EditorBuffer::SetSelText(std::u16string_view s) {
   } else {
     cache_valid_ = false;
   }
+}
+
+std::optional<std::size_t> EditorBuffer::CachedOffset(int position) const {
+  // Line i starts at editor position line_starts_[i] - i: each earlier line break is one
+  // position there and two characters here.
+  std::size_t lo = 0, hi = line_starts_.size();
+  while (hi - lo > 1) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    if (line_starts_[mid] - mid <= static_cast<std::size_t>(position)) {
+      lo = mid;
+    } else {
+      hi = mid;
+    }
+  }
+  const std::size_t offset = static_cast<std::size_t>(position) + lo;
+  if (position < 0 || offset > text_.size()) return std::nullopt;
+  return offset;
+}
+
+void EditorBuffer::OnContentsChange(int position, int removed, int added) {
+  if (own_edit_ > 0) return;  // our own edits keep the copy current themselves
+  if (!cache_valid_ || loading_) {
+    cache_valid_ = false;
+    return;
+  }
+  // Someone else changed the text (typing, undo, a dialog's own cursor): bring the copy up to
+  // date from the changed range alone instead of reading the whole text again.
+  const auto start = CachedOffset(position);
+  const auto end = CachedOffset(position + removed);
+  const int editor_length = edit_->document()->characterCount() - 1;
+  if (!start || !end || *end < *start || position + added > editor_length) {
+    cache_valid_ = false;
+    return;
+  }
+  QTextCursor range(edit_->document());
+  range.setPosition(position);
+  range.setPosition(position + added, QTextCursor::KeepAnchor);
+  UpdateCache(*start, *end - *start, ToDocumentText(range.selectedText()));
+  if (text_.size() != Length()) cache_valid_ = false;
 }
 
 void EditorBuffer::UpdateCache(std::size_t start, std::size_t removed,
@@ -249,13 +290,18 @@ void EditorBuffer::SetText(std::u16string_view s) {
     if (cut <= 0) cut = kFirstPartChars;
     loading_ = true;
     edit_->document()->setUndoRedoEnabled(false);
+    ++own_edit_;
     edit_->setPlainText(text.left(cut));
+    --own_edit_;
     pending_ = std::move(text);
     pending_pos_ = cut;
     load_timer_->start();
   } else {
+    ++own_edit_;
     edit_->setPlainText(text);
+    --own_edit_;
   }
+  cache_valid_ = false;
   QTextCursor c = edit_->textCursor();
   c.movePosition(QTextCursor::Start);
   if (depth_ > 0) {
@@ -283,7 +329,12 @@ void EditorBuffer::OpenEditBlock() {
 
 void EditorBuffer::EndCommand() {
   if (--depth_ == 0) {
-    if (block_open_) work_.endEditBlock();
+    if (block_open_) {
+      // The document now reports the command's changes at once; the copy has them already.
+      ++own_edit_;
+      work_.endEditBlock();
+      --own_edit_;
+    }
     block_open_ = false;
     edit_->setTextCursor(work_);
     edit_->ensureCursorVisible();

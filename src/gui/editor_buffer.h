@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QTextCursor>
 #include <QTimer>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   /// background. Its first screenful is shown at once; every access through this buffer, and
   /// every key press or drop in the editor, first completes the load.
   bool loading() const { return loading_; }
+  /// How often the whole text was read from the editor (edits update the copy in place).
+  int full_reads() const { return full_reads_; }
+
   /// Adds whatever part of the text is still pending, at once.
   void CompleteLoad();
 
@@ -64,6 +68,8 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   void Apply(const QTextCursor& cursor);
   void EnsureCache() const;
   void UpdateCache(std::size_t start, std::size_t removed, const std::u16string& inserted);
+  std::optional<std::size_t> CachedOffset(int position) const;
+  void OnContentsChange(int position, int removed, int added);
   void AppendPendingChunk(qsizetype max_chars);
   void OpenEditBlock();
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,8 +86,11 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
 
   QPlainTextEdit* edit_;
   int depth_ = 0;
-  bool block_open_ = false;  // the command's edit block has begun
-  QTextCursor work_;         // the caret while a command runs
+  bool block_open_ = false;
+  int own_edit_ = 0;
+  mutable int full_reads_ = 0;  // > 0 while this buffer itself changes the document  // the command's edit
+                      // block has begun
+  QTextCursor work_;  // the caret while a command runs
   mutable bool cache_valid_ = false;
   mutable std::u16string text_;
   mutable std::vector<std::size_t> line_starts_;  // document offset of each line's start

@@ -4,9 +4,11 @@
 #include <QTest>
 #include <random>
 
+#include "gui/qt_convert.h"
 #include "text/string_code_buffer.h"
 
 using quillan::gui::EditorBuffer;
+using quillan::gui::ToQString;
 
 // The editor adapter must behave exactly like the string buffer: CR LF counts two
 // characters, the caret rules hold, and a command is one undo step.
@@ -117,6 +119,50 @@ class EditorBufferTest : public QObject {
         QCOMPARE(b.Length(), mirror.Length());
       }
     }
+  }
+
+  void editsMadeOutsideTheBufferKeepItsTextCurrent() {
+    // Typing, pasting, undo and other cursors change the document behind the buffer's back;
+    // its text must still match the editor after each of them.
+    static const QString kPieces[] = {"", "a", "\n", "x\ny", "Dim q\n\n", "\u00e9"};
+    std::mt19937 rng(11);
+    QPlainTextEdit edit;
+    EditorBuffer b(&edit);
+    b.SetText(u"one\r\ntwo\r\nthree");
+    auto expected = [&edit] {
+      QString raw = edit.document()->toRawText();
+      raw.replace(QChar::ParagraphSeparator, "\r\n");
+      return raw;
+    };
+    for (int step = 0; step < 400; ++step) {
+      const int length = edit.document()->characterCount() - 1;
+      QTextCursor c(edit.document());
+      const int kind = static_cast<int>(rng() % 10);
+      if (kind == 0 && edit.document()->isUndoAvailable()) {
+        edit.undo();
+      } else if (kind == 1 && edit.document()->isRedoAvailable()) {
+        edit.redo();
+      } else if (kind == 2) {
+        // Several edits in one block arrive as one merged change.
+        c.beginEditBlock();
+        for (int i = 0; i < 3; ++i) {
+          c.setPosition(
+              static_cast<int>(rng() % static_cast<unsigned>(edit.document()->characterCount())));
+          c.insertText(kPieces[rng() % std::size(kPieces)]);
+        }
+        c.endEditBlock();
+      } else {
+        const int pos = static_cast<int>(rng() % static_cast<unsigned>(length + 1));
+        const int end = std::min(length, pos + static_cast<int>(rng() % 5));
+        c.setPosition(pos);
+        c.setPosition(end, QTextCursor::KeepAnchor);
+        c.insertText(kPieces[rng() % std::size(kPieces)]);
+      }
+      QVERIFY2(ToQString(b.Text()) == expected(), qPrintable(QString("step %1").arg(step)));
+      QCOMPARE(b.Length(), static_cast<std::size_t>(expected().size()));
+    }
+    // The text was read whole once; every later change was applied to the copy.
+    QCOMPARE(b.full_reads(), 1);
   }
 };
 
