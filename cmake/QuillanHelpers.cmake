@@ -48,8 +48,12 @@ function(quillan_add_test)
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
     target_link_libraries(${target} PRIVATE Qt6::Test)
     add_test(NAME ${ARG_NAME} COMMAND ${target})
-    set_tests_properties(${ARG_NAME} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-                                                 LABELS "gui;${ARG_LABELS}")
+    # Each GUI test gets a home of its own in the build folder, so that a plain ctest never
+    # touches the user's settings or desktop files, and parallel tests never share them.
+    set(home ${CMAKE_BINARY_DIR}/test-home/${ARG_NAME})
+    set_tests_properties(${ARG_NAME} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_CONFIG_HOME=${home}/.config;XDG_DATA_HOME=${home}/.local/share"
+      LABELS "gui;${ARG_LABELS}")
   else()
     target_link_libraries(${target} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock)
     add_test(NAME ${ARG_NAME} COMMAND ${target})
