@@ -10,6 +10,7 @@
 #include "codegen/insert_declarations.h"
 #include "codegen/primitives.h"
 #include "settings/settings_store.h"
+#include "support/recorders.h"
 #include "text/prompter.h"
 #include "text/string_code_buffer.h"
 
@@ -34,25 +35,8 @@ inline std::u16string Marked(const text::CodeBuffer& buffer) {
   return text;
 }
 
-/// Accepts whatever the input box proposes.
-inline const std::u16string kAcceptDefault = u"<default>";
-
-/// Answers from a script; nullopt (or an exhausted script) is Cancel.
-struct ScriptPrompter : text::Prompter {
-  std::deque<std::optional<std::u16string>> script;
-  std::vector<std::pair<std::u16string, std::u16string>> asked;
-
-  std::optional<std::u16string> Ask(std::u16string_view prompt,
-                                    std::u16string_view default_answer) override {
-    asked.emplace_back(prompt, default_answer);
-    if (script.empty()) return std::nullopt;
-    std::optional<std::u16string> answer = script.front();
-    script.pop_front();
-    if (answer == kAcceptDefault) answer = std::u16string(default_answer);
-    if (answer && answer->empty()) return std::nullopt;
-    return answer;
-  }
-};
+using testing_support::kAcceptDefault;
+using ScriptPrompter = testing_support::ScriptedPrompter;
 
 struct RecordingHost : InsertionHost {
   int finished = 0;

@@ -33,19 +33,24 @@ struct RecordingMessenger : text::Messenger {
   }
 };
 
-/// Answers input boxes from a script; records each prompt and default.
+/// Answers given as this accept whatever the input box proposes.
+inline const std::u16string kAcceptDefault = u"<default>";
+
+/// Answers input boxes from a script; nullopt, an empty answer or an exhausted script is
+/// Cancel. Records each prompt and its default.
 struct ScriptedPrompter : text::Prompter {
-  std::deque<std::optional<std::u16string>> answers;
+  std::deque<std::optional<std::u16string>> script;
   std::vector<std::pair<std::u16string, std::u16string>> asked;
 
   std::optional<std::u16string> Ask(std::u16string_view prompt,
                                     std::u16string_view default_answer) override {
     asked.emplace_back(prompt, default_answer);
-    if (answers.empty()) return std::nullopt;
-    auto a = answers.front();
-    answers.pop_front();
-    if (a && a->empty()) return std::nullopt;
-    return a;
+    if (script.empty()) return std::nullopt;
+    std::optional<std::u16string> answer = script.front();
+    script.pop_front();
+    if (answer == kAcceptDefault) answer = std::u16string(default_answer);
+    if (answer && answer->empty()) return std::nullopt;
+    return answer;
   }
 };
 
