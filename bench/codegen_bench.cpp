@@ -16,7 +16,7 @@
 #include "gui/editor_buffer.h"
 #include "gui/main_window.h"
 #include "settings/settings_store.h"
-#include "text/prompter.h"
+#include "ui/prompter.h"
 #include "text/string_code_buffer.h"
 
 namespace {
@@ -44,7 +44,7 @@ std::u16string MakeModule(std::size_t target_chars) {
 }
 
 // Answers every prompt at once, the way a user accepts a typed answer.
-class AnsweringPrompter final : public quillan::text::Prompter {
+class AnsweringPrompter final : public quillan::ui::Prompter {
  public:
   std::optional<std::u16string> Ask(std::u16string_view, std::u16string_view) override {
     return u"Form1";

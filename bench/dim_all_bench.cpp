@@ -16,8 +16,8 @@
 #include "gui/select_variable_dialog.h"
 #include "gui/window_action_commands.h"
 #include "settings/settings_store.h"
-#include "text/clock.h"
-#include "text/messenger.h"
+#include "ui/clock.h"
+#include "ui/messenger.h"
 
 namespace {
 
@@ -27,18 +27,18 @@ constexpr std::size_t kHandleNames = 2499;
 
 // Each round of a pause moves the time on by a whole second: a pause of one second returns
 // after one round of doing nothing, a pause of 0 at once.
-struct SkippingTime : quillan::text::Clock, quillan::text::EventPump {
+struct SkippingTime : quillan::ui::Clock, quillan::ui::EventPump {
   double now = 30000.0;
   double SecondsSinceMidnight() const override { return now; }
   void ProcessPendingEvents() override { now += 1.0; }
 };
 
-struct SilentMessenger : quillan::text::Messenger {
+struct SilentMessenger : quillan::ui::Messenger {
   int shown = 0;
-  quillan::text::MessageAnswer Show(std::u16string_view, quillan::text::MessageIcon,
-                                    quillan::text::MessageButtons, std::u16string_view) override {
+  quillan::ui::MessageAnswer Show(std::u16string_view, quillan::ui::MessageIcon,
+                                    quillan::ui::MessageButtons, std::u16string_view) override {
     ++shown;
-    return quillan::text::MessageAnswer::kOk;
+    return quillan::ui::MessageAnswer::kOk;
   }
 };
 

@@ -15,10 +15,10 @@
 namespace {
 
 // Message boxes would wait for a click; the benchmark answers none.
-struct SilentMessenger : quillan::text::Messenger {
-  quillan::text::MessageAnswer Show(std::u16string_view, quillan::text::MessageIcon,
-                                    quillan::text::MessageButtons, std::u16string_view) override {
-    return quillan::text::MessageAnswer::kOk;
+struct SilentMessenger : quillan::ui::Messenger {
+  quillan::ui::MessageAnswer Show(std::u16string_view, quillan::ui::MessageIcon,
+                                    quillan::ui::MessageButtons, std::u16string_view) override {
+    return quillan::ui::MessageAnswer::kOk;
   }
 };
 

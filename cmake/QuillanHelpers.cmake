@@ -1,25 +1,35 @@
 # Declarative helpers so that every target of the project is declared the same way.
 # Unknown arguments are an error, not silently ignored.
 
-set(QUILLAN_LOGIC_FOLDERS text document settings codegen wintools help)
+# The folders of the logic, in dependency order: standard C++ only, no Qt, no OS headers.
+set(QUILLAN_LOGIC_FOLDERS text ui document settings codegen wintools help)
 
-# quillan_add_library(NAME <folder> SOURCES ... [DEPENDS ...] [QT])
-# A logic folder (see QUILLAN_LOGIC_FOLDERS) may not link Qt or an OS library.
+# quillan_add_library(NAME <folder> [SOURCES ...] [DEPENDS ...] [QT])
+# Without sources the library is header-only. A logic folder (see QUILLAN_LOGIC_FOLDERS) may
+# not use Qt and may depend only on other logic folders.
 function(quillan_add_library)
   cmake_parse_arguments(ARG "QT" "NAME" "SOURCES;DEPENDS" ${ARGN})
   if(ARG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "quillan_add_library: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
   endif()
   set(target quillan_${ARG_NAME})
-  add_library(${target} STATIC ${ARG_SOURCES})
-  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  list(FIND QUILLAN_LOGIC_FOLDERS ${ARG_NAME} logic_index)
-  if(NOT logic_index EQUAL -1)
+  if(ARG_SOURCES)
+    add_library(${target} STATIC ${ARG_SOURCES})
+    set(scope PUBLIC)
+  else()
+    add_library(${target} INTERFACE)
+    set(scope INTERFACE)
+  endif()
+  target_include_directories(${target} ${scope} ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(${target} ${scope} ${CMAKE_BINARY_DIR}/generated)
+  if(ARG_NAME IN_LIST QUILLAN_LOGIC_FOLDERS)
     if(ARG_QT)
       message(FATAL_ERROR "quillan_add_library: logic folder ${ARG_NAME} may not use Qt")
     endif()
+    set(allowed ${QUILLAN_LOGIC_FOLDERS})
+    list(TRANSFORM allowed PREPEND quillan_)
     foreach(dep IN LISTS ARG_DEPENDS)
-      if(NOT dep MATCHES "^quillan_")
+      if(NOT dep IN_LIST allowed)
         message(FATAL_ERROR "quillan_add_library: logic folder ${ARG_NAME} may only depend on "
                             "other logic folders, not ${dep}")
       endif()
@@ -28,7 +38,16 @@ function(quillan_add_library)
   if(ARG_QT)
     set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON)
   endif()
-  target_link_libraries(${target} PUBLIC ${ARG_DEPENDS})
+  target_link_libraries(${target} ${scope} ${ARG_DEPENDS})
+endfunction()
+
+# The environment of every GUI or X11 test: a home of its own in the build folder, so that
+# a plain ctest never touches the user's settings or desktop files, and parallel tests never
+# share them.
+function(quillan_test_home name out)
+  set(home ${CMAKE_BINARY_DIR}/test-home/${name})
+  set(${out} "HOME=${home};XDG_CONFIG_HOME=${home}/.config;XDG_DATA_HOME=${home}/.local/share"
+      PARENT_SCOPE)
 endfunction()
 
 # quillan_add_test(NAME <name> SOURCES ... [DEPENDS ...] [GUI] [LABELS ...])
@@ -43,22 +62,32 @@ function(quillan_add_test)
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS})
   # Shared fakes and recorders live in tests/support.
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  add_test(NAME ${ARG_NAME} COMMAND ${target})
   if(ARG_GUI)
     find_package(Qt6 REQUIRED COMPONENTS Test)
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
     target_link_libraries(${target} PRIVATE Qt6::Test)
-    add_test(NAME ${ARG_NAME} COMMAND ${target})
-    # Each GUI test gets a home of its own in the build folder, so that a plain ctest never
-    # touches the user's settings or desktop files, and parallel tests never share them.
-    set(home ${CMAKE_BINARY_DIR}/test-home/${ARG_NAME})
+    quillan_test_home(${ARG_NAME} home_env)
     set_tests_properties(${ARG_NAME} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_CONFIG_HOME=${home}/.config;XDG_DATA_HOME=${home}/.local/share"
-      LABELS "gui;${ARG_LABELS}")
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${home_env}" LABELS "gui;${ARG_LABELS}")
   else()
     target_link_libraries(${target} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock)
-    add_test(NAME ${ARG_NAME} COMMAND ${target})
     set_tests_properties(${ARG_NAME} PROPERTIES LABELS "logic;${ARG_LABELS}")
   endif()
+endfunction()
+
+# quillan_add_script_test(NAME <name> SCRIPT <file> [ARGS ...] [LABELS ...])
+# A test that a shell script runs, for what only a whole program under a real X server and
+# window manager shows. The script starts its own Xvfb.
+function(quillan_add_script_test)
+  cmake_parse_arguments(ARG "" "NAME;SCRIPT" "ARGS;LABELS" ${ARGN})
+  if(ARG_UNPARSED_ARGUMENTS OR NOT ARG_SCRIPT)
+    message(FATAL_ERROR "quillan_add_script_test: unknown or missing arguments ${ARG_UNPARSED_ARGUMENTS}")
+  endif()
+  add_test(NAME ${ARG_NAME} COMMAND bash ${ARG_SCRIPT} ${ARG_ARGS})
+  quillan_test_home(${ARG_NAME} home_env)
+  set_tests_properties(${ARG_NAME} PROPERTIES ENVIRONMENT "${home_env}"
+                       LABELS "x11;${ARG_LABELS}")
 endfunction()
 
 # quillan_add_bench(NAME <name> SOURCES ... [DEPENDS ...] [QT])
@@ -75,4 +104,29 @@ function(quillan_add_bench)
   endif()
   add_executable(bench_${ARG_NAME} ${ARG_SOURCES})
   target_link_libraries(bench_${ARG_NAME} PRIVATE ${ARG_DEPENDS} benchmark::benchmark)
+endfunction()
+
+# quillan_add_fuzz(NAME <name> CORPUS <folder under fuzz/corpus> DEPENDS ...)
+# A libFuzzer entry point <name>_fuzz.cpp. Built with clang and QUILLAN_FUZZ=ON it links
+# libFuzzer (make fuzz); otherwise a standalone driver runs the seed corpus and generated
+# inputs, and the run is a test.
+function(quillan_add_fuzz)
+  cmake_parse_arguments(ARG "" "NAME;CORPUS" "DEPENDS" ${ARGN})
+  if(ARG_UNPARSED_ARGUMENTS OR NOT ARG_NAME OR NOT ARG_CORPUS)
+    message(FATAL_ERROR "quillan_add_fuzz: unknown or missing arguments ${ARG_UNPARSED_ARGUMENTS}")
+  endif()
+  set(target fuzz_${ARG_NAME})
+  set(source ${CMAKE_SOURCE_DIR}/fuzz/${ARG_NAME}_fuzz.cpp)
+  if(QUILLAN_FUZZ)
+    add_executable(${target} ${source})
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+  else()
+    add_executable(${target} ${source} ${CMAKE_SOURCE_DIR}/fuzz/standalone_main.cpp)
+    if(QUILLAN_BUILD_TESTS)
+      add_test(NAME ${target} COMMAND ${target} ${CMAKE_SOURCE_DIR}/fuzz/corpus/${ARG_CORPUS})
+      set_tests_properties(${target} PROPERTIES LABELS "fuzz")
+    endif()
+  endif()
+  target_link_libraries(${target} PRIVATE ${ARG_DEPENDS})
 endfunction()

@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "codegen/generator.h"
+#include "codegen/prompts_and_templates.h"
 
 namespace quillan::codegen {
 
@@ -151,12 +151,12 @@ constexpr KeyedLine kFormNotOnTopDeclarations[] = {
     kFlags,
 };
 
-void RunPreset(const Preset& preset, text::CodeBuffer& buffer, text::Prompter& prompter) {
+void RunPreset(const Preset& preset, text::CodeBuffer& buffer, ui::Prompter& prompter) {
   const auto answers = AskAll(prompter, preset.prompts);
   if (!answers) return;
   // One append of all the lines gives the same text as appending them one by one, with one
   // edit of the editor instead of one a line.
-  const std::u16string code = ExpandTemplate(preset.lines, *answers);
+  const std::u16string code = ExpandTemplate(preset.lines, AnswerPlaceholders(*answers));
   if (preset.dims.empty()) {
     AppendCode(buffer, code);  // leaves the caret at the end
   } else {
@@ -165,11 +165,11 @@ void RunPreset(const Preset& preset, text::CodeBuffer& buffer, text::Prompter& p
 }
 
 void RunWindowPlacement(const Preset& preset, std::span<const KeyedLine> declarations_needed,
-                        text::CodeBuffer& buffer, text::Prompter& prompter,
+                        text::CodeBuffer& buffer, ui::Prompter& prompter,
                         InsertDeclarations& declarations, InsertionHost& host) {
   const auto answers = AskAll(prompter, preset.prompts);
   if (!answers) return;
-  AppendCode(buffer, ExpandTemplate(preset.lines, *answers));
+  AppendCode(buffer, ExpandTemplate(preset.lines, AnswerPlaceholders(*answers)));
   // With the option off the caret stays at the end, where AppendCode left it.
   if (!declarations.IsOn()) return;
   buffer.SetSelStart(0);
@@ -179,47 +179,47 @@ void RunWindowPlacement(const Preset& preset, std::span<const KeyedLine> declara
 
 }  // namespace
 
-void InsertSaveText(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertSaveText(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunPreset({kSaveTextPrompts, kSaveTextLines, {}}, buffer, prompter);
 }
 
-void InsertLoadText(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertLoadText(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunPreset({kLoadTextPrompts, kLoadTextLines, {}}, buffer, prompter);
 }
 
-void InsertSaveList(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertSaveList(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunPreset({kSaveListPrompts, kSaveListLines, kSaveListDims}, buffer, prompter);
 }
 
-void InsertLoadList(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertLoadList(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunPreset({kLoadListPrompts, kLoadListLines, kLoadListDims}, buffer, prompter);
 }
 
-void InsertEncryptString(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertEncryptString(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunPreset({kEncryptPrompts, kEncryptLines, kCipherDims}, buffer, prompter);
 }
 
-void InsertDecryptString(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertDecryptString(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunPreset({kDecryptPrompts, kDecryptLines, kCipherDims}, buffer, prompter);
 }
 
-void InsertRunExe(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertRunExe(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunPreset({kRunExePrompts, kRunExeLines, {}}, buffer, prompter);
 }
 
-void InsertOpenUrl(text::CodeBuffer& buffer, text::Prompter& prompter,
+void InsertOpenUrl(text::CodeBuffer& buffer, ui::Prompter& prompter,
                    std::u16string_view default_url) {
   const PromptSpec prompts[] = {{kOpenUrlPrompt, default_url}};
   RunPreset({prompts, kOpenUrlLines, {}}, buffer, prompter);
 }
 
-void InsertFormOnTop(text::CodeBuffer& buffer, text::Prompter& prompter,
+void InsertFormOnTop(text::CodeBuffer& buffer, ui::Prompter& prompter,
                      InsertDeclarations& declarations, InsertionHost& host) {
   RunWindowPlacement({kFormPrompts, kFormOnTopLines, {}}, kFormOnTopDeclarations, buffer, prompter,
                      declarations, host);
 }
 
-void InsertFormNotOnTop(text::CodeBuffer& buffer, text::Prompter& prompter,
+void InsertFormNotOnTop(text::CodeBuffer& buffer, ui::Prompter& prompter,
                         InsertDeclarations& declarations, InsertionHost& host) {
   RunWindowPlacement({kFormPrompts, kFormNotOnTopLines, {}}, kFormNotOnTopDeclarations, buffer,
                      prompter, declarations, host);

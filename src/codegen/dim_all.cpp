@@ -12,7 +12,6 @@ namespace quillan::codegen {
 namespace {
 
 constexpr std::u16string_view kDim = u"Dim ";
-constexpr std::u16string_view kDeclare = u"Declare";
 
 // The type-declaration characters and the text each adds after the name; index + 1 is the
 // type code, 7 (no character) adds nothing.
@@ -133,24 +132,6 @@ class DimKeyIndex {
   std::unordered_map<std::uint64_t, std::uint32_t> children_;
 };
 
-// Where EnsureDimLine would put the caret in `text`: below the line of the last "Dim ", else
-// of the last "Declare", else at 0. `stuck` tells that the last "Dim " has no line end after
-// it: it then stays the anchor, and every line goes to the top, above the one before.
-struct DimPlace {
-  std::size_t caret = 0;
-  bool stuck = false;
-};
-
-DimPlace FindDimPlace(std::u16string_view text) {
-  std::size_t anchor = text.rfind(kDim);
-  const bool is_dim = anchor != std::u16string_view::npos;
-  if (!is_dim) anchor = text.rfind(kDeclare);
-  if (anchor == std::u16string_view::npos) return {};
-  const std::size_t line_end = text.find(text::kCrLf, anchor);
-  if (line_end == std::u16string_view::npos) return {0, is_dim};
-  return {line_end + text::kCrLf.size(), false};
-}
-
 bool HasLineBreakCharacter(std::u16string_view s) {
   return s.find_first_of(u"\r\n") != std::u16string_view::npos;
 }
@@ -227,20 +208,20 @@ void DeclareAllVariables(text::CodeBuffer& buffer, std::vector<std::u16string>& 
   }
 
   std::u16string block;
-  if (place.stuck) {
+  if (place.dim_stuck) {
     for (auto it = lines.rbegin(); it != lines.rend(); ++it) block.append(*it);
   } else {
     for (const std::u16string& line : lines) block.append(line);
   }
   std::size_t caret = place.caret + block.size();
-  if (place.stuck) caret = last_inserted ? lines.back().size() : 0;
+  if (place.dim_stuck) caret = last_inserted ? lines.back().size() : 0;
 
   buffer.SetSelStart(place.caret);
   if (!block.empty()) buffer.SetSelText(block);
   if (buffer.SelStart() != caret) buffer.SetSelStart(caret);
 }
 
-void DimAllVariables(text::CodeBuffer& buffer, PausePorts pause, text::Messenger& messenger) {
+void DimAllVariables(text::CodeBuffer& buffer, PausePorts pause, ui::Messenger& messenger) {
   // The two work lists: the code's lines and the names assigned on them.
   std::vector<std::u16string> lines;
   std::vector<std::u16string> names;

@@ -6,7 +6,7 @@
 
 #include "codegen/handle_variables.h"
 #include "text/code_buffer.h"
-#include "text/messenger.h"
+#include "ui/messenger.h"
 
 namespace quillan::codegen {
 
@@ -42,6 +42,6 @@ void DeclareAllVariables(text::CodeBuffer& buffer, std::vector<std::u16string>& 
 
 /// The command Dim All Variables: declares every name the code assigns, or reports
 /// "You have no variables in your code!" when there is none.
-void DimAllVariables(text::CodeBuffer& buffer, PausePorts pause, text::Messenger& messenger);
+void DimAllVariables(text::CodeBuffer& buffer, PausePorts pause, ui::Messenger& messenger);
 
 }  // namespace quillan::codegen

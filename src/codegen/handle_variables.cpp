@@ -80,7 +80,7 @@ void RemoveDuplicateItems(std::vector<std::u16string>& list) {
   list.resize(kept);
 }
 
-void Pause(int seconds, const text::Clock& clock, text::EventPump& pump) {
+void Pause(int seconds, const ui::Clock& clock, ui::EventPump& pump) {
   // The start rounds half to even (the default rounding mode), as the time-of-day function
   // the wait is modelled on does.
   double previous = clock.SecondsSinceMidnight();
@@ -96,14 +96,14 @@ void Pause(int seconds, const text::Clock& clock, text::EventPump& pump) {
   }
 }
 
-void ShowNoVariables(text::Messenger& messenger) {
-  messenger.Show(u"You have no variables in your code!", text::MessageIcon::kExclamation,
-                 text::MessageButtons::kOk);
+void ShowNoVariables(ui::Messenger& messenger) {
+  messenger.Show(u"You have no variables in your code!", ui::MessageIcon::kExclamation,
+                 ui::MessageButtons::kOk);
 }
 
 bool DiscoverHandleVariables(std::u16string_view tag, const text::CodeBuffer& buffer,
                              HandleVariableState& state, DiscoveryHost& host, PausePorts pause,
-                             text::Messenger& messenger) {
+                             ui::Messenger& messenger) {
   SplitLinesToList(buffer.Text(), state.code_lines);
   Pause(1, pause.clock, pause.pump);
   host.CreateVariableDialog();

@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "text/clock.h"
+#include "ui/clock.h"
 #include "text/code_buffer.h"
-#include "text/messenger.h"
+#include "ui/messenger.h"
 
 namespace quillan::codegen {
 
@@ -31,7 +31,7 @@ void RemoveDuplicateItems(std::vector<std::u16string>& list);
 /// meanwhile. The start is rounded to the nearest second (halves to even), so the wait is up
 /// to half a second shorter or longer; 0 returns at once or within half a second. A wait
 /// that spans midnight ends as well.
-void Pause(int seconds, const text::Clock& clock, text::EventPump& pump);
+void Pause(int seconds, const ui::Clock& clock, ui::EventPump& pump);
 
 /// The state that the window-action menu items, the Select Variable dialog and the action
 /// run by OK share. Every field is empty when no action is pending.
@@ -54,8 +54,8 @@ class DiscoveryHost {
 
 /// The ports `Pause` runs on.
 struct PausePorts {
-  const text::Clock& clock;
-  text::EventPump& pump;
+  const ui::Clock& clock;
+  ui::EventPump& pump;
 };
 
 /// A window-action menu item: collects the names the code assigns (with a one-second pause
@@ -63,9 +63,9 @@ struct PausePorts {
 /// otherwise shows the dialog with the names and `tag` pending. Returns whether it did.
 bool DiscoverHandleVariables(std::u16string_view tag, const text::CodeBuffer& buffer,
                              HandleVariableState& state, DiscoveryHost& host, PausePorts pause,
-                             text::Messenger& messenger);
+                             ui::Messenger& messenger);
 
 /// The refusal shown when the code assigns nothing (window actions and Dim All).
-void ShowNoVariables(text::Messenger& messenger);
+void ShowNoVariables(ui::Messenger& messenger);
 
 }  // namespace quillan::codegen

@@ -18,71 +18,6 @@ constexpr std::u16string_view kDimAnchor = u"Dim ";
 constexpr std::u16string_view kDeclareAnchor = u"Declare";
 constexpr std::u16string_view kBlankLineEnd = u"\r\n\r\n";
 
-// Keys are searched in documents of many megabytes, several times per command, so the
-// forward search skips ahead (Horspool). Shifts are bucketed by the low byte of each UTF-16 unit,
-// taking the smallest shift of a bucket, which keeps them safe for every unit.
-using ShiftTable = std::array<std::size_t, 256>;
-
-std::size_t Find(std::u16string_view text, std::u16string_view key) {
-  const std::size_t m = key.size();
-  if (m < 3 || text.size() < m) return text.find(key);
-  ShiftTable shift;
-  shift.fill(m);
-  for (std::size_t i = 0; i + 1 < m; ++i) shift[key[i] & 0xFF] = m - 1 - i;
-  const char16_t last = key[m - 1];
-  for (std::size_t pos = 0; pos + m <= text.size();) {
-    const char16_t c = text[pos + m - 1];
-    if (c == last && text.compare(pos, m - 1, key.substr(0, m - 1)) == 0) return pos;
-    pos += shift[c & 0xFF];
-  }
-  return std::u16string_view::npos;
-}
-
-// Offsets of one unit, found four units at a time: a unit equal to c becomes zero after the
-// XOR, and the borrow test tells whether a word holds a zero unit.
-constexpr std::uint64_t kUnitOnes = 0x0001000100010001;
-constexpr std::uint64_t kUnitHighs = 0x8000800080008000;
-
-bool WordHolds(const char16_t* units, std::uint64_t pattern) {
-  std::uint64_t word;
-  std::memcpy(&word, units, sizeof word);
-  const std::uint64_t x = word ^ pattern;
-  return ((x - kUnitOnes) & ~x & kUnitHighs) != 0;
-}
-
-// The first offset at or after `from` that holds c.
-std::size_t FindUnit(std::u16string_view text, std::size_t from, char16_t c) {
-  const std::uint64_t pattern = kUnitOnes * c;
-  std::size_t pos = from;
-  while (pos + 4 <= text.size() && !WordHolds(text.data() + pos, pattern)) pos += 4;
-  for (; pos < text.size(); ++pos) {
-    if (text[pos] == c) return pos;
-  }
-  return std::u16string_view::npos;
-}
-
-// The last offset before `end` that holds c.
-std::size_t FindLastUnit(std::u16string_view text, std::size_t end, char16_t c) {
-  const std::uint64_t pattern = kUnitOnes * c;
-  std::size_t pos = end;
-  while (pos >= 4 && !WordHolds(text.data() + pos - 4, pattern)) pos -= 4;
-  while (pos > 0) {
-    if (text[--pos] == c) return pos;
-  }
-  return std::u16string_view::npos;
-}
-
-// The search for the last "Dim " crosses the whole module when its Dim lines are at the top.
-std::size_t FindLast(std::u16string_view text, std::u16string_view key) {
-  if (key.empty() || text.size() < key.size()) return text.rfind(key);
-  for (std::size_t end = text.size() - key.size() + 1;;) {
-    const std::size_t pos = FindLastUnit(text, end, key[0]);
-    if (pos == std::u16string_view::npos) return pos;
-    if (text.compare(pos, key.size(), key) == 0) return pos;
-    end = pos;
-  }
-}
-
 // Inserts line + ending at the caret as one change of the buffer.
 void InsertLine(text::CodeBuffer& buffer, std::u16string_view line, std::u16string_view ending) {
   std::u16string piece;
@@ -90,26 +25,6 @@ void InsertLine(text::CodeBuffer& buffer, std::u16string_view line, std::u16stri
   piece.append(line);
   piece.append(ending);
   buffer.SetSelText(piece);
-}
-
-// Where EnsureDimLine puts the caret: after the line of the last "Dim ", else of the last
-// "Declare", else at 0. `unended` tells that the anchor has no line end after it (the caret
-// goes to 0 then too); `dim_stuck` that this anchor is a "Dim ", so that every line goes to
-// the top and the anchor stays where it is.
-struct DimPlace {
-  std::size_t caret = 0;
-  bool unended = false;
-  bool dim_stuck = false;
-};
-
-DimPlace FindDimPlace(std::u16string_view text) {
-  std::size_t anchor = FindLast(text, kDimAnchor);
-  const bool is_dim = anchor != std::u16string_view::npos;
-  if (!is_dim) anchor = FindLast(text, kDeclareAnchor);
-  if (anchor == std::u16string_view::npos) return {};
-  const std::size_t line_end = text.find(text::kCrLf, anchor);
-  if (line_end == std::u16string_view::npos) return {0, true, is_dim};
-  return {line_end + text::kCrLf.size(), false, false};
 }
 
 // Whether each of several keys occurs in a text, found with one pass per distinct first
@@ -139,8 +54,8 @@ std::vector<KeyPresence> FindKeys(std::u16string_view text, std::size_t split,
       return n;
     };
     std::size_t open = open_keys();
-    for (std::size_t pos = FindUnit(text, 0, first); open > 0 && pos != std::u16string_view::npos;
-         pos = FindUnit(text, pos + 1, first)) {
+    for (std::size_t pos = text::FindUnit(text, 0, first); open > 0 && pos != std::u16string_view::npos;
+         pos = text::FindUnit(text, pos + 1, first)) {
       for (std::size_t i = 0; i < items.size(); ++i) {
         const std::u16string_view key = items[i].key;
         if (key.empty() || key[0] != first || found[i].beside_split) continue;
@@ -176,7 +91,7 @@ class TextWithBlock {
     std::u16string around(before.substr(before.size() - std::min(before.size(), reach)));
     around.append(block_);
     around.append(text_.substr(at_, reach));
-    return Find(around, key) != std::u16string_view::npos;
+    return text::FindKey(around, key) != std::u16string_view::npos;
   }
 
  private:
@@ -189,15 +104,25 @@ class TextWithBlock {
 
 bool FitsDimBatch(std::span<const KeyedLine> items) {
   return std::all_of(items.begin(), items.end(), [](const KeyedLine& item) {
-    return Find(item.line, kDimAnchor) != std::u16string_view::npos &&
+    return text::FindKey(item.line, kDimAnchor) != std::u16string_view::npos &&
            item.line.find(text::kCrLf) == std::u16string_view::npos;
   });
 }
 
 }  // namespace
 
+DimPlace FindDimPlace(std::u16string_view text) {
+  std::size_t anchor = text::FindLastKey(text, kDimAnchor);
+  const bool is_dim = anchor != std::u16string_view::npos;
+  if (!is_dim) anchor = text::FindLastKey(text, kDeclareAnchor);
+  if (anchor == std::u16string_view::npos) return {};
+  const std::size_t line_end = text.find(text::kCrLf, anchor);
+  if (line_end == std::u16string_view::npos) return {0, true, is_dim};
+  return {line_end + text::kCrLf.size(), false, false};
+}
+
 bool ContainsKey(std::u16string_view text, std::u16string_view key) {
-  return Find(text, key) != std::u16string_view::npos;
+  return text::FindKey(text, key) != std::u16string_view::npos;
 }
 
 void AppendCode(text::CodeBuffer& buffer, std::u16string_view s) {
@@ -292,8 +217,8 @@ void AppendCodeWithDimLines(text::CodeBuffer& buffer, std::u16string_view code,
   // no key can run across a line end, and the anchor's line already ends in the text. The
   // text is then read once, before any change.
   const bool code_is_neutral = code.starts_with(text::kCrLf) &&
-                               Find(code, kDimAnchor) == std::u16string_view::npos &&
-                               Find(code, kDeclareAnchor) == std::u16string_view::npos;
+                               text::FindKey(code, kDimAnchor) == std::u16string_view::npos &&
+                               text::FindKey(code, kDeclareAnchor) == std::u16string_view::npos;
   const bool keys_stay_on_a_line =
       std::none_of(items.begin(), items.end(), [](const KeyedLine& item) {
         return item.key.find_first_of(u"\r\n") != std::u16string_view::npos;

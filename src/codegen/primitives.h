@@ -23,6 +23,18 @@ void EnsureDeclaration(text::CodeBuffer& buffer, std::u16string_view key, std::u
 /// else offset 0), then inserts line + CR LF there unless key occurs in the text.
 void EnsureDimLine(text::CodeBuffer& buffer, std::u16string_view key, std::u16string_view line);
 
+/// Where `EnsureDimLine` puts the caret: after the line of the last "Dim ", else of the last
+/// "Declare", else at 0.
+struct DimPlace {
+  std::size_t caret = 0;
+  bool unended = false;    ///< the anchor has no line end after it (the caret goes to 0)
+  bool dim_stuck = false;  ///< ... and it is a "Dim ": every line goes to the top, above the
+                           ///< one before, and the anchor stays where it is
+};
+
+/// Where `EnsureDimLine` puts the caret in text.
+DimPlace FindDimPlace(std::u16string_view text);
+
 /// A line that a generator adds unless its key already occurs in the text.
 struct KeyedLine {
   std::u16string_view key;

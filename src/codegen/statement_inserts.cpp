@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "codegen/generator.h"
+#include "codegen/prompts_and_templates.h"
 #include "codegen/primitives.h"
 
 namespace quillan::codegen {
@@ -77,7 +77,7 @@ constexpr std::u16string_view kPauseLoop =
     u"Loop";
 constexpr KeyedLine kPauseCounter{u"Dim Current As", u"Dim Current As Long"};
 
-void RunStatement(const Statement& statement, text::CodeBuffer& buffer, text::Prompter& prompter) {
+void RunStatement(const Statement& statement, text::CodeBuffer& buffer, ui::Prompter& prompter) {
   const std::array<PromptSpec, 2> prompts{{{statement.prompt, {}}, {statement.second_prompt, {}}}};
   const auto answers =
       AskAll(prompter, std::span(prompts).first(statement.second_prompt.empty() ? 1 : 2));
@@ -85,43 +85,43 @@ void RunStatement(const Statement& statement, text::CodeBuffer& buffer, text::Pr
   const std::array<std::u16string_view, 2> pieces{statement.opening, statement.closing};
   // One append of the whole block gives the same text as appending the opening and the
   // closing in turn, with one edit instead of two.
-  AppendCode(buffer, ExpandTemplate(pieces, *answers));
+  AppendCode(buffer, ExpandTemplate(pieces, AnswerPlaceholders(*answers)));
   // AppendCode leaves the caret at the end of the buffer, where the statement commands end.
 }
 
 }  // namespace
 
-void InsertIfThen(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertIfThen(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunStatement(kIfThen, buffer, prompter);
 }
 
-void InsertIfThenElse(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertIfThenElse(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunStatement(kIfThenElse, buffer, prompter);
 }
 
-void InsertDoLoop(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertDoLoop(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunStatement(kDoLoop, buffer, prompter);
 }
 
-void InsertDoLoopUntil(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertDoLoopUntil(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunStatement(kDoLoopUntil, buffer, prompter);
 }
 
-void InsertDoWhileLoop(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertDoWhileLoop(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunStatement(kDoWhileLoop, buffer, prompter);
 }
 
-void InsertForNext(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertForNext(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   RunStatement(kForNext, buffer, prompter);
 }
 
-void InsertPause(text::CodeBuffer& buffer, text::Prompter& prompter) {
+void InsertPause(text::CodeBuffer& buffer, ui::Prompter& prompter) {
   const auto answers = AskAll(prompter, std::span(&kPausePrompt, 1));
   if (!answers) return;
   // Exactly at the caret: a selection is not replaced, the loop goes in before it.
   if (buffer.SelLength() != 0) buffer.SetSelStart(buffer.SelStart());
   const std::array<std::u16string_view, 1> pieces{kPauseLoop};
-  buffer.SetSelText(ExpandTemplate(pieces, *answers));
+  buffer.SetSelText(ExpandTemplate(pieces, AnswerPlaceholders(*answers)));
   EnsureDimLine(buffer, kPauseCounter.key, kPauseCounter.line);
 }
 

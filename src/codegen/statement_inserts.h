@@ -1,7 +1,7 @@
 #pragma once
 
 #include "text/code_buffer.h"
-#include "text/prompter.h"
+#include "ui/prompter.h"
 
 namespace quillan::codegen {
 
@@ -11,21 +11,21 @@ namespace quillan::codegen {
 // leave the caret at the end.
 
 /// "If/Then...": If <answer> Then / body / End If.
-void InsertIfThen(text::CodeBuffer& buffer, text::Prompter& prompter);
+void InsertIfThen(text::CodeBuffer& buffer, ui::Prompter& prompter);
 /// "If/Then/Else...": If <answer> Then / body / Else / body / End If.
-void InsertIfThenElse(text::CodeBuffer& buffer, text::Prompter& prompter);
+void InsertIfThenElse(text::CodeBuffer& buffer, ui::Prompter& prompter);
 /// "Do/Loop...": Do <answer> / body / Loop.
-void InsertDoLoop(text::CodeBuffer& buffer, text::Prompter& prompter);
+void InsertDoLoop(text::CodeBuffer& buffer, ui::Prompter& prompter);
 /// "Do/Loop Until...": two prompts; Do <first> / body / Loop Until <second>.
-void InsertDoLoopUntil(text::CodeBuffer& buffer, text::Prompter& prompter);
+void InsertDoLoopUntil(text::CodeBuffer& buffer, ui::Prompter& prompter);
 /// "Do While/Loop...": Do While <answer> / body / Loop.
-void InsertDoWhileLoop(text::CodeBuffer& buffer, text::Prompter& prompter);
+void InsertDoWhileLoop(text::CodeBuffer& buffer, ui::Prompter& prompter);
 /// "For/Next...": For <answer> / body / Next.
-void InsertForNext(text::CodeBuffer& buffer, text::Prompter& prompter);
+void InsertForNext(text::CodeBuffer& buffer, ui::Prompter& prompter);
 
 /// "Pause...": a Timer wait loop inserted exactly at the caret (a selection is kept, the loop
 /// goes before it), then "Dim Current As Long" below the last Dim line unless "Dim Current As"
 /// is present; the caret stays behind that declaration step.
-void InsertPause(text::CodeBuffer& buffer, text::Prompter& prompter);
+void InsertPause(text::CodeBuffer& buffer, ui::Prompter& prompter);
 
 }  // namespace quillan::codegen

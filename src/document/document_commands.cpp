@@ -3,24 +3,24 @@
 namespace quillan::document {
 namespace {
 
-void ShowFailure(text::Messenger& messenger, std::u16string_view error) {
+void ShowFailure(ui::Messenger& messenger, std::u16string_view error) {
   std::u16string text(error);
   text += u".";
-  messenger.Show(text, text::MessageIcon::kCritical, text::MessageButtons::kOk);
+  messenger.Show(text, ui::MessageIcon::kCritical, ui::MessageButtons::kOk);
 }
 
 }  // namespace
 
-bool ConfirmDiscardChanges(const Document& doc, text::Messenger& messenger) {
+bool ConfirmDiscardChanges(const Document& doc, ui::Messenger& messenger) {
   if (!doc.IsModified()) return true;
   std::u16string prompt = u"You have made changes to ";
   prompt += DocNameFromCaption(doc.title());
   prompt += u" do you want to continue without saving?";
-  return messenger.Show(prompt, text::MessageIcon::kCritical, text::MessageButtons::kYesNo) ==
-         text::MessageAnswer::kYes;
+  return messenger.Show(prompt, ui::MessageIcon::kCritical, ui::MessageButtons::kYesNo) ==
+         ui::MessageAnswer::kYes;
 }
 
-void NewClick(DocumentContext& ctx) {
+void New(DocumentContext& ctx) {
   if (!ConfirmDiscardChanges(ctx.doc, ctx.messenger)) return;
   ctx.buffer.SetText(u"");
   ctx.doc.SetChanged(u"no");
@@ -47,7 +47,7 @@ bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
   return true;
 }
 
-void OpenClick(DocumentContext& ctx) {
+void Open(DocumentContext& ctx) {
   if (!ConfirmDiscardChanges(ctx.doc, ctx.messenger)) return;
   const auto chosen = ctx.chooser.ChooseOpen(kOpenTitle, kOpenFilter);
   if (!chosen || chosen->empty()) return;
@@ -65,12 +65,12 @@ bool WriteProject(DocumentContext& ctx, std::u16string_view path) {
     ctx.messenger.Show(
         u"The project contains characters that the Windows-1252 code page cannot hold, so it "
         u"was saved as UTF-8.",
-        text::MessageIcon::kInformation, text::MessageButtons::kOk);
+        ui::MessageIcon::kInformation, ui::MessageButtons::kOk);
   }
   return true;
 }
 
-void SaveAsClick(DocumentContext& ctx) {
+void SaveAs(DocumentContext& ctx) {
   const auto chosen = ctx.chooser.ChooseSave(kSaveTitle, kSaveFilter);
   if (!chosen || chosen->empty()) return;
   if (!WriteProject(ctx, *chosen)) return;
@@ -79,9 +79,9 @@ void SaveAsClick(DocumentContext& ctx) {
   ctx.doc.SetPath(*chosen);
 }
 
-void SaveClick(DocumentContext& ctx) {
+void Save(DocumentContext& ctx) {
   if (!ctx.doc.HasKnownPath()) {
-    SaveAsClick(ctx);
+    SaveAs(ctx);
     return;
   }
   const std::u16string path = ctx.doc.path();

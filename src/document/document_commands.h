@@ -6,7 +6,7 @@
 #include "document/document.h"
 #include "document/file_ports.h"
 #include "text/code_buffer.h"
-#include "text/messenger.h"
+#include "ui/messenger.h"
 
 namespace quillan::document {
 
@@ -14,7 +14,7 @@ namespace quillan::document {
 struct DocumentContext {
   text::CodeBuffer& buffer;
   Document& doc;
-  text::Messenger& messenger;
+  ui::Messenger& messenger;
   FileChooser& chooser;
   FileStore& files;
 };
@@ -26,16 +26,16 @@ inline constexpr std::u16string_view kSaveFilter = u"Quillan Project(*.QLP)|*.ql
 
 /// True when the command may go on: the flag is not "yes", or the user answered Yes to
 /// "You have made changes to <name> do you want to continue without saving?".
-bool ConfirmDiscardChanges(const Document& doc, text::Messenger& messenger);
+bool ConfirmDiscardChanges(const Document& doc, ui::Messenger& messenger);
 
 /// File > New: empties the text; the document becomes untitled.
-void NewClick(DocumentContext& ctx);
+void New(DocumentContext& ctx);
 /// File > Open.
-void OpenClick(DocumentContext& ctx);
+void Open(DocumentContext& ctx);
 /// File > Save: writes to the known path, or runs Save As.
-void SaveClick(DocumentContext& ctx);
+void Save(DocumentContext& ctx);
 /// File > Save As.
-void SaveAsClick(DocumentContext& ctx);
+void SaveAs(DocumentContext& ctx);
 
 /// Loads the file at path into the document as Open does, without dialogs. A failure is
 /// reported and leaves the document as it was. Returns true when the file was loaded.

@@ -8,16 +8,16 @@
 namespace quillan::document {
 namespace {
 
-void ShowRefusal(text::Messenger& messenger, std::u16string_view message) {
-  messenger.Show(message, text::MessageIcon::kExclamation, text::MessageButtons::kOk);
+void ShowRefusal(ui::Messenger& messenger, std::u16string_view message) {
+  messenger.Show(message, ui::MessageIcon::kExclamation, ui::MessageButtons::kOk);
 }
 
-void ShowNotFound(text::Messenger& messenger) {
-  messenger.Show(u"Search text was not found.", text::MessageIcon::kInformation,
-                 text::MessageButtons::kOk);
+void ShowNotFound(ui::Messenger& messenger) {
+  messenger.Show(u"Search text was not found.", ui::MessageIcon::kInformation,
+                 ui::MessageButtons::kOk);
 }
 
-void ShowNoSearchText(text::Messenger& messenger) {
+void ShowNoSearchText(ui::Messenger& messenger) {
   ShowRefusal(messenger, u"You must enter text to search for.");
 }
 
@@ -35,7 +35,7 @@ std::size_t FindFromOrWrap(std::u16string_view text, std::u16string_view what, s
 
 }  // namespace
 
-bool FindReplace::Find(text::CodeBuffer& buffer, text::Messenger& messenger,
+bool FindReplace::Find(text::CodeBuffer& buffer, ui::Messenger& messenger,
                        std::u16string_view what) {
   if (what.empty()) {
     ShowNoSearchText(messenger);
@@ -54,7 +54,7 @@ bool FindReplace::Find(text::CodeBuffer& buffer, text::Messenger& messenger,
   return true;
 }
 
-bool FindReplace::Replace(text::CodeBuffer& buffer, text::Messenger& messenger,
+bool FindReplace::Replace(text::CodeBuffer& buffer, ui::Messenger& messenger,
                           std::u16string_view what, std::u16string_view with) {
   if (with.empty()) {
     ShowRefusal(messenger, u"You must enter text to replace.");
@@ -91,7 +91,7 @@ void ReplaceSpanOnce(text::CodeBuffer& buffer, const std::vector<std::size_t>& s
   buffer.SetSelStart(0);
 }
 
-std::size_t FindReplace::ReplaceAll(text::CodeBuffer& buffer, text::Messenger& messenger,
+std::size_t FindReplace::ReplaceAll(text::CodeBuffer& buffer, ui::Messenger& messenger,
                                     std::u16string_view what, std::u16string_view with,
                                     const ReplaceAllEdit& edit) {
   if (what.empty()) {
@@ -122,7 +122,7 @@ std::size_t FindReplace::ReplaceAll(text::CodeBuffer& buffer, text::Messenger& m
   message.append(u" have been replaced with ");
   message.append(with);
   message.append(u".");
-  messenger.Show(message, text::MessageIcon::kInformation, text::MessageButtons::kOk);
+  messenger.Show(message, ui::MessageIcon::kInformation, ui::MessageButtons::kOk);
   return count;
 }
 

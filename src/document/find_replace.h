@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "text/code_buffer.h"
-#include "text/messenger.h"
+#include "ui/messenger.h"
 
 namespace quillan::document {
 
@@ -37,18 +37,18 @@ class FindReplace {
 
   /// Find: selects the first occurrence of `what` at or after P, else the first one from the
   /// start, and sets P one past its start. Returns true when it selected an occurrence.
-  bool Find(text::CodeBuffer& buffer, text::Messenger& messenger, std::u16string_view what);
+  bool Find(text::CodeBuffer& buffer, ui::Messenger& messenger, std::u16string_view what);
 
   /// Replace: replaces the selection, whatever it holds, with `with`, then finds the next
   /// occurrence after the inserted text. Returns true when Find selected an occurrence.
-  bool Replace(text::CodeBuffer& buffer, text::Messenger& messenger, std::u16string_view what,
+  bool Replace(text::CodeBuffer& buffer, ui::Messenger& messenger, std::u16string_view what,
                std::u16string_view with);
 
   /// Replace All: replaces every occurrence Find would find, left to right and
   /// non-overlapping, through `edit` (one change of the text), and leaves the caret at the
   /// start. Occurrences that already read `with` are counted but not touched. P is not
   /// changed. Returns the number of occurrences.
-  std::size_t ReplaceAll(text::CodeBuffer& buffer, text::Messenger& messenger,
+  std::size_t ReplaceAll(text::CodeBuffer& buffer, ui::Messenger& messenger,
                          std::u16string_view what, std::u16string_view with,
                          const ReplaceAllEdit& edit = ReplaceSpanOnce);
 

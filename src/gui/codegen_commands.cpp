@@ -67,7 +67,7 @@ CodegenState& StateOf(MainWindow& window) {
 
 struct Ports {
   text::CodeBuffer& buffer;
-  text::Prompter& prompter;
+  ui::Prompter& prompter;
   codegen::InsertDeclarations& declarations;
   codegen::InsertionHost& host;
 };

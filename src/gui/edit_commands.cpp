@@ -104,7 +104,7 @@ void EditCommands::FindClick() {
   if (!find_dialog_) {
     // Message boxes of the Qt messenger belong above the Find window, which stays on top;
     // any other messenger (a test's recorder) is used as it is.
-    text::Messenger* messenger = &window_.messenger();
+    ui::Messenger* messenger = &window_.messenger();
     if (dynamic_cast<QtMessenger*>(messenger)) messenger = nullptr;
     find_dialog_ = std::make_unique<FindDialog>(window_, messenger);
   }

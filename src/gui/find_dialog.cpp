@@ -58,7 +58,7 @@ QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const char* name, cons
 
 }  // namespace
 
-FindDialog::FindDialog(MainWindow& window, text::Messenger* messenger)
+FindDialog::FindDialog(MainWindow& window, ui::Messenger* messenger)
     : QDialog(nullptr),
       window_(window),
       own_messenger_(messenger ? nullptr : std::make_unique<QtMessenger>(this)),

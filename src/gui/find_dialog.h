@@ -22,7 +22,7 @@ class FindDialog final : public QDialog {
  public:
   /// Works on the main window's editor. Messages go through `messenger`, or when it is null
   /// through message boxes parented to this window.
-  FindDialog(MainWindow& window, text::Messenger* messenger);
+  FindDialog(MainWindow& window, ui::Messenger* messenger);
   ~FindDialog() override;
 
   /// Edit > Find/Replace: takes a non-empty selection of the editor as the search text and
@@ -42,8 +42,8 @@ class FindDialog final : public QDialog {
   void ShowPosition();
 
   MainWindow& window_;
-  std::unique_ptr<text::Messenger> own_messenger_;
-  text::Messenger& messenger_;
+  std::unique_ptr<ui::Messenger> own_messenger_;
+  ui::Messenger& messenger_;
   document::FindReplace engine_;
   QLineEdit* find_edit_ = nullptr;
   QLineEdit* replace_edit_ = nullptr;

@@ -54,9 +54,9 @@ MainWindow::MainWindow(MainWindowPorts ports, QWidget* parent)
     : QMainWindow(parent),
       settings_(PortOr<settings::SettingsStore>(
           ports.settings, own_settings_, [] { return std::make_unique<QtSettingsStore>(); })),
-      messenger_(PortOr<text::Messenger>(ports.messenger, own_messenger_,
+      messenger_(PortOr<ui::Messenger>(ports.messenger, own_messenger_,
                                          [this] { return std::make_unique<QtMessenger>(this); })),
-      prompter_(PortOr<text::Prompter>(ports.prompter, own_prompter_,
+      prompter_(PortOr<ui::Prompter>(ports.prompter, own_prompter_,
                                        [this] { return std::make_unique<QtPrompter>(this); })),
       chooser_(PortOr<document::FileChooser>(
           ports.chooser, own_chooser_, [this] { return std::make_unique<QtFileChooser>(this); })),
@@ -351,22 +351,22 @@ void MainWindow::ReflectDocument() { setWindowTitle(ToQString(doc_.title())); }
 
 void MainWindow::NewClick() {
   auto ctx = context();
-  document::NewClick(ctx);
+  document::New(ctx);
 }
 
 void MainWindow::OpenClick() {
   auto ctx = context();
-  document::OpenClick(ctx);
+  document::Open(ctx);
 }
 
 void MainWindow::SaveClick() {
   auto ctx = context();
-  document::SaveClick(ctx);
+  document::Save(ctx);
 }
 
 void MainWindow::SaveAsClick() {
   auto ctx = context();
-  document::SaveAsClick(ctx);
+  document::SaveAs(ctx);
 }
 
 void MainWindow::ExitClick() { close(); }

@@ -12,8 +12,8 @@
 #include "gui/editor_buffer.h"
 #include "settings/settings_store.h"
 #include "settings/settings_table.h"
-#include "text/messenger.h"
-#include "text/prompter.h"
+#include "ui/messenger.h"
+#include "ui/prompter.h"
 #include "wintools/window_system.h"
 
 class QFrame;
@@ -27,8 +27,8 @@ namespace quillan::gui {
 /// pass recorders and in-memory stores.
 struct MainWindowPorts {
   settings::SettingsStore* settings = nullptr;
-  text::Messenger* messenger = nullptr;
-  text::Prompter* prompter = nullptr;
+  ui::Messenger* messenger = nullptr;
+  ui::Prompter* prompter = nullptr;
   document::FileChooser* chooser = nullptr;
   document::FileStore* files = nullptr;
   wintools::WindowSystem* windows = nullptr;
@@ -63,8 +63,8 @@ class MainWindow final : public QMainWindow {
   EditorBuffer& buffer() { return *buffer_; }
   document::Document& doc() { return doc_; }
   settings::SettingsStore& settings_store() { return *settings_; }
-  text::Messenger& messenger() { return *messenger_; }
-  text::Prompter& prompter() { return *prompter_; }
+  ui::Messenger& messenger() { return *messenger_; }
+  ui::Prompter& prompter() { return *prompter_; }
   wintools::WindowSystem& window_system() { return *windows_; }
   document::DocumentContext context();
 
@@ -108,15 +108,15 @@ class MainWindow final : public QMainWindow {
   double Dpi() const;
 
   std::unique_ptr<settings::SettingsStore> own_settings_;
-  std::unique_ptr<text::Messenger> own_messenger_;
-  std::unique_ptr<text::Prompter> own_prompter_;
+  std::unique_ptr<ui::Messenger> own_messenger_;
+  std::unique_ptr<ui::Prompter> own_prompter_;
   std::unique_ptr<document::FileChooser> own_chooser_;
   std::unique_ptr<document::FileStore> own_files_;
   std::unique_ptr<wintools::WindowSystem> own_windows_;
 
   settings::SettingsStore* settings_;
-  text::Messenger* messenger_;
-  text::Prompter* prompter_;
+  ui::Messenger* messenger_;
+  ui::Prompter* prompter_;
   document::FileChooser* chooser_;
   document::FileStore* files_;
   wintools::WindowSystem* windows_;

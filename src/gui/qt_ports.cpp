@@ -16,46 +16,46 @@
 
 namespace quillan::gui {
 
-text::MessageAnswer QtMessenger::Show(std::u16string_view text, text::MessageIcon icon,
-                                      text::MessageButtons buttons, std::u16string_view title) {
+ui::MessageAnswer QtMessenger::Show(std::u16string_view text, ui::MessageIcon icon,
+                                      ui::MessageButtons buttons, std::u16string_view title) {
   QMessageBox box(parent_);
   box.setObjectName("messageBox");
   box.setWindowTitle(ToQString(title));
   box.setText(ToQString(text));
   switch (icon) {
-    case text::MessageIcon::kNone:
+    case ui::MessageIcon::kNone:
       box.setIcon(QMessageBox::NoIcon);
       break;
-    case text::MessageIcon::kInformation:
+    case ui::MessageIcon::kInformation:
       box.setIcon(QMessageBox::Information);
       break;
-    case text::MessageIcon::kExclamation:
+    case ui::MessageIcon::kExclamation:
       box.setIcon(QMessageBox::Warning);
       break;
-    case text::MessageIcon::kCritical:
+    case ui::MessageIcon::kCritical:
       box.setIcon(QMessageBox::Critical);
       break;
-    case text::MessageIcon::kQuestion:
+    case ui::MessageIcon::kQuestion:
       box.setIcon(QMessageBox::Question);
       break;
   }
-  if (buttons == text::MessageButtons::kYesNo) {
+  if (buttons == ui::MessageButtons::kYesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
   const int result = box.exec();
-  if (result == QMessageBox::Yes) return text::MessageAnswer::kYes;
-  if (result == QMessageBox::No) return text::MessageAnswer::kNo;
-  return text::MessageAnswer::kOk;
+  if (result == QMessageBox::Yes) return ui::MessageAnswer::kYes;
+  if (result == QMessageBox::No) return ui::MessageAnswer::kNo;
+  return ui::MessageAnswer::kOk;
 }
 
 std::optional<std::u16string> QtPrompter::Ask(std::u16string_view prompt,
                                               std::u16string_view default_answer) {
   QInputDialog dialog(parent_);
   dialog.setObjectName("inputBox");
-  dialog.setWindowTitle(ToQString(text::kAppTitle));
+  dialog.setWindowTitle(ToQString(ui::kAppTitle));
   dialog.setLabelText(ToQString(prompt));
   dialog.setTextValue(ToQString(default_answer));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;

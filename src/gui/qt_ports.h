@@ -6,27 +6,27 @@
 
 #include "document/file_ports.h"
 #include "settings/settings_store.h"
-#include "text/clock.h"
-#include "text/messenger.h"
-#include "text/prompter.h"
+#include "ui/clock.h"
+#include "ui/messenger.h"
+#include "ui/prompter.h"
 
 class QSettings;
 
 namespace quillan::gui {
 
 /// Message boxes as `QMessageBox`, parented to a window so they stay on top of it.
-class QtMessenger final : public text::Messenger {
+class QtMessenger final : public ui::Messenger {
  public:
   explicit QtMessenger(QWidget* parent) : parent_(parent) {}
-  text::MessageAnswer Show(std::u16string_view text, text::MessageIcon icon,
-                           text::MessageButtons buttons, std::u16string_view title) override;
+  ui::MessageAnswer Show(std::u16string_view text, ui::MessageIcon icon,
+                           ui::MessageButtons buttons, std::u16string_view title) override;
 
  private:
   QWidget* parent_;
 };
 
 /// The input box as `QInputDialog`, titled "Quillan".
-class QtPrompter final : public text::Prompter {
+class QtPrompter final : public ui::Prompter {
  public:
   explicit QtPrompter(QWidget* parent) : parent_(parent) {}
   std::optional<std::u16string> Ask(std::u16string_view prompt,
@@ -74,13 +74,13 @@ class QtFileChooser final : public document::FileChooser {
 };
 
 /// The time of day from the system clock.
-class QtClock final : public text::Clock {
+class QtClock final : public ui::Clock {
  public:
   double SecondsSinceMidnight() const override;
 };
 
 /// Processes pending Qt events, waiting up to 20 ms for one to arrive.
-class QtEventPump final : public text::EventPump {
+class QtEventPump final : public ui::EventPump {
  public:
   void ProcessPendingEvents() override;
 };

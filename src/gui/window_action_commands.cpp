@@ -41,7 +41,7 @@ WindowActionCommands::WindowActionCommands(MainWindow& window)
 
 WindowActionCommands::~WindowActionCommands() = default;
 
-void WindowActionCommands::SetPausePorts(const text::Clock* clock, text::EventPump* pump) {
+void WindowActionCommands::SetPausePorts(const ui::Clock* clock, ui::EventPump* pump) {
   clock_ = clock != nullptr ? clock : own_clock_.get();
   pump_ = pump != nullptr ? pump : own_pump_.get();
 }

@@ -8,7 +8,7 @@
 #include "codegen/handle_variables.h"
 #include "codegen/primitives.h"
 #include "gui/select_variable_dialog.h"
-#include "text/clock.h"
+#include "ui/clock.h"
 
 namespace quillan::gui {
 
@@ -28,7 +28,7 @@ class WindowActionCommands final : public QObject,
 
   /// Runs `Pause` on these instead of the system clock and Qt's event loop (tests); null
   /// restores the defaults.
-  void SetPausePorts(const text::Clock* clock, text::EventPump* pump);
+  void SetPausePorts(const ui::Clock* clock, ui::EventPump* pump);
 
   /// The Select Variable dialog; nullptr until first used and after it was closed.
   SelectVariableDialog* dialog() const { return dialog_; }
@@ -58,10 +58,10 @@ class WindowActionCommands final : public QObject,
   MainWindow& window_;
   codegen::HandleVariableState state_;
   QPointer<SelectVariableDialog> dialog_;
-  std::unique_ptr<text::Clock> own_clock_;
-  std::unique_ptr<text::EventPump> own_pump_;
-  const text::Clock* clock_;
-  text::EventPump* pump_;
+  std::unique_ptr<ui::Clock> own_clock_;
+  std::unique_ptr<ui::EventPump> own_pump_;
+  const ui::Clock* clock_;
+  ui::EventPump* pump_;
 };
 
 /// Makes the window's `WindowActionCommands` and connects its menu items.

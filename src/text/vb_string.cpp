@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace quillan::text {
 
@@ -20,6 +22,78 @@ char16_t FoldCase(char16_t c) {
       return 0x00FF;  // Ÿ
     default:
       return c;
+  }
+}
+
+namespace {
+
+// Keys are searched in documents of many megabytes, several times per command, so the
+// forward search skips ahead (Horspool). Shifts are bucketed by the low byte of each UTF-16 unit,
+// taking the smallest shift of a bucket, which keeps them safe for every unit.
+using ShiftTable = std::array<std::size_t, 256>;
+
+}  // namespace
+
+std::size_t FindKey(std::u16string_view text, std::u16string_view key) {
+  const std::size_t m = key.size();
+  if (m < 3 || text.size() < m) return text.find(key);
+  ShiftTable shift;
+  shift.fill(m);
+  for (std::size_t i = 0; i + 1 < m; ++i) shift[key[i] & 0xFF] = m - 1 - i;
+  const char16_t last = key[m - 1];
+  for (std::size_t pos = 0; pos + m <= text.size();) {
+    const char16_t c = text[pos + m - 1];
+    if (c == last && text.compare(pos, m - 1, key.substr(0, m - 1)) == 0) return pos;
+    pos += shift[c & 0xFF];
+  }
+  return kNotFound;
+}
+
+namespace {
+
+// Offsets of one unit, found four units at a time: a unit equal to c becomes zero after the
+// XOR, and the borrow test tells whether a word holds a zero unit.
+constexpr std::uint64_t kUnitOnes = 0x0001000100010001;
+constexpr std::uint64_t kUnitHighs = 0x8000800080008000;
+
+bool WordHolds(const char16_t* units, std::uint64_t pattern) {
+  std::uint64_t word;
+  std::memcpy(&word, units, sizeof word);
+  const std::uint64_t x = word ^ pattern;
+  return ((x - kUnitOnes) & ~x & kUnitHighs) != 0;
+}
+
+}  // namespace
+
+std::size_t FindUnit(std::u16string_view text, std::size_t from, char16_t c) {
+  const std::uint64_t pattern = kUnitOnes * c;
+  std::size_t pos = from;
+  while (pos + 4 <= text.size() && !WordHolds(text.data() + pos, pattern)) pos += 4;
+  for (; pos < text.size(); ++pos) {
+    if (text[pos] == c) return pos;
+  }
+  return kNotFound;
+}
+
+std::size_t FindLastUnit(std::u16string_view text, std::size_t end, char16_t c) {
+  const std::uint64_t pattern = kUnitOnes * c;
+  std::size_t pos = end;
+  while (pos >= 4 && !WordHolds(text.data() + pos - 4, pattern)) pos -= 4;
+  while (pos > 0) {
+    if (text[--pos] == c) return pos;
+  }
+  return kNotFound;
+}
+
+// The search for the last "Dim " of a module crosses all of it when its Dim lines are at the
+// top, so it too goes four units at a time.
+std::size_t FindLastKey(std::u16string_view text, std::u16string_view key) {
+  if (key.empty() || text.size() < key.size()) return text.rfind(key);
+  for (std::size_t end = text.size() - key.size() + 1;;) {
+    const std::size_t pos = FindLastUnit(text, end, key[0]);
+    if (pos == kNotFound) return pos;
+    if (text.compare(pos, key.size(), key) == 0) return pos;
+    end = pos;
   }
 }
 

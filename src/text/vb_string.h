@@ -21,6 +21,19 @@ std::u16string FoldCase(std::u16string_view s);
 std::size_t FindNoCase(std::u16string_view haystack, std::u16string_view needle,
                        std::size_t from = 0);
 
+/// Case-sensitive search of key in text, the first occurrence; kNotFound if absent. It skips
+/// ahead (Horspool), for keys searched in documents of many megabytes.
+std::size_t FindKey(std::u16string_view text, std::u16string_view key);
+
+/// The last occurrence of key in text, case-sensitive; kNotFound if absent.
+std::size_t FindLastKey(std::u16string_view text, std::u16string_view key);
+
+/// The first offset at or after `from` that holds c, four units at a time; kNotFound if none.
+std::size_t FindUnit(std::u16string_view text, std::size_t from, char16_t c);
+
+/// The last offset before `end` that holds c, four units at a time; kNotFound if none.
+std::size_t FindLastUnit(std::u16string_view text, std::size_t end, char16_t c);
+
 /// UTF-8 <-> UTF-16 for program texts written in the source as UTF-8. Invalid input bytes
 /// become U+FFFD; use only for texts the program owns.
 std::u16string FromUtf8(std::string_view s);

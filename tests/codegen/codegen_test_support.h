@@ -11,7 +11,7 @@
 #include "codegen/primitives.h"
 #include "settings/settings_store.h"
 #include "support/recorders.h"
-#include "text/prompter.h"
+#include "ui/prompter.h"
 #include "text/string_code_buffer.h"
 
 namespace quillan::codegen::testing {

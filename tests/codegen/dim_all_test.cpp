@@ -22,7 +22,7 @@ using testing::Unmark;
 using testing_support::RecordingMessenger;
 
 // A clock standing on a whole second: every Pause(0) returns at once.
-struct StillTime : text::Clock, text::EventPump {
+struct StillTime : ui::Clock, ui::EventPump {
   int pumped = 0;
   double SecondsSinceMidnight() const override { return 5000.0; }
   void ProcessPendingEvents() override { ++pumped; }
@@ -149,7 +149,7 @@ TEST(DimAllVariables, NoAssignmentIsRefused) {
     EXPECT_EQ(DimAll(u"‸" + code, messenger), u"‸" + code);
     ASSERT_EQ(messenger.shown.size(), 1u);
     EXPECT_EQ(messenger.shown[0].text, u"You have no variables in your code!");
-    EXPECT_EQ(messenger.shown[0].icon, text::MessageIcon::kExclamation);
+    EXPECT_EQ(messenger.shown[0].icon, ui::MessageIcon::kExclamation);
   }
 }
 

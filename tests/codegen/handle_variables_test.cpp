@@ -26,7 +26,7 @@ using testing_support::RecordingMessenger;
 constexpr double kDay = 86400.0;
 
 // A time of day that moves only when the pump runs, wrapping at midnight like the real one.
-struct ManualTime : text::Clock, text::EventPump {
+struct ManualTime : ui::Clock, ui::EventPump {
   double now = 0;
   double step = 0.25;
   int pumped = 0;
@@ -235,8 +235,8 @@ TEST(DiscoverHandleVariables, NoAssignmentMeansNoDialog) {
     EXPECT_TRUE(state.action_tag.empty());
     ASSERT_EQ(messenger.shown.size(), 1u);
     EXPECT_EQ(messenger.shown[0].text, u"You have no variables in your code!");
-    EXPECT_EQ(messenger.shown[0].icon, text::MessageIcon::kExclamation);
-    EXPECT_EQ(messenger.shown[0].buttons, text::MessageButtons::kOk);
+    EXPECT_EQ(messenger.shown[0].icon, ui::MessageIcon::kExclamation);
+    EXPECT_EQ(messenger.shown[0].buttons, ui::MessageButtons::kOk);
     EXPECT_EQ(time.now, 1.0);  // only the first pause ran
   }
 }

@@ -192,7 +192,7 @@ struct Session {
   std::vector<std::u16string> Notes() const {
     std::vector<std::u16string> notes;
     for (const auto& m : messenger.shown) {
-      if (m.icon == text::MessageIcon::kInformation) notes.push_back(m.text);
+      if (m.icon == ui::MessageIcon::kInformation) notes.push_back(m.text);
     }
     return notes;
   }
@@ -295,7 +295,7 @@ TEST(WindowActions, ListItemTextWorkedExample) {
                 u"Call SendMessageByString(hList ,  LB_GETTEXT, lngIndex&, strBuffer$)");
   EXPECT_EQ(run.Notes(), std::vector<std::u16string>{ExpectedActions()[9].note});
   EXPECT_EQ(run.messenger.shown[0].title, u"Quillan");
-  EXPECT_EQ(run.messenger.shown[0].buttons, text::MessageButtons::kOk);
+  EXPECT_EQ(run.messenger.shown[0].buttons, ui::MessageButtons::kOk);
 }
 
 TEST(WindowActions, KeysPresentInTheCodeSuppressTheirLines) {
@@ -358,8 +358,8 @@ TEST(WindowActions, NoVariableChangesNothingAndKeepsTheDialog) {
   EXPECT_EQ(run.host.resets + run.host.work_list_clears + run.host.releases, 0);
   ASSERT_EQ(run.messenger.shown.size(), 1u);
   EXPECT_EQ(run.messenger.shown[0].text, u"You must select a variable!");
-  EXPECT_EQ(run.messenger.shown[0].icon, text::MessageIcon::kExclamation);
-  EXPECT_EQ(run.messenger.shown[0].buttons, text::MessageButtons::kOk);
+  EXPECT_EQ(run.messenger.shown[0].icon, ui::MessageIcon::kExclamation);
+  EXPECT_EQ(run.messenger.shown[0].buttons, ui::MessageButtons::kOk);
   // OK stores the option even so.
   EXPECT_EQ(run.store.Get("decs", "value"), "true");
 }

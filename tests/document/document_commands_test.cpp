@@ -11,11 +11,11 @@
 namespace quillan::document {
 namespace {
 
-using text::MessageAnswer;
-using text::MessageButtons;
-using text::MessageIcon;
+using ui::MessageAnswer;
+using ui::MessageButtons;
+using ui::MessageIcon;
 
-struct RecordingMessenger : text::Messenger {
+struct RecordingMessenger : ui::Messenger {
   struct Shown {
     std::u16string text;
     MessageIcon icon;
@@ -94,7 +94,7 @@ class DocumentCommands : public testing::Test {
 
 TEST_F(DocumentCommands, UnmodifiedDocumentIsNeverAskedAbout) {
   auto c = ctx();
-  NewClick(c);
+  New(c);
   EXPECT_TRUE(messenger.shown.empty());
   EXPECT_TRUE(ConfirmDiscardChanges(doc, messenger));
   EXPECT_TRUE(messenger.shown.empty());
@@ -105,7 +105,7 @@ TEST_F(DocumentCommands, DiscardQuestionNamesTheDocumentAndNoAbandons) {
   EXPECT_EQ(doc.changed(), u"yes");
   messenger.answers = {MessageAnswer::kNo};
   auto c = ctx();
-  NewClick(c);
+  New(c);
   ASSERT_EQ(messenger.shown.size(), 1u);
   EXPECT_EQ(messenger.shown[0].text,
             u"You have made changes to Untitled do you want to continue without saving?");
@@ -120,7 +120,7 @@ TEST_F(DocumentCommands, SaveAsThenOpenRoundTripsAndSetsTitleAndPath) {
   Type(u"abc");
   chooser.answers = {u"/p/demo.qlp"};
   auto c = ctx();
-  SaveAsClick(c);
+  SaveAs(c);
   EXPECT_EQ(chooser.titles[0], u"Save Quillan Project");
   EXPECT_EQ(chooser.filters[0], u"Quillan Project(*.QLP)|*.qlp|");
   EXPECT_EQ(files.files[u"/p/demo.qlp"], "abc\r\n");
@@ -130,19 +130,19 @@ TEST_F(DocumentCommands, SaveAsThenOpenRoundTripsAndSetsTitleAndPath) {
 
   // The next Save writes the same file without a dialog.
   Type(u"d");
-  SaveClick(c);
+  Save(c);
   EXPECT_EQ(chooser.titles.size(), 1u);
   EXPECT_EQ(files.files[u"/p/demo.qlp"], "abcd\r\n");
 
   // Opening gives the text back without the appended line end, unmodified.
   chooser.answers = {u"/p/demo.qlp"};
-  OpenClick(c);
+  Open(c);
   EXPECT_EQ(chooser.titles[1], u"Open Quillan Project");
   EXPECT_EQ(chooser.filters[1], u"Quillan Projects(*.QLP)|*.qlp|");
   EXPECT_EQ(buffer.Text(), u"abcd");
   EXPECT_EQ(buffer.SelStart(), 0u);
   EXPECT_EQ(doc.changed(), u"no");
-  SaveClick(c);
+  Save(c);
   EXPECT_EQ(files.files[u"/p/demo.qlp"], "abcd\r\n");
 }
 
@@ -150,13 +150,13 @@ TEST_F(DocumentCommands, NewMakesTheDocumentUntitledSoSaveCannotOverwriteTheOldF
   files.files[u"/p/demo.qlp"] = "old\r\n";
   chooser.answers = {u"/p/demo.qlp"};
   auto c = ctx();
-  OpenClick(c);
-  NewClick(c);
+  Open(c);
+  New(c);
   EXPECT_EQ(buffer.Text(), u"");
   EXPECT_EQ(doc.title(), u"Quillan - [Untitled]");
   EXPECT_EQ(doc.path(), u"");
   Type(u"new");
-  SaveClick(c);  // asks for a name; cancelled
+  Save(c);  // asks for a name; cancelled
   EXPECT_EQ(chooser.titles.back(), u"Save Quillan Project");
   EXPECT_EQ(files.files[u"/p/demo.qlp"], "old\r\n");
   EXPECT_EQ(doc.changed(), u"yes");
@@ -166,8 +166,8 @@ TEST_F(DocumentCommands, CancelledDialogsChangeNothing) {
   Type(u"keep");
   messenger.answers = {MessageAnswer::kYes};
   auto c = ctx();
-  OpenClick(c);  // discard answered Yes, then the dialog is cancelled
-  SaveAsClick(c);
+  Open(c);  // discard answered Yes, then the dialog is cancelled
+  SaveAs(c);
   EXPECT_EQ(buffer.Text(), u"keep");
   EXPECT_EQ(doc.changed(), u"yes");
   EXPECT_EQ(doc.title(), u"Quillan - [Untitled]");
@@ -179,10 +179,10 @@ TEST_F(DocumentCommands, FailedSaveReportsAndLeavesEverythingAsItWas) {
   files.files[u"/ro/demo.qlp"] = "old\r\n";
   chooser.answers = {u"/ro/demo.qlp"};
   auto c = ctx();
-  OpenClick(c);
+  Open(c);
   Type(u" edited");
   files.write_errors[u"/ro/demo.qlp"] = u"Permission denied";
-  SaveClick(c);
+  Save(c);
   ASSERT_EQ(messenger.shown.size(), 1u);
   EXPECT_EQ(messenger.shown[0].text, u"Permission denied.");
   EXPECT_EQ(messenger.shown[0].icon, MessageIcon::kCritical);
@@ -193,7 +193,7 @@ TEST_F(DocumentCommands, FailedSaveReportsAndLeavesEverythingAsItWas) {
   // Save As to a failing place keeps the old title and path.
   files.write_errors[u"/full/x.qlp"] = u"No space left on device";
   chooser.answers = {u"/full/x.qlp"};
-  SaveAsClick(c);
+  SaveAs(c);
   EXPECT_EQ(messenger.shown.back().text, u"No space left on device.");
   EXPECT_EQ(doc.title(), u"Quillan - [demo.qlp]");
   EXPECT_EQ(doc.path(), u"/ro/demo.qlp");
@@ -205,7 +205,7 @@ TEST_F(DocumentCommands, FailedOpenReportsAndKeepsTheDocument) {
   messenger.answers = {MessageAnswer::kYes};
   chooser.answers = {u"/p/missing.qlp"};
   auto c = ctx();
-  OpenClick(c);
+  Open(c);
   EXPECT_EQ(messenger.shown.back().text, u"No such file or directory.");
   EXPECT_EQ(buffer.Text(), u"mine");
   EXPECT_EQ(doc.changed(), u"yes");
@@ -217,7 +217,7 @@ TEST_F(DocumentCommands, PathWithoutSeparatorGivesEmptyBracketsAndSaveAsksForANa
   auto c = ctx();
   ASSERT_TRUE(LoadProject(c, u"bare.qlp"));
   EXPECT_EQ(doc.title(), u"Quillan - []");
-  SaveClick(c);
+  Save(c);
   EXPECT_EQ(chooser.titles.size(), 1u);
 }
 
@@ -226,11 +226,11 @@ TEST_F(DocumentCommands, Windows1252ProjectThatGainsAForeignCharacterIsSavedAsUt
   auto c = ctx();
   ASSERT_TRUE(LoadProject(c, u"/p/old.qlp"));
   EXPECT_EQ(buffer.Text(), u"caf\u00E9");
-  SaveClick(c);
+  Save(c);
   EXPECT_EQ(files.files[u"/p/old.qlp"], "caf\xE9\r\n");
   EXPECT_TRUE(messenger.shown.empty());
   Type(u"\u0416");
-  SaveClick(c);
+  Save(c);
   EXPECT_EQ(files.files[u"/p/old.qlp"], "caf\xC3\xA9\xD0\x96\r\n");
   ASSERT_EQ(messenger.shown.size(), 1u);
   EXPECT_EQ(messenger.shown[0].icon, MessageIcon::kInformation);

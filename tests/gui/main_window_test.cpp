@@ -382,7 +382,7 @@ class MainWindowTest : public QObject {
     int closed = 0;
     connect(&w, &MainWindow::Closed, this, [&closed] { ++closed; });
 
-    f.messenger.answers = {quillan::text::MessageAnswer::kNo};
+    f.messenger.answers = {quillan::ui::MessageAnswer::kNo};
     QVERIFY(!w.close());
     QCOMPARE(closed, 0);
     QVERIFY(w.isVisible());
@@ -391,7 +391,7 @@ class MainWindowTest : public QObject {
              QString("You have made changes to Untitled do you want to continue without saving?"));
     QVERIFY(!f.store.Has("size", "width"));
 
-    f.messenger.answers = {quillan::text::MessageAnswer::kYes};
+    f.messenger.answers = {quillan::ui::MessageAnswer::kYes};
     w.Action("Exit")->trigger();
     QCOMPARE(closed, 1);
     QCOMPARE(f.messenger.shown.size(), std::size_t{2});
@@ -457,7 +457,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!w.editor()->document()->isUndoAvailable());
 
     // Left alone, the event loop finishes a load by itself, still unmodified.
-    f.messenger.answers = {quillan::text::MessageAnswer::kYes};
+    f.messenger.answers = {quillan::ui::MessageAnswer::kYes};
     w.Action("New")->trigger();
     auto ctx = w.context();
     QVERIFY(quillan::document::LoadProject(ctx, ToU16(path)));
@@ -473,7 +473,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(missing.window->windowTitle(), QString("Quillan - [Untitled]"));
     QCOMPARE(missing.messenger.shown.size(), std::size_t{1});
     QCOMPARE(ToQString(missing.messenger.shown[0].text), QString("No such file or directory."));
-    QCOMPARE(missing.messenger.shown[0].icon, quillan::text::MessageIcon::kCritical);
+    QCOMPARE(missing.messenger.shown[0].icon, quillan::ui::MessageIcon::kCritical);
 
     Fixture folder({}, dir.path());
     QCOMPARE(folder.window->windowTitle(), QString("Quillan - [Untitled]"));
@@ -504,7 +504,7 @@ class MainWindowTest : public QObject {
 
     QCOMPARE(f.messenger.shown.size(), std::size_t{1});
     QVERIFY(ToQString(f.messenger.shown[0].text).endsWith('.'));
-    QCOMPARE(f.messenger.shown[0].icon, quillan::text::MessageIcon::kCritical);
+    QCOMPARE(f.messenger.shown[0].icon, quillan::ui::MessageIcon::kCritical);
     QCOMPARE(ToQString(f.messenger.shown[0].title), QString("Quillan"));
     QFile check(path);
     QVERIFY(check.open(QIODevice::ReadOnly));

@@ -84,7 +84,7 @@ class ShellIntegrationTest : public QObject {
     Fixture f(QString("missing.qlp"));
     QCOMPARE(f.messenger.shown.size(), std::size_t{1});
     const auto& shown = f.messenger.shown[0];
-    QCOMPARE(shown.icon, quillan::text::MessageIcon::kCritical);
+    QCOMPARE(shown.icon, quillan::ui::MessageIcon::kCritical);
     QVERIFY(ToQString(shown.text).endsWith('.'));
     QCOMPARE(f.Code(), QString());
     QCOMPARE(f.window->windowTitle(), QString("Quillan - [Untitled]"));

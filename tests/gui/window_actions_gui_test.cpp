@@ -22,7 +22,7 @@
 #include "gui/window_action_commands.h"
 #include "settings/settings_store.h"
 #include "support/window_fixture.h"
-#include "text/clock.h"
+#include "ui/clock.h"
 
 using quillan::gui::MainWindow;
 using quillan::gui::MainWindowPorts;
@@ -36,7 +36,7 @@ using quillan::testing_support::RecordingMessenger;
 namespace {
 
 // Each round of a pause runs the pending events and moves the time on by a quarter second.
-struct QuickTime : quillan::text::Clock, quillan::text::EventPump {
+struct QuickTime : quillan::ui::Clock, quillan::ui::EventPump {
   double now = 43200.0;
   int rounds = 0;
   double SecondsSinceMidnight() const override { return now; }
@@ -218,7 +218,7 @@ class WindowActionsGuiTest : public QObject {
     f.Check()->setChecked(false);
     f.Press("SSCommand1");
     QCOMPARE(f.Messages(), QStringList{"You must select a variable!"});
-    QCOMPARE(f.messenger.shown[0].icon, quillan::text::MessageIcon::kExclamation);
+    QCOMPARE(f.messenger.shown[0].icon, quillan::ui::MessageIcon::kExclamation);
     QVERIFY(f.Dialog()->isVisible());
     QVERIFY(!f.window->isEnabled());
     QCOMPARE(f.List()->count(), 2);

@@ -7,27 +7,27 @@
 #include <vector>
 
 #include "document/file_ports.h"
-#include "text/messenger.h"
-#include "text/prompter.h"
+#include "ui/messenger.h"
+#include "ui/prompter.h"
 
 namespace quillan::testing_support {
 
 /// Records every message box and answers from a script (OK when the script is empty).
-struct RecordingMessenger : text::Messenger {
+struct RecordingMessenger : ui::Messenger {
   struct Shown {
     std::u16string text;
-    text::MessageIcon icon;
-    text::MessageButtons buttons;
+    ui::MessageIcon icon;
+    ui::MessageButtons buttons;
     std::u16string title;
   };
   std::vector<Shown> shown;
-  std::deque<text::MessageAnswer> answers;
+  std::deque<ui::MessageAnswer> answers;
 
-  text::MessageAnswer Show(std::u16string_view t, text::MessageIcon icon,
-                           text::MessageButtons buttons, std::u16string_view title) override {
+  ui::MessageAnswer Show(std::u16string_view t, ui::MessageIcon icon,
+                           ui::MessageButtons buttons, std::u16string_view title) override {
     shown.push_back({std::u16string(t), icon, buttons, std::u16string(title)});
-    if (answers.empty()) return text::MessageAnswer::kOk;
-    const text::MessageAnswer a = answers.front();
+    if (answers.empty()) return ui::MessageAnswer::kOk;
+    const ui::MessageAnswer a = answers.front();
     answers.pop_front();
     return a;
   }
@@ -38,7 +38,7 @@ inline const std::u16string kAcceptDefault = u"<default>";
 
 /// Answers input boxes from a script; nullopt, an empty answer or an exhausted script is
 /// Cancel. Records each prompt and its default.
-struct ScriptedPrompter : text::Prompter {
+struct ScriptedPrompter : ui::Prompter {
   std::deque<std::optional<std::u16string>> script;
   std::vector<std::pair<std::u16string, std::u16string>> asked;
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace quillan::text {
+namespace quillan::ui {
 
 /// The input box: a prompt with an optional default answer, titled "Quillan".
 class Prompter {
@@ -15,4 +15,4 @@ class Prompter {
                                             std::u16string_view default_answer = {}) = 0;
 };
 
-}  // namespace quillan::text
+}  // namespace quillan::ui

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace quillan::text {
+namespace quillan::ui {
 
 enum class MessageIcon { kNone, kInformation, kExclamation, kCritical, kQuestion };
 enum class MessageButtons { kOk, kYesNo };
@@ -21,4 +21,4 @@ class Messenger {
                              std::u16string_view title = kAppTitle) = 0;
 };
 
-}  // namespace quillan::text
+}  // namespace quillan::ui

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace quillan::text {
+namespace quillan::ui {
 
 /// Time of day in seconds since midnight, with fractions (it wraps to 0 at midnight).
 class Clock {
@@ -16,4 +16,4 @@ class EventPump {
   virtual void ProcessPendingEvents() = 0;
 };
 
-}  // namespace quillan::text
+}  // namespace quillan::ui

@@ -1,1 +1,0 @@
-#include "wintools/window_system.h"
