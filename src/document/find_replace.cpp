@@ -71,29 +71,8 @@ bool FindReplace::Replace(text::CodeBuffer& buffer, ui::Messenger& messenger,
   return Find(buffer, messenger, what);
 }
 
-void ReplaceSpanOnce(text::CodeBuffer& buffer, const std::vector<std::size_t>& starts,
-                     std::size_t length, std::u16string_view with) {
-  if (starts.empty()) return;
-  const std::u16string_view code = buffer.Text();
-  const std::size_t first = starts.front();
-  const std::size_t span = starts.back() + length - first;
-  std::u16string replaced;
-  replaced.reserve(span - starts.size() * length + starts.size() * with.size());
-  std::size_t copied_up_to = first;
-  for (std::size_t at : starts) {
-    replaced.append(code.substr(copied_up_to, at - copied_up_to));
-    replaced.append(with);
-    copied_up_to = at + length;
-  }
-  buffer.SetSelStart(first);
-  buffer.SetSelLength(span);
-  buffer.SetSelText(replaced);
-  buffer.SetSelStart(0);
-}
-
 std::size_t FindReplace::ReplaceAll(text::CodeBuffer& buffer, ui::Messenger& messenger,
-                                    std::u16string_view what, std::u16string_view with,
-                                    const ReplaceAllEdit& edit) {
+                                    std::u16string_view what, std::u16string_view with) {
   if (what.empty()) {
     ShowNoSearchText(messenger);
     return 0;
@@ -111,11 +90,8 @@ std::size_t FindReplace::ReplaceAll(text::CodeBuffer& buffer, ui::Messenger& mes
     return 0;
   }
   // Nothing to change leaves the code, and so the modified flag, alone.
-  if (changing.empty()) {
-    buffer.SetSelStart(0);
-  } else {
-    edit(buffer, changing, what.size(), with);
-  }
+  if (!changing.empty()) buffer.ReplaceRanges(changing, what.size(), with);
+  buffer.SetSelStart(0);
 
   std::u16string message = u"All instances of ";
   message.append(what);

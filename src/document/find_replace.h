@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,18 +9,6 @@
 #include "ui/messenger.h"
 
 namespace quillan::document {
-
-/// Puts Replace All's edits into the buffer: the occurrences at `starts` (ascending,
-/// non-overlapping, `length` characters each) all become `with`, as one change of the text
-/// (one undo step), and the caret ends at 0.
-using ReplaceAllEdit =
-    std::function<void(text::CodeBuffer& buffer, const std::vector<std::size_t>& starts,
-                       std::size_t length, std::u16string_view with)>;
-
-/// The edit through the CodeBuffer alone: the span from the first occurrence to the end of the
-/// last is rebuilt once and replaces the selection of that span.
-void ReplaceSpanOnce(text::CodeBuffer& buffer, const std::vector<std::size_t>& starts,
-                     std::size_t length, std::u16string_view with);
 
 /// The commands of the Find/Replace dialog and the search position they share.
 ///
@@ -45,12 +32,10 @@ class FindReplace {
                std::u16string_view with);
 
   /// Replace All: replaces every occurrence Find would find, left to right and
-  /// non-overlapping, through `edit` (one change of the text), and leaves the caret at the
-  /// start. Occurrences that already read `with` are counted but not touched. P is not
+  /// non-overlapping, as one change of the text, and leaves the caret at the start. Occurrences that already read `with` are counted but not touched. P is not
   /// changed. Returns the number of occurrences.
   std::size_t ReplaceAll(text::CodeBuffer& buffer, ui::Messenger& messenger,
-                         std::u16string_view what, std::u16string_view with,
-                         const ReplaceAllEdit& edit = ReplaceSpanOnce);
+                         std::u16string_view what, std::u16string_view with);
 
  private:
   std::size_t position_ = 1;

@@ -110,12 +110,15 @@ void EditorBuffer::EnsureCache() const {
   if (cache_valid_) return;
   ++full_reads_;
   text_ = ToDocumentText(edit_->document()->toRawText());
-  line_starts_.clear();
-  line_starts_.push_back(0);
+  IndexLines();
+  cache_valid_ = true;
+}
+
+void EditorBuffer::IndexLines() const {
+  line_starts_.assign(1, 0);
   for (std::size_t i = 0; i + 1 < text_.size(); ++i) {
     if (text_[i] == u'\r' && text_[i + 1] == u'\n') line_starts_.push_back(i + 2);
   }
-  cache_valid_ = true;
 }
 
 const std::u16string& EditorBuffer::Text() const {
@@ -309,6 +312,36 @@ void EditorBuffer::SetText(std::u16string_view s) {
   } else {
     edit_->setTextCursor(c);
   }
+}
+
+void EditorBuffer::ReplaceRanges(std::span<const std::size_t> starts, std::size_t length,
+                                 std::u16string_view with) {
+  CompleteLoad();
+  if (starts.empty()) return;
+  std::vector<std::pair<int, int>> ranges;
+  ranges.reserve(starts.size());
+  for (std::size_t at : starts) {
+    ranges.emplace_back(ToEditorPosition(at), ToEditorPosition(at + length));
+  }
+  // Each occurrence is replaced where it stands, from the last to the first so that the
+  // positions still to come stay valid, in one edit block (one undo step). Lines without an
+  // occurrence are not touched, so the work follows the number of occurrences.
+  const QString replacement = ToEditorText(with);
+  QTextCursor cursor(edit_->document());
+  ++own_edit_;
+  cursor.beginEditBlock();
+  for (auto range = ranges.rbegin(); range != ranges.rend(); ++range) {
+    cursor.setPosition(range->first);
+    cursor.setPosition(range->second, QTextCursor::KeepAnchor);
+    cursor.insertText(replacement);
+  }
+  cursor.endEditBlock();
+  --own_edit_;
+  // The copy of the text follows in one pass, inside a command as outside.
+  text_ = text::ReplacedRanges(text_, starts, length, with);
+  IndexLines();
+  cursor.setPosition(0);
+  Apply(cursor);
 }
 
 void EditorBuffer::BeginCommand() {

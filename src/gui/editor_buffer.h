@@ -33,6 +33,8 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   void SetSelLength(std::size_t n) override;
   void SetSelText(std::u16string_view s) override;
   void SetText(std::u16string_view s) override;
+  void ReplaceRanges(std::span<const std::size_t> starts, std::size_t length,
+                     std::u16string_view with) override;
 
   void BeginCommand();
   void EndCommand();
@@ -67,6 +69,7 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   QTextCursor Cursor() const;
   void Apply(const QTextCursor& cursor);
   void EnsureCache() const;
+  void IndexLines() const;
   void UpdateCache(std::size_t start, std::size_t removed, const std::u16string& inserted);
   std::optional<std::size_t> CachedOffset(int position) const;
   void OnContentsChange(int position, int removed, int added);
@@ -86,10 +89,9 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
 
   QPlainTextEdit* edit_;
   int depth_ = 0;
-  bool block_open_ = false;
-  int own_edit_ = 0;
-  mutable int full_reads_ = 0;  // > 0 while this buffer itself changes the document  // the command's edit
-                      // block has begun
+  bool block_open_ = false;  // the command's edit block has begun
+  int own_edit_ = 0;         // > 0 while this buffer itself changes the document
+  mutable int full_reads_ = 0;
   QTextCursor work_;  // the caret while a command runs
   mutable bool cache_valid_ = false;
   mutable std::u16string text_;

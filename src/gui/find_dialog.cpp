@@ -23,31 +23,6 @@ namespace {
 // The text boxes' design width, 3015 twips, at 96 dots per inch.
 constexpr int kTextBoxWidth = 201;
 
-// Replace All in the editor: each occurrence is replaced where it stands, from the last to
-// the first so that the positions still to come stay valid, all in one edit block (one undo
-// step). Lines without an occurrence are not touched, so the work follows the number of
-// occurrences, not the size of the text.
-void ReplaceInEditor(EditorBuffer& buffer, QPlainTextEdit* editor,
-                     const std::vector<std::size_t>& starts, std::size_t length,
-                     std::u16string_view with) {
-  std::vector<std::pair<int, int>> ranges;
-  ranges.reserve(starts.size());
-  for (std::size_t at : starts) {
-    ranges.emplace_back(buffer.ToEditorPosition(at), buffer.ToEditorPosition(at + length));
-  }
-  const QString replacement = ToEditorText(with);
-  QTextCursor cursor(editor->document());
-  cursor.beginEditBlock();
-  for (auto range = ranges.rbegin(); range != ranges.rend(); ++range) {
-    cursor.setPosition(range->first);
-    cursor.setPosition(range->second, QTextCursor::KeepAnchor);
-    cursor.insertText(replacement);
-  }
-  cursor.endEditBlock();
-  cursor.setPosition(0);
-  editor->setTextCursor(cursor);
-}
-
 QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const char* name, const char* caption) {
   auto* button = new QPushButton(QString::fromUtf8(caption), parent);
   button->setObjectName(name);
@@ -144,14 +119,8 @@ void FindDialog::ReplaceClick() {
 }
 
 void FindDialog::ReplaceAllClick() {
-  EditorBuffer& buffer = window_.buffer();
-  QPlainTextEdit* editor = window_.editor();
-  auto edit = [&buffer, editor](text::CodeBuffer&, const std::vector<std::size_t>& starts,
-                                std::size_t length, std::u16string_view with) {
-    ReplaceInEditor(buffer, editor, starts, length, with);
-  };
-  engine_.ReplaceAll(buffer, messenger_, ToU16(find_edit_->text()), ToU16(replace_edit_->text()),
-                     edit);
+  engine_.ReplaceAll(window_.buffer(), messenger_, ToU16(find_edit_->text()),
+                     ToU16(replace_edit_->text()));
   ShowPosition();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,14 @@ class CodeBuffer {
   virtual void SetSelText(std::u16string_view s) = 0;
   /// Replaces the whole text; the caret ends at 0.
   virtual void SetText(std::u16string_view s) = 0;
+  /// Replaces the `length` characters at each of `starts` (ascending, non-overlapping) with
+  /// `with`, as one change of the text and one undo step; the caret ends at 0.
+  virtual void ReplaceRanges(std::span<const std::size_t> starts, std::size_t length,
+                             std::u16string_view with) = 0;
 };
+
+/// The text that `ReplaceRanges` makes of `text`, built in one pass.
+std::u16string ReplacedRanges(std::u16string_view text, std::span<const std::size_t> starts,
+                              std::size_t length, std::u16string_view with);
 
 }  // namespace quillan::text

@@ -32,6 +32,29 @@ void StringCodeBuffer::SetText(std::u16string_view s) {
   Changed();
 }
 
+void StringCodeBuffer::ReplaceRanges(std::span<const std::size_t> starts, std::size_t length,
+                                     std::u16string_view with) {
+  if (starts.empty()) return;
+  text_ = ReplacedRanges(text_, starts, length, with);
+  sel_start_ = 0;
+  sel_length_ = 0;
+  Changed();
+}
+
+std::u16string ReplacedRanges(std::u16string_view text, std::span<const std::size_t> starts,
+                              std::size_t length, std::u16string_view with) {
+  std::u16string out;
+  out.reserve(text.size() - starts.size() * length + starts.size() * with.size());
+  std::size_t copied_up_to = 0;
+  for (std::size_t at : starts) {
+    out.append(text.substr(copied_up_to, at - copied_up_to));
+    out.append(with);
+    copied_up_to = at + length;
+  }
+  out.append(text.substr(copied_up_to));
+  return out;
+}
+
 void StringCodeBuffer::Changed() {
   ++change_count_;
   if (on_change_) on_change_();

@@ -22,6 +22,8 @@ class StringCodeBuffer final : public CodeBuffer {
   void SetSelLength(std::size_t n) override;
   void SetSelText(std::u16string_view s) override;
   void SetText(std::u16string_view s) override;
+  void ReplaceRanges(std::span<const std::size_t> starts, std::size_t length,
+                     std::u16string_view with) override;
 
   /// Called after every change of the text (the editor's change event).
   void SetChangeListener(std::function<void()> listener) { on_change_ = std::move(listener); }
