@@ -337,8 +337,9 @@ void EditorBuffer::ReplaceRanges(std::span<const std::size_t> starts, std::size_
   }
   cursor.endEditBlock();
   --own_edit_;
-  // The copy of the text follows in one pass, inside a command as outside.
-  text_ = text::ReplacedRanges(text_, starts, length, with);
+  // The copy of the text follows in one pass, inside a command as outside, with the line
+  // ends the editor made of the replacement.
+  text_ = text::ReplacedRanges(text_, starts, length, ToDocumentText(replacement));
   IndexLines();
   cursor.setPosition(0);
   Apply(cursor);
