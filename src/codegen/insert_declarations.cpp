@@ -10,7 +10,7 @@ bool InsertDeclarations::IsOn() {
     const bool stored = settings::ReadInsertDeclarations(store_);
     if (stored != on_) {
       on_ = stored;
-      if (listener_) listener_(on_);
+      Notify();
     }
   }
   return on_;
@@ -20,7 +20,20 @@ void InsertDeclarations::Set(bool on) {
   loaded_ = true;
   if (on == on_) return;
   on_ = on;
-  if (listener_) listener_(on_);
+  Notify();
+}
+
+int InsertDeclarations::AddListener(std::function<void(bool)> listener) {
+  listeners_.emplace(next_id_, std::move(listener));
+  return next_id_++;
+}
+
+void InsertDeclarations::RemoveListener(int id) { listeners_.erase(id); }
+
+void InsertDeclarations::Notify() {
+  // A listener may remove itself, so call a copy of the list.
+  const auto listeners = listeners_;
+  for (const auto& [id, listener] : listeners) listener(on_);
 }
 
 void InsertDeclarations::Store() { settings::StoreInsertDeclarations(store_, IsOn()); }

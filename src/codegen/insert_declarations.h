@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 
 #include "settings/settings_store.h"
 
@@ -26,14 +27,20 @@ class InsertDeclarations {
   /// Forgets the live value; the next read loads it from the store again.
   void Reload() { loaded_ = false; }
 
-  /// Called whenever the live value changes, so that a check box can follow it.
-  void SetListener(std::function<void(bool)> listener) { listener_ = std::move(listener); }
+  /// Adds a function called whenever the live value changes, so that a check box can follow
+  /// it; every window that shows the option adds its own. Returns the id to remove it with.
+  int AddListener(std::function<void(bool)> listener);
+  /// Removes the listener with this id; other listeners stay.
+  void RemoveListener(int id);
 
  private:
+  void Notify();
+
   settings::SettingsStore& store_;
   bool loaded_ = false;
   bool on_ = true;
-  std::function<void(bool)> listener_;
+  int next_id_ = 0;
+  std::map<int, std::function<void(bool)>> listeners_;
 };
 
 }  // namespace quillan::codegen

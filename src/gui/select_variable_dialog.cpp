@@ -102,9 +102,9 @@ SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDecla
   option_.Reload();
   check_->setChecked(option_.IsOn());
   connect(check_, &QCheckBox::toggled, this, [this](bool on) { option_.Set(on); });
-  // The option may outlive the dialog (closing through the frame destroys it) or go first
-  // (when the main window is torn down), so the listener only holds a guarded pointer.
-  option_.SetListener([box = QPointer<QCheckBox>(check_)](bool on) {
+  // The box follows changes made elsewhere (the Code Generator shows the same option) until
+  // the dialog goes.
+  listener_ = option_.AddListener([box = QPointer<QCheckBox>(check_)](bool on) {
     if (box) box->setChecked(on);
   });
 
@@ -112,7 +112,7 @@ SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDecla
   connect(cancel, &QPushButton::clicked, this, &SelectVariableDialog::CancelPressed);
 }
 
-SelectVariableDialog::~SelectVariableDialog() = default;
+SelectVariableDialog::~SelectVariableDialog() { option_.RemoveListener(listener_); }
 
 void SelectVariableDialog::Present(const std::vector<std::u16string>& names,
                                    std::u16string_view tag) {

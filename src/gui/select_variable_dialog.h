@@ -47,6 +47,7 @@ class SelectVariableDialog final : public QDialog {
 
  private:
   codegen::InsertDeclarations& option_;
+  int listener_ = 0;
   QListWidget* list_;
   QCheckBox* check_;
   QLabel* tag_label_;

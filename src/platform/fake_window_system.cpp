@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/vb_string.h"
+
 namespace quillan::platform {
 
 using wintools::Hwnd;
@@ -96,7 +98,7 @@ Hwnd FakeWindowSystem::FindWindowEx(Hwnd parent, Hwnd child_after, std::u16strin
       started = h == child_after;
       continue;
     }
-    if (w.class_name == class_name) return h;
+    if (text::FoldCase(w.class_name) == text::FoldCase(class_name)) return h;
   }
   return 0;
 }
@@ -139,8 +141,14 @@ bool FakeWindowSystem::SendUndo(Hwnd hwnd) {
 }
 
 std::uint32_t FakeWindowSystem::GetScreenPixel(wintools::ScreenPoint p) {
+  if (!screen_.Contains(p)) return wintools::kClrInvalid;
   auto it = pixels_.find({p.x, p.y});
   return it == pixels_.end() ? 0 : it->second;
+}
+
+std::u16string FakeWindowSystem::CannotDo(wintools::Capability what) const {
+  auto it = cannot_.find(what);
+  return it == cannot_.end() ? std::u16string() : it->second;
 }
 
 }  // namespace quillan::platform

@@ -44,8 +44,14 @@ class FakeWindowSystem final : public wintools::WindowSystem {
   Window* Find(wintools::Hwnd hwnd);
   void SetCursor(wintools::ScreenPoint p) { cursor_ = p; }
   void SetPixel(wintools::ScreenPoint p, std::uint32_t color) { pixels_[{p.x, p.y}] = color; }
+  /// The screen's size in pixels; pixels outside it cannot be read. 1024 x 768 at first.
+  void SetScreenSize(int width, int height) { screen_ = {0, 0, width, height}; }
+  /// Makes the backend unable to do `what`, with this reason.
+  void SetCannotDo(wintools::Capability what, std::u16string reason) {
+    cannot_[what] = std::move(reason);
+  }
 
-  std::u16string Limitation() const override { return {}; }
+  std::u16string CannotDo(wintools::Capability what) const override;
   bool SetWindowPos(wintools::Hwnd hwnd, wintools::Hwnd insert_after, int x, int y, int cx, int cy,
                     std::uint32_t flags) override;
   wintools::ScreenPoint GetCursorPos() override { return cursor_; }
@@ -75,6 +81,8 @@ class FakeWindowSystem final : public wintools::WindowSystem {
   wintools::Hwnd next_ = 0x10010;
   wintools::ScreenPoint cursor_;
   std::map<std::pair<int, int>, std::uint32_t> pixels_;
+  Rect screen_{0, 0, 1024, 768};
+  std::map<wintools::Capability, std::u16string> cannot_;
 };
 
 }  // namespace quillan::platform

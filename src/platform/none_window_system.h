@@ -12,7 +12,7 @@ class NoneWindowSystem final : public wintools::WindowSystem {
  public:
   explicit NoneWindowSystem(std::u16string reason) : reason_(std::move(reason)) {}
 
-  std::u16string Limitation() const override { return reason_; }
+  std::u16string CannotDo(wintools::Capability) const override { return reason_; }
   bool SetWindowPos(wintools::Hwnd, wintools::Hwnd, int, int, int, int, std::uint32_t) override {
     return false;
   }
@@ -32,7 +32,7 @@ class NoneWindowSystem final : public wintools::WindowSystem {
   std::u16string SendGetText(wintools::Hwnd, int) override { return {}; }
   bool SendSetText(wintools::Hwnd, std::u16string_view) override { return false; }
   bool SendUndo(wintools::Hwnd) override { return false; }
-  std::uint32_t GetScreenPixel(wintools::ScreenPoint) override { return 0; }
+  std::uint32_t GetScreenPixel(wintools::ScreenPoint) override { return wintools::kClrInvalid; }
 
  private:
   std::u16string reason_;

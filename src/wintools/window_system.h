@@ -29,6 +29,19 @@ inline constexpr std::uint32_t kWmGetText = 13;
 inline constexpr std::uint32_t kWmGetTextLength = 14;
 inline constexpr std::uint32_t kWmClose = 16;
 inline constexpr std::uint32_t kWmUndo = 0x0304;
+/// What `GetScreenPixel` answers where a pixel cannot be read: all 32 bits set.
+inline constexpr std::uint32_t kClrInvalid = 0xFFFFFFFF;
+
+/// The groups of operations a backend may be unable to carry out.
+enum class Capability {
+  kReadWindows,       ///< pointer position, the window under it, texts, classes, parents
+  kShowHide,          ///< ShowWindow with SW_HIDE and SW_SHOW
+  kMinimizeMaximize,  ///< ShowWindow with SW_MINIMIZE, SW_MAXIMIZE and SW_RESTORE
+  kEnableDisable,     ///< EnableWindow on another program's window
+  kClose,             ///< the close request
+  kSetText,           ///< WM_SETTEXT and WM_UNDO
+  kReadScreen,        ///< GetScreenPixel
+};
 
 /// The window-system operations the tools use. A request on a handle that names no window
 /// does nothing, and a query on it gives 0 or an empty text; nothing here throws.
@@ -36,8 +49,9 @@ class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
 
-  /// Why this backend sees no windows (for example "no X11 display"), or "" when it does.
-  virtual std::u16string Limitation() const = 0;
+  /// Why this backend cannot do `what`, in words for the user (for example "There is no X11
+  /// display."), or "" when it can. Tools say this instead of pretending.
+  virtual std::u16string CannotDo(Capability what) const = 0;
 
   /// `SetWindowPos`: with kHwndTopmost / kHwndNoTopmost and flags 3 changes only the z-order.
   virtual bool SetWindowPos(Hwnd hwnd, Hwnd insert_after, int x, int y, int cx, int cy,
@@ -55,7 +69,8 @@ class WindowSystem {
   /// `GetParent`: the parent, for an owned top-level window its owner; 0 if none.
   virtual Hwnd GetParent(Hwnd hwnd) = 0;
   /// `FindWindowExA` with a null window name: the next child of parent (0: top level) after
-  /// child_after (0: from the first) whose class is class_name; 0 if none.
+  /// child_after (0: from the first) whose class is class_name, compared case-insensitively
+  /// as Windows does; 0 if none.
   virtual Hwnd FindWindowEx(Hwnd parent, Hwnd child_after, std::u16string_view class_name) = 0;
   /// `ShowWindow` with kSwHide, kSwMaximize, kSwShow, kSwMinimize or kSwRestore.
   virtual bool ShowWindow(Hwnd hwnd, int cmd) = 0;
@@ -71,7 +86,8 @@ class WindowSystem {
   virtual bool SendSetText(Hwnd hwnd, std::u16string_view text) = 0;
   /// `SendMessageA(hwnd, WM_UNDO, 0, &zero)`: undoes the edit box's last edit.
   virtual bool SendUndo(Hwnd hwnd) = 0;
-  /// `GetPixel(GetDC(0), x, y)`: red + 256 * green + 65536 * blue; 0 where unreadable.
+  /// `GetPixel(GetDC(0), x, y)`: red + 256 * green + 65536 * blue; kClrInvalid where the
+  /// pixel cannot be read (off the screen, or the session forbids it).
   virtual std::uint32_t GetScreenPixel(ScreenPoint p) = 0;
 };
 

@@ -296,9 +296,14 @@ TEST(InsertDeclarationsOption, LoadsByTheExactRule) {
 TEST(InsertDeclarationsOption, LiveValueStoreAndReload) {
   settings::MemorySettingsStore store;
   InsertDeclarations option(store);
+  // Two windows show the option; the one that goes away must not unhook the other.
   std::vector<bool> heard;
-  option.SetListener([&heard](bool on) { heard.push_back(on); });
+  option.AddListener([&heard](bool on) { heard.push_back(on); });
+  std::vector<bool> gone;
+  const int other = option.AddListener([&gone](bool on) { gone.push_back(on); });
   EXPECT_TRUE(option.IsOn());
+  option.Set(true);
+  option.RemoveListener(other);
 
   option.Set(false);
   EXPECT_FALSE(option.IsOn());
@@ -313,6 +318,7 @@ TEST(InsertDeclarationsOption, LiveValueStoreAndReload) {
   option.Store();
   EXPECT_EQ(store.Get("decs", "value"), "true");
   EXPECT_EQ(heard, (std::vector<bool>{false, true}));
+  EXPECT_TRUE(gone.empty());
 }
 
 }  // namespace

@@ -2,55 +2,97 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/none_window_system.h"
+#include "platform/window_system_choice.h"
+#include "platform/window_system_contract.h"
 
 namespace quillan::platform {
 namespace {
 
+using testing_support::TestRect;
+using wintools::Capability;
 using wintools::Hwnd;
 
-TEST(FakeWindowSystem, AnswersQueriesLikeTheWindowsCalls) {
-  FakeWindowSystem ws;
-  const Hwnd top = ws.Add(u"Notepad", u"Untitled - Notepad", 0, {0, 0, 400, 300});
-  const Hwnd edit = ws.Add(u"Edit", u"hello", top, {10, 30, 390, 290});
-  const Hwnd edit2 = ws.Add(u"Edit", u"", top, {0, 0, 5, 5});
+class FakeHarness final : public testing_support::WindowSystemHarness {
+ public:
+  wintools::WindowSystem& System() override { return ws_; }
+  Hwnd Create(std::u16string_view class_name, std::u16string_view text, Hwnd parent,
+              TestRect r) override {
+    // The contract gives a child's rectangle relative to its parent, as X11 and Win32 do.
+    if (const FakeWindowSystem::Window* p = ws_.Find(parent)) {
+      r = {r.left + p->rect.left, r.top + p->rect.top, r.right + p->rect.left,
+           r.bottom + p->rect.top};
+    }
+    return ws_.Add(std::u16string(class_name), std::u16string(text), parent,
+                   {r.left, r.top, r.right, r.bottom});
+  }
+  void Destroy(Hwnd hwnd) override { ws_.Remove(hwnd); }
 
-  EXPECT_EQ(ws.WindowFromPoint({50, 50}), edit);
+ private:
+  FakeWindowSystem ws_;
+};
+
+using testing_support::WindowSystemContract;
+INSTANTIATE_TEST_SUITE_P(Fake, WindowSystemContract,
+                         ::testing::Values(testing_support::BackendUnderTest{
+                             "fake", [] { return std::make_unique<FakeHarness>(); }}),
+                         testing_support::BackendName);
+
+TEST(FakeWindowSystem, KeepsWhatTheContractCannotSee) {
+  FakeWindowSystem ws;
+  const Hwnd top = ws.Add(u"Cls", u"Title", 0, {0, 0, 400, 300});
+  const Hwnd edit = ws.Add(u"Edit", u"hello", top, {10, 30, 390, 290});
   EXPECT_EQ(ws.WindowFromPoint({5, 10}), top);
   EXPECT_EQ(ws.WindowFromPoint({500, 500}), 0);
-  EXPECT_EQ(ws.GetParent(edit), top);
-  EXPECT_EQ(ws.GetWindowText(top, 9), u"Untitled");
-  EXPECT_EQ(ws.GetClassName(top, 100), u"Notepad");
-  EXPECT_EQ(ws.GetWindowTextLength(edit), 5);
-  EXPECT_EQ(ws.FindWindowEx(0, 0, u"Notepad"), top);
-  EXPECT_EQ(ws.FindWindowEx(top, 0, u"Edit"), edit);
-  EXPECT_EQ(ws.FindWindowEx(top, edit, u"Edit"), edit2);
-  EXPECT_EQ(ws.FindWindowEx(top, edit2, u"Edit"), 0);
-
-  ws.ShowWindow(edit, wintools::kSwHide);
-  EXPECT_EQ(ws.WindowFromPoint({50, 50}), top);
   ws.SendSetText(edit, u"changed");
   ws.SendUndo(edit);
   EXPECT_EQ(ws.SendGetText(edit, 100), u"hello");
+  ws.SetPixel({3, 4}, 0x123456);
+  EXPECT_EQ(ws.GetScreenPixel({3, 4}), 0x123456u);
+  ws.SetScreenSize(2, 2);
+  EXPECT_EQ(ws.GetScreenPixel({3, 4}), wintools::kClrInvalid);
+  ws.SetCannotDo(Capability::kEnableDisable, u"not here");
+  EXPECT_EQ(ws.CannotDo(Capability::kEnableDisable), u"not here");
+  EXPECT_EQ(ws.CannotDo(Capability::kClose), u"");
 }
 
-TEST(FakeWindowSystem, VanishedHandlesGiveZeroAndEmptyText) {
-  FakeWindowSystem ws;
-  const Hwnd top = ws.Add(u"Cls", u"Title");
-  const Hwnd child = ws.Add(u"Btn", u"OK", top);
-  ws.Remove(top);
-  EXPECT_EQ(ws.GetWindowText(child, 100), u"");
-  EXPECT_EQ(ws.GetParent(child), 0);
-  EXPECT_FALSE(ws.ShowWindow(top, wintools::kSwShow));
-  EXPECT_FALSE(ws.PostClose(child));
-  EXPECT_EQ(ws.GetWindowTextLength(top), 0);
-}
-
-TEST(NoneWindowSystem, SaysWhyItSeesNothing) {
-  NoneWindowSystem ws(u"no X11 display");
-  EXPECT_EQ(ws.Limitation(), u"no X11 display");
-  EXPECT_EQ(ws.WindowFromPoint({1, 1}), 0);
-  EXPECT_EQ(ws.GetClassName(1, 100), u"");
+TEST(WindowSystemChoice, FallsBackToNoneWithTheReasonThatFitsTheSession) {
+  auto refuses = [](const char* why) {
+    return BackendCandidate{"x11", [why](const SessionEnvironment&, std::u16string& reason) {
+                              reason = std::u16string(why, why + std::strlen(why));
+                              return std::unique_ptr<wintools::WindowSystem>();
+                            }};
+  };
+  const struct {
+    SessionEnvironment env;
+    std::vector<BackendCandidate> candidates;
+    std::u16string_view starts;
+  } cases[] = {
+      {{"", ""}, {}, u"There is no X11 display (DISPLAY is not set)."},
+      {{"", "wayland-0"}, {}, u"This is a Wayland session without an X11 display"},
+      {{":0", ""}, {}, u"This build of Quillan has no window-system backend for X11."},
+      {{":0", ""}, {refuses("Cannot open display :0.")}, u"Cannot open display :0."},
+  };
+  for (const auto& c : cases) {
+    const WindowSystemChoice choice = ChooseWindowSystem(c.env, c.candidates);
+    EXPECT_TRUE(choice.reason.starts_with(c.starts));
+    EXPECT_TRUE(choice.reason.ends_with(u"nor read the screen."));
+    EXPECT_EQ(choice.backend->CannotDo(Capability::kReadWindows), choice.reason);
+    EXPECT_EQ(choice.backend->WindowFromPoint({1, 1}), 0);
+    EXPECT_EQ(choice.backend->GetClassName(1, 100), u"");
+    EXPECT_EQ(choice.backend->GetScreenPixel({1, 1}), wintools::kClrInvalid);
+  }
+  // A candidate that can serve the session is taken, with no reason to show.
+  const std::vector<BackendCandidate> serving{
+      refuses("first one fails"),
+      {"fake", [](const SessionEnvironment&, std::u16string&) {
+         return std::unique_ptr<wintools::WindowSystem>(std::make_unique<FakeWindowSystem>());
+       }}};
+  const WindowSystemChoice chosen = ChooseWindowSystem({":0", ""}, serving);
+  EXPECT_NE(dynamic_cast<FakeWindowSystem*>(chosen.backend.get()), nullptr);
+  EXPECT_EQ(chosen.reason, u"");
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+#include "platform/window_system_contract.h"
+
+namespace quillan::testing_support {
+namespace {
+
+using wintools::Hwnd;
+
+TEST_P(WindowSystemContract, AnswersQueriesLikeTheWindowsCalls) {
+  const Hwnd top = harness().Create(u"Notepad", u"Untitled - Notepad", 0, {100, 100, 500, 400});
+  const Hwnd edit = harness().Create(u"Edit", u"hello", top, {10, 30, 390, 290});
+  const Hwnd edit2 = harness().Create(u"Edit", u"", top, {0, 0, 5, 5});
+  harness().Sync();
+
+  EXPECT_EQ(ws().WindowFromPoint({150, 150}), edit);
+  EXPECT_EQ(ws().GetParent(edit), top);
+  EXPECT_EQ(ws().GetWindowText(top, 9), u"Untitled");
+  EXPECT_EQ(ws().GetWindowText(top, 0), u"");
+  EXPECT_EQ(ws().GetClassName(top, 100), u"Notepad");
+  EXPECT_EQ(ws().GetClassName(top, 4), u"Not");
+  EXPECT_EQ(ws().GetWindowTextLength(edit), 5);
+  EXPECT_EQ(ws().FindWindowEx(0, 0, u"Notepad"), top);
+  EXPECT_EQ(ws().FindWindowEx(top, 0, u"Edit"), edit);
+  EXPECT_EQ(ws().FindWindowEx(top, edit, u"Edit"), edit2);
+  EXPECT_EQ(ws().FindWindowEx(top, edit2, u"Edit"), 0);
+  // Class names compare without regard to case, as on Windows.
+  EXPECT_EQ(ws().FindWindowEx(0, 0, u"NOTEPAD"), top);
+  EXPECT_EQ(ws().FindWindowEx(top, 0, u"edit"), edit);
+}
+
+TEST_P(WindowSystemContract, ChangesReachTheWindow) {
+  const Hwnd top = harness().Create(u"Cls", u"Title", 0, {100, 100, 500, 400});
+  const Hwnd edit = harness().Create(u"Edit", u"hello", top, {10, 30, 390, 290});
+  harness().Sync();
+  if (ws().CannotDo(wintools::Capability::kShowHide).empty()) {
+    ws().ShowWindow(edit, wintools::kSwHide);
+    harness().Sync();
+    EXPECT_EQ(ws().WindowFromPoint({150, 150}), top);
+  }
+  if (ws().CannotDo(wintools::Capability::kSetText).empty()) {
+    EXPECT_TRUE(ws().SendSetText(top, u"changed"));
+    harness().Sync();
+    EXPECT_EQ(ws().SendGetText(top, 100), u"changed");
+    EXPECT_EQ(ws().SendGetTextLength(top), 7);
+  }
+}
+
+TEST_P(WindowSystemContract, VanishedHandlesGiveZeroAndEmptyText) {
+  const Hwnd top = harness().Create(u"Cls", u"Title", 0, {100, 100, 300, 300});
+  const Hwnd child = harness().Create(u"Btn", u"OK", top, {10, 10, 50, 50});
+  harness().Sync();
+  harness().Destroy(top);
+  harness().Sync();
+  EXPECT_EQ(ws().GetWindowText(child, 100), u"");
+  EXPECT_EQ(ws().GetClassName(top, 100), u"");
+  EXPECT_EQ(ws().GetParent(child), 0);
+  EXPECT_EQ(ws().GetWindowTextLength(top), 0);
+  EXPECT_EQ(ws().FindWindowEx(top, 0, u"Btn"), 0);
+  EXPECT_FALSE(ws().ShowWindow(top, wintools::kSwShow));
+  EXPECT_FALSE(ws().EnableWindow(child, false));
+  EXPECT_FALSE(ws().PostClose(child));
+  EXPECT_FALSE(ws().SendSetText(child, u"x"));
+}
+
+TEST_P(WindowSystemContract, PixelsOffTheScreenAreInvalid) {
+  EXPECT_EQ(ws().GetScreenPixel({-5, -5}), wintools::kClrInvalid);
+  EXPECT_EQ(ws().GetScreenPixel({1 << 20, 1 << 20}), wintools::kClrInvalid);
+  if (ws().CannotDo(wintools::Capability::kReadScreen).empty()) {
+    EXPECT_NE(ws().GetScreenPixel({0, 0}), wintools::kClrInvalid);
+  }
+}
+
+}  // namespace
+}  // namespace quillan::testing_support

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include "wintools/window_system.h"
+
+namespace quillan::testing_support {
+
+/// A screen rectangle, right and bottom exclusive.
+struct TestRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+/// What the contract suite needs from a backend besides the port itself: real windows to
+/// look at, made the way that backend's windows are made (an X11 client for X11, the tree
+/// for the fake).
+class WindowSystemHarness {
+ public:
+  virtual ~WindowSystemHarness() = default;
+  virtual wintools::WindowSystem& System() = 0;
+  /// A shown window of class_name titled text, at rect in screen pixels; parent 0 makes a
+  /// top-level window. Siblings made by one test never overlap.
+  virtual wintools::Hwnd Create(std::u16string_view class_name, std::u16string_view text,
+                                wintools::Hwnd parent, TestRect rect) = 0;
+  /// Destroys the window as its program would, children included.
+  virtual void Destroy(wintools::Hwnd hwnd) = 0;
+  /// Waits until the backend sees what was just made or changed.
+  virtual void Sync() {}
+};
+
+/// One backend under test: its name and how to make a fresh harness for each case.
+struct BackendUnderTest {
+  const char* name;
+  std::function<std::unique_ptr<WindowSystemHarness>()> make;
+};
+
+/// The cases every backend must pass.
+class WindowSystemContract : public ::testing::TestWithParam<BackendUnderTest> {
+ protected:
+  void SetUp() override { harness_ = GetParam().make(); }
+  WindowSystemHarness& harness() { return *harness_; }
+  wintools::WindowSystem& ws() { return harness_->System(); }
+
+ private:
+  std::unique_ptr<WindowSystemHarness> harness_;
+};
+
+/// For INSTANTIATE_TEST_SUITE_P: the backend's name as the case's name.
+inline std::string BackendName(const ::testing::TestParamInfo<BackendUnderTest>& info) {
+  return info.param.name;
+}
+
+}  // namespace quillan::testing_support
