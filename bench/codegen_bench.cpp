@@ -13,11 +13,12 @@
 #include "codegen/insert_declarations.h"
 #include "codegen/primitives.h"
 #include "codegen/statement_inserts.h"
+#include "gui/application.h"
 #include "gui/editor_buffer.h"
 #include "gui/main_window.h"
 #include "settings/settings_store.h"
-#include "ui/prompter.h"
 #include "text/string_code_buffer.h"
+#include "ui/prompter.h"
 
 namespace {
 
@@ -57,17 +58,18 @@ void RunInEditor(benchmark::State& state, const char* action) {
   const auto chars = static_cast<std::size_t>(state.range(0));
   quillan::settings::MemorySettingsStore store;
   AnsweringPrompter prompter;
-  quillan::gui::MainWindowPorts ports;
+  quillan::gui::Ports ports;
   ports.settings = &store;
   ports.prompter = &prompter;
-  quillan::gui::MainWindow window(ports);
+  quillan::gui::Application app(ports);
+  quillan::gui::MainWindow& window = app.window();
   window.show();
   // Straight into the widget, all of it, so that no part of the loading is timed.
   window.editor()->setPlainText(quillan::gui::ToEditorText(MakeModule(chars)));
   QApplication::processEvents();
   QAction* command = window.Action(action);
   QPlainTextEdit* editor = window.editor();
-  if (window.buffer().Length() + 1 < chars) state.SkipWithError("text incomplete");
+  if (app.buffer().Length() + 1 < chars) state.SkipWithError("text incomplete");
   for (auto _ : state) {
     command->trigger();
     editor->viewport()->repaint();

@@ -12,6 +12,7 @@
 
 #include "codegen/dim_all.h"
 #include "codegen/handle_variables.h"
+#include "gui/application.h"
 #include "gui/main_window.h"
 #include "gui/select_variable_dialog.h"
 #include "gui/window_action_commands.h"
@@ -29,14 +30,15 @@ constexpr std::size_t kHandleNames = 2499;
 // after one round of doing nothing, a pause of 0 at once.
 struct SkippingTime : quillan::ui::Clock, quillan::ui::EventPump {
   double now = 30000.0;
-  double SecondsSinceMidnight() const override { return now; }
+  double MonotonicSeconds() const override { return now; }
   void ProcessPendingEvents() override { now += 1.0; }
+  void ShowBusy(bool) override {}
 };
 
 struct SilentMessenger : quillan::ui::Messenger {
   int shown = 0;
   quillan::ui::MessageAnswer Show(std::u16string_view, quillan::ui::MessageIcon,
-                                    quillan::ui::MessageButtons, std::u16string_view) override {
+                                  quillan::ui::MessageButtons, std::u16string_view) override {
     ++shown;
     return quillan::ui::MessageAnswer::kOk;
   }
@@ -78,22 +80,25 @@ struct Editor {
   quillan::settings::MemorySettingsStore store;
   SilentMessenger messenger;
   SkippingTime time;
-  std::unique_ptr<quillan::gui::MainWindow> window;
+  std::unique_ptr<quillan::gui::Application> app;
+  quillan::gui::MainWindow* window = nullptr;
   quillan::gui::WindowActionCommands* commands = nullptr;
 
   Editor() {
-    quillan::gui::MainWindowPorts ports;
+    quillan::gui::Ports ports;
     ports.settings = &store;
     ports.messenger = &messenger;
-    window = std::make_unique<quillan::gui::MainWindow>(ports);
+    ports.clock = &time;
+    ports.pump = &time;
+    app = std::make_unique<quillan::gui::Application>(ports);
+    window = &app->window();
     window->show();
-    commands = window->findChild<quillan::gui::WindowActionCommands*>();
-    commands->SetPausePorts(&time, &time);
+    commands = &app->window_actions();
     QApplication::processEvents();
   }
   void Load(const std::u16string& module) {
-    window->buffer().SetText(module);
-    window->buffer().CompleteLoad();
+    app->buffer().SetText(module);
+    app->buffer().CompleteLoad();
     QApplication::processEvents();
   }
 };
@@ -114,7 +119,7 @@ void BM_DimAllVariables(benchmark::State& state) {
     editor.window->Action("Dim_vars")->trigger();
     editor.window->editor()->viewport()->repaint();
     state.PauseTiming();
-    added = editor.window->buffer().Length() - Module().size();
+    added = editor.app->buffer().Length() - Module().size();
     state.ResumeTiming();
   }
   if (added == 0) state.SkipWithError("nothing was declared");
@@ -131,7 +136,7 @@ void BM_DiscoverHandleVariables(benchmark::State& state) {
   for (auto _ : state) {
     std::vector<std::u16string> lines;
     std::vector<std::u16string> found;
-    quillan::codegen::SplitLinesToList(editor.window->buffer().Text(), lines);
+    quillan::codegen::SplitLinesToList(editor.app->buffer().Text(), lines);
     quillan::codegen::ExtractAssignedNames(lines, found);
     quillan::codegen::RemoveDuplicateItems(found);
     names = found.size();

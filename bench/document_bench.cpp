@@ -10,6 +10,8 @@
 #include <string>
 
 #include "document/document_commands.h"
+#include "gui/application.h"
+#include "gui/editor_buffer.h"
 #include "gui/main_window.h"
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
@@ -63,8 +65,8 @@ long ResidentKb() {
   return 0;
 }
 
-quillan::gui::MainWindowPorts Ports(Env& env) {
-  quillan::gui::MainWindowPorts ports;
+quillan::gui::Ports Ports(Env& env) {
+  quillan::gui::Ports ports;
   ports.settings = &env.store;
   return ports;
 }
@@ -75,13 +77,13 @@ void BM_OpenAndShow20MB(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     rss_before = ResidentKb();
-    auto window = std::make_unique<quillan::gui::MainWindow>(Ports(env));
-    window->show();
+    auto window = std::make_unique<quillan::gui::Application>(Ports(env));
+    window->window().show();
     QApplication::processEvents();
     state.ResumeTiming();
     auto ctx = window->context();
     quillan::document::LoadProject(ctx, quillan::gui::ToU16(env.path));
-    window->editor()->viewport()->repaint();
+    window->window().editor()->viewport()->repaint();
     QApplication::processEvents();
     state.PauseTiming();
     while (window->buffer().loading()) QApplication::processEvents();
@@ -103,14 +105,14 @@ void BM_OpenUntilFullyLoaded20MB(benchmark::State& state) {
   Env& env = TheEnv();
   for (auto _ : state) {
     state.PauseTiming();
-    auto window = std::make_unique<quillan::gui::MainWindow>(Ports(env));
-    window->show();
+    auto window = std::make_unique<quillan::gui::Application>(Ports(env));
+    window->window().show();
     QApplication::processEvents();
     state.ResumeTiming();
     auto ctx = window->context();
     quillan::document::LoadProject(ctx, quillan::gui::ToU16(env.path));
     while (window->buffer().loading()) QApplication::processEvents();
-    window->editor()->viewport()->repaint();
+    window->window().editor()->viewport()->repaint();
     state.PauseTiming();
     if (window->buffer().Length() + 2 != env.bytes) state.SkipWithError("text incomplete");
     window.reset();
@@ -121,14 +123,14 @@ void BM_OpenUntilFullyLoaded20MB(benchmark::State& state) {
 BENCHMARK(BM_OpenUntilFullyLoaded20MB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 struct OpenWindow {
-  std::unique_ptr<quillan::gui::MainWindow> window;
-  explicit OpenWindow(Env& env) : window(std::make_unique<quillan::gui::MainWindow>(Ports(env))) {
-    window->show();
+  std::unique_ptr<quillan::gui::Application> window;
+  explicit OpenWindow(Env& env) : window(std::make_unique<quillan::gui::Application>(Ports(env))) {
+    window->window().show();
     auto ctx = window->context();
     quillan::document::LoadProject(ctx, quillan::gui::ToU16(env.path));
     window->buffer().CompleteLoad();
-    window->editor()->moveCursor(QTextCursor::Start);
-    for (int i = 0; i < 300000; ++i) window->editor()->moveCursor(QTextCursor::Down);
+    window->window().editor()->moveCursor(QTextCursor::Start);
+    for (int i = 0; i < 300000; ++i) window->window().editor()->moveCursor(QTextCursor::Down);
     QApplication::processEvents();
   }
 };
@@ -136,7 +138,7 @@ struct OpenWindow {
 void BM_KeystrokeIn20MB(benchmark::State& state) {
   Env& env = TheEnv();
   OpenWindow open(env);
-  QPlainTextEdit* editor = open.window->editor();
+  QPlainTextEdit* editor = open.window->window().editor();
   for (auto _ : state) {
     QTest::keyClick(editor, Qt::Key_A);
     editor->viewport()->repaint();
@@ -153,7 +155,7 @@ void BM_Save20MB(benchmark::State& state) {
   for (auto _ : state) {
     // Each save follows an edit, as in real use, so the text is read afresh from the editor.
     state.PauseTiming();
-    open.window->editor()->insertPlainText("x");
+    open.window->window().editor()->insertPlainText("x");
     state.ResumeTiming();
     if (!quillan::document::WriteProject(ctx, target)) state.SkipWithError("save failed");
   }

@@ -7,9 +7,12 @@
 #include <memory>
 #include <string>
 
+#include "gui/application.h"
 #include "gui/edit_commands.h"
+#include "gui/editor_buffer.h"
 #include "gui/find_dialog.h"
 #include "gui/main_window.h"
+#include "gui/tool_windows.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -17,7 +20,7 @@ namespace {
 // Message boxes would wait for a click; the benchmark answers none.
 struct SilentMessenger : quillan::ui::Messenger {
   quillan::ui::MessageAnswer Show(std::u16string_view, quillan::ui::MessageIcon,
-                                    quillan::ui::MessageButtons, std::u16string_view) override {
+                                  quillan::ui::MessageButtons, std::u16string_view) override {
     return quillan::ui::MessageAnswer::kOk;
   }
 };
@@ -38,21 +41,23 @@ std::u16string MakeCode() {
 struct Editor {
   quillan::settings::MemorySettingsStore store;
   SilentMessenger messenger;
-  std::unique_ptr<quillan::gui::MainWindow> window;
+  std::unique_ptr<quillan::gui::Application> app;
+  quillan::gui::MainWindow* window = nullptr;
   quillan::gui::FindDialog* dialog = nullptr;
 
   Editor() {
-    quillan::gui::MainWindowPorts ports;
+    quillan::gui::Ports ports;
     ports.settings = &store;
     ports.messenger = &messenger;
-    window = std::make_unique<quillan::gui::MainWindow>(ports);
+    app = std::make_unique<quillan::gui::Application>(ports);
+    window = &app->window();
     window->show();
     window->Action("Find")->trigger();
-    dialog = window->findChild<quillan::gui::EditCommands*>()->find_dialog();
+    dialog = static_cast<quillan::gui::FindDialog*>(app->tool_windows().Existing("frmFind"));
   }
   void Load(const std::u16string& code) {
-    window->buffer().SetText(code);
-    window->buffer().Text();  // the whole text is in the editor
+    app->buffer().SetText(code);
+    app->buffer().Text();  // the whole text is in the editor
     QApplication::processEvents();
   }
   void SetTexts(const char* find, const char* replace) {
@@ -83,12 +88,12 @@ void BM_ReplaceAll10MB(benchmark::State& state) {
     editor.dialog->ReplaceAllClick();
     QApplication::processEvents();
     state.PauseTiming();
-    if (editor.window->buffer().Text().find(sparse ? u"Sum_1" : u"alue") != std::u16string::npos) {
+    if (editor.app->buffer().Text().find(sparse ? u"Sum_1" : u"alue") != std::u16string::npos) {
       state.SkipWithError("an occurrence was left");
     }
     // One Undo brings back the text as it was before Replace All.
     text->undo();
-    if (editor.window->buffer().Text().size() != code.size() + 1) {
+    if (editor.app->buffer().Text().size() != code.size() + 1) {
       state.SkipWithError("Replace All took more than one undo step");
     }
     state.ResumeTiming();

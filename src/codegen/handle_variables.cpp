@@ -9,8 +9,6 @@ namespace quillan::codegen {
 
 namespace {
 
-constexpr double kSecondsPerDay = 24.0 * 60.0 * 60.0;
-
 // Whether s begins with `lower` (already in lower case), comparing case-insensitively.
 bool StartsWithNoCase(std::u16string_view s, std::u16string_view lower) {
   if (s.size() < lower.size()) return false;
@@ -81,19 +79,14 @@ void RemoveDuplicateItems(std::vector<std::u16string>& list) {
 }
 
 void Pause(int seconds, const ui::Clock& clock, ui::EventPump& pump) {
-  // The start rounds half to even (the default rounding mode), as the time-of-day function
-  // the wait is modelled on does.
-  double previous = clock.SecondsSinceMidnight();
-  double elapsed = previous - std::nearbyint(previous);
-  while (elapsed < seconds) {
-    pump.ProcessPendingEvents();
-    const double now = clock.SecondsSinceMidnight();
-    double step = now - previous;
-    // The time of day starts again at 0 at midnight; a step back by most of a day is that.
-    if (step < -kSecondsPerDay / 2) step += kSecondsPerDay;
-    elapsed += step;
-    previous = now;
-  }
+  // The start rounds half to even (the default rounding mode), as the timer function the
+  // wait is modelled on does.
+  const double start = clock.MonotonicSeconds();
+  const double target = std::nearbyint(start) + seconds;
+  if (start >= target) return;
+  pump.ShowBusy(true);
+  while (clock.MonotonicSeconds() < target) pump.ProcessPendingEvents();
+  pump.ShowBusy(false);
 }
 
 void ShowNoVariables(ui::Messenger& messenger) {

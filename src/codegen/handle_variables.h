@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/clock.h"
 #include "text/code_buffer.h"
+#include "ui/clock.h"
 #include "ui/messenger.h"
 
 namespace quillan::codegen {
@@ -27,10 +27,10 @@ std::u16string StripSpaces(std::u16string_view s);
 /// the survivors keep their spelling and order.
 void RemoveDuplicateItems(std::vector<std::u16string>& list);
 
-/// Waits about `seconds` whole seconds by the time of day, letting pending events run
-/// meanwhile. The start is rounded to the nearest second (halves to even), so the wait is up
-/// to half a second shorter or longer; 0 returns at once or within half a second. A wait
-/// that spans midnight ends as well.
+/// Waits about `seconds` whole seconds by the monotonic clock, letting pending events run and
+/// showing the busy sign meanwhile. The start is rounded to the nearest second (halves to
+/// even), so the wait is up to half a second shorter or longer; 0 returns at once or within
+/// half a second.
 void Pause(int seconds, const ui::Clock& clock, ui::EventPump& pump);
 
 /// The state that the window-action menu items, the Select Variable dialog and the action

@@ -54,8 +54,8 @@ std::vector<KeyPresence> FindKeys(std::u16string_view text, std::size_t split,
       return n;
     };
     std::size_t open = open_keys();
-    for (std::size_t pos = text::FindUnit(text, 0, first); open > 0 && pos != std::u16string_view::npos;
-         pos = text::FindUnit(text, pos + 1, first)) {
+    for (std::size_t pos = text::FindUnit(text, 0, first);
+         open > 0 && pos != std::u16string_view::npos; pos = text::FindUnit(text, pos + 1, first)) {
       for (std::size_t i = 0; i < items.size(); ++i) {
         const std::u16string_view key = items[i].key;
         if (key.empty() || key[0] != first || found[i].beside_split) continue;

@@ -3,8 +3,8 @@
 #include <array>
 #include <string_view>
 
-#include "codegen/prompts_and_templates.h"
 #include "codegen/primitives.h"
+#include "codegen/prompts_and_templates.h"
 
 namespace quillan::codegen {
 

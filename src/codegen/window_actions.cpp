@@ -42,12 +42,12 @@ constexpr KeyedLine kGetWindowText{
 constexpr KeyedLine kWmLButtonDown{u"Const WM_LBUTTONDOWN", u"Public Const WM_LBUTTONDOWN = &H201"};
 constexpr KeyedLine kWmLButtonUp{u"Const WM_LBUTTONUP", u"Public Const WM_LBUTTONUP = &H202"};
 constexpr KeyedLine kWmLButtonDblClk{u"Const WM_LBUTTONDBLCLK",
-                                   u"Public Const WM_LBUTTONDBLCLK = &H203"};
+                                     u"Public Const WM_LBUTTONDBLCLK = &H203"};
 constexpr KeyedLine kBmGetCheck{u"Const BM_GETCHECK", u"Public Const BM_GETCHECK = &HF0"};
 constexpr KeyedLine kBmSetCheck{u"Const BM_SETCHECK", u"Public Const BM_SETCHECK = &HF1"};
 constexpr KeyedLine kWmGetText{u"Const WM_GETTEXT ", u"Public Const WM_GETTEXT = &HD"};
 constexpr KeyedLine kWmGetTextLength{u"Const WM_GETTEXTLENGTH",
-                                   u"Public Const WM_GETTEXTLENGTH = &HE"};
+                                     u"Public Const WM_GETTEXTLENGTH = &HE"};
 constexpr KeyedLine kWmSetText{u"Const WM_SETTEXT", u"Public Const WM_SETTEXT = &HC"};
 constexpr KeyedLine kWmChar{u"Const WM_CHAR", u"Public Const WM_CHAR = &H102"};
 constexpr KeyedLine kWmClose{u"Const WM_CLOSE", u"Public Const WM_CLOSE = &H10"};
@@ -78,12 +78,12 @@ constexpr std::array<std::u16string_view, 3> kClickByPosting{
     u"\r\nCall PostMessage({V}, WM_LBUTTONDOWN, 0&, 0&)\r\n",
     u"Call PostMessage({V}, WM_LBUTTONUP, 0&, 0&)\r\n"};
 constexpr std::array<KeyedLine, 4> kClickByPostingDeclarations{kPostMessage, kWmLButtonDown,
-                                                                Last(kWmLButtonUp)};
+                                                               Last(kWmLButtonUp)};
 constexpr std::array<std::u16string_view, 3> kClickBySending{
     u"\r\nCall SendMessage({V}, WM_LBUTTONDOWN, 0&, 0&)\r\n",
     u"Call SendMessage({V}, WM_LBUTTONUP, 0&, 0&)\r\n"};
 constexpr std::array<KeyedLine, 4> kClickBySendingDeclarations{kSendMessage, kWmLButtonDown,
-                                                                Last(kWmLButtonUp)};
+                                                               Last(kWmLButtonUp)};
 // The text-reading actions end without a line end.
 constexpr std::u16string_view kMakeBuffer = u"strBuffer$ = String(lngLength&, 0&)\r\n";
 constexpr std::array<std::u16string_view, 3> kReadText{
@@ -181,17 +181,35 @@ constexpr WindowAction kCatalogue[] = {
      u"to the textbox.",
      NoteWhen::kAlways},
     // If hWnd Is A Window...
-    {u"Window_Max", u"win - max", {u"\r\nCall ShowWindow({V}, SW_MAXIMIZE)\r\n"}, {},
+    {u"Window_Max",
+     u"win - max",
+     {u"\r\nCall ShowWindow({V}, SW_MAXIMIZE)\r\n"},
+     {},
      {kShowWindow, kSwMaximize}},
-    {u"Window_Min", u"win - min", {u"\r\nCall ShowWindow({V}, SW_MINIMIZE)\r\n"}, {},
+    {u"Window_Min",
+     u"win - min",
+     {u"\r\nCall ShowWindow({V}, SW_MINIMIZE)\r\n"},
+     {},
      {kShowWindow, kSwMinimize}},
-    {u"Window_Restore", u"win - restore", {u"\r\nCall ShowWindow({V}, SW_RESTORE)\r\n"}, {},
+    {u"Window_Restore",
+     u"win - restore",
+     {u"\r\nCall ShowWindow({V}, SW_RESTORE)\r\n"},
+     {},
      {kShowWindow, kSwRestore}},
-    {u"Window_Show", u"win - show", {u"\r\nCall ShowWindow({V}, SW_SHOW)\r\n"}, {},
+    {u"Window_Show",
+     u"win - show",
+     {u"\r\nCall ShowWindow({V}, SW_SHOW)\r\n"},
+     {},
      {kShowWindow, kSwShow}},
-    {u"Window_Hide", u"win - hide", {u"\r\nCall ShowWindow({V}, SW_HIDE)\r\n"}, {},
+    {u"Window_Hide",
+     u"win - hide",
+     {u"\r\nCall ShowWindow({V}, SW_HIDE)\r\n"},
+     {},
      {kShowWindow, kSwHide}},
-    {u"Window_Close", u"win - close", {u"\r\nCall SendMessage({V}, WM_CLOSE, 0&, 0&)\r\n"}, {},
+    {u"Window_Close",
+     u"win - close",
+     {u"\r\nCall SendMessage({V}, WM_CLOSE, 0&, 0&)\r\n"},
+     {},
      {kSendMessage, kWmClose}},
     {u"Window_Caption",
      u"win - caption",
@@ -201,13 +219,24 @@ constexpr WindowAction kCatalogue[] = {
      {kGetWindowTextLength, kGetWindowText},
      u"The code will put the window's text into the variable strBuffer$.",
      NoteWhen::kAlways},
-    {u"Window_Set_Focus", u"win - focus", {u"\r\nCall SetFocusAPI({V})\r\n"}, {},
-     {kSetFocusApi}},
+    {u"Window_Set_Focus", u"win - focus", {u"\r\nCall SetFocusAPI({V})\r\n"}, {}, {kSetFocusApi}},
     // Code Inserts: the waiting loops only re-test the variable; they never declare anything.
-    {u"Loop_Appear", u"win - appear", {u"\r\nDo\r\n    DoEvents\r\nLoop Until {V} <> 0&\r\n"},
-     {}, {}, {}, NoteWhen::kNever, false},
-    {u"Loop_Gone", u"win - gone", {u"\r\nDo\r\n    DoEvents\r\nLoop Until {V} = 0&\r\n"}, {},
-     {}, {}, NoteWhen::kNever, false},
+    {u"Loop_Appear",
+     u"win - appear",
+     {u"\r\nDo\r\n    DoEvents\r\nLoop Until {V} <> 0&\r\n"},
+     {},
+     {},
+     {},
+     NoteWhen::kNever,
+     false},
+    {u"Loop_Gone",
+     u"win - gone",
+     {u"\r\nDo\r\n    DoEvents\r\nLoop Until {V} = 0&\r\n"},
+     {},
+     {},
+     {},
+     NoteWhen::kNever,
+     false},
 };
 
 // The used slots of a row's Dim lines or declarations.

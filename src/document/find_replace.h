@@ -32,8 +32,9 @@ class FindReplace {
                std::u16string_view with);
 
   /// Replace All: replaces every occurrence Find would find, left to right and
-  /// non-overlapping, as one change of the text, and leaves the caret at the start. Occurrences that already read `with` are counted but not touched. P is not
-  /// changed. Returns the number of occurrences.
+  /// non-overlapping, as one change of the text, and leaves the caret at the start. Occurrences
+  /// that already read `with` are counted but not touched. P is not changed. Returns the number of
+  /// occurrences.
   std::size_t ReplaceAll(text::CodeBuffer& buffer, ui::Messenger& messenger,
                          std::u16string_view what, std::u16string_view with);
 

@@ -1,69 +1,17 @@
 #include "gui/codegen_commands.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QObject>
 #include <QPlainTextEdit>
-#include <QWidget>
 
 #include "codegen/code_presets.h"
 #include "codegen/statement_inserts.h"
-#include "gui/main_window.h"
-#include "gui/shell_integration.h"
+#include "gui/editor_buffer.h"
+#include "gui/web_sites.h"
 #include "text/vb_string.h"
 
 namespace quillan::gui {
 
 namespace {
-
-constexpr char kStateName[] = "codegenCommands";
-constexpr char kVariableDialogName[] = "frmVar";
-
-// Used while no Select Variable dialog owner has registered its own host.
-class DefaultInsertionHost final : public codegen::InsertionHost {
- public:
-  explicit DefaultInsertionHost(MainWindow& window) : window_(window) {}
-
-  void ResetVariableDialog() override {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      if (widget->objectName() == kVariableDialogName) widget->hide();
-    }
-  }
-  void ClearWorkList() override {}
-  void EnableAndFocusMainWindow() override {
-    window_.setEnabled(true);
-    window_.activateWindow();
-    window_.editor()->setFocus();
-  }
-
- private:
-  MainWindow& window_;
-};
-
-// What the generators share, owned by the main window.
-class CodegenState final : public QObject {
- public:
-  explicit CodegenState(MainWindow& window)
-      : QObject(&window), declarations_(window.settings_store()), default_host_(window) {
-    setObjectName(kStateName);
-  }
-
-  codegen::InsertDeclarations& declarations() { return declarations_; }
-  codegen::InsertionHost& host() { return host_ != nullptr ? *host_ : default_host_; }
-  void set_host(codegen::InsertionHost* host) { host_ = host; }
-
- private:
-  codegen::InsertDeclarations declarations_;
-  DefaultInsertionHost default_host_;
-  codegen::InsertionHost* host_ = nullptr;
-};
-
-CodegenState& StateOf(MainWindow& window) {
-  auto* state = dynamic_cast<CodegenState*>(
-      window.findChild<QObject*>(kStateName, Qt::FindDirectChildrenOnly));
-  if (state == nullptr) state = new CodegenState(window);
-  return *state;
-}
 
 struct Ports {
   text::CodeBuffer& buffer;
@@ -108,34 +56,26 @@ constexpr Command kCommands[] = {
      }},
 };
 
-void Run(MainWindow& window, const Command& command) {
-  CodegenState& state = StateOf(window);
-  {
-    // One undo step and one caret update for all the edits of the command.
-    EditorBuffer::Command guard(window.buffer());
-    command.run({window.buffer(), window.prompter(), state.declarations(), state.host()});
-  }
-  window.activateWindow();
-  window.editor()->setFocus();
-}
-
 }  // namespace
 
-codegen::InsertDeclarations& InsertDeclarationsOf(MainWindow& window) {
-  return StateOf(window).declarations();
-}
-
-void SetInsertionHost(MainWindow& window, codegen::InsertionHost* host) {
-  StateOf(window).set_host(host);
-}
-
-void InstallCodegenCommands(MainWindow& window) {
-  CodegenState& state = StateOf(window);
+CodegenCommands::CodegenCommands(const ActionTable& actions, EditorBuffer& buffer,
+                                 QPlainTextEdit& editor, ui::Prompter& prompter,
+                                 codegen::InsertDeclarations& declarations,
+                                 codegen::InsertionHost& host) {
+  setObjectName("codegenCommands");
   for (const Command& command : kCommands) {
-    QAction* action = window.Action(command.action);
+    QAction* action = actions.Action(command.action);
     if (action == nullptr) continue;
-    QObject::connect(action, &QAction::triggered, &state,
-                     [&window, &command] { Run(window, command); });
+    connect(action, &QAction::triggered, this,
+            [&buffer, &editor, &prompter, &declarations, &host, &command] {
+              {
+                // One undo step and one caret update for all the edits of the command.
+                EditorBuffer::Command guard(buffer);
+                command.run({buffer, prompter, declarations, host});
+              }
+              editor.window()->activateWindow();
+              editor.setFocus();
+            });
   }
 }
 

@@ -1,23 +1,29 @@
 #pragma once
 
+#include <QObject>
+
 #include "codegen/insert_declarations.h"
 #include "codegen/primitives.h"
+#include "gui/action_table.h"
+#include "ui/prompter.h"
+
+class QPlainTextEdit;
 
 namespace quillan::gui {
 
-class MainWindow;
+class EditorBuffer;
 
-/// Connects the items of the Code Inserts and Code Presets submenus to their generators; each
-/// run is one undo step of the editor.
-void InstallCodegenCommands(MainWindow& window);
+/// The items of the Code Inserts and Code Presets submenus and their generators; each run is
+/// one undo step of the editor, which has the focus afterwards.
+class CodegenCommands final : public QObject {
+  Q_OBJECT
 
-/// The window's one "Insert Declarations with code." option, shared by every generator and by
-/// the check boxes that show it; made on first use and owned by the window.
-codegen::InsertDeclarations& InsertDeclarationsOf(MainWindow& window);
-
-/// Hands `FinishInsertion` of these commands to the owner of the Select Variable dialog (null
-/// restores the default, which hides a window named "frmVar" and enables and focuses the main
-/// window). The host must outlive its registration.
-void SetInsertionHost(MainWindow& window, codegen::InsertionHost* host);
+ public:
+  /// `host` ends the presets that end like a window action (it resets the Select Variable
+  /// dialog).
+  CodegenCommands(const ActionTable& actions, EditorBuffer& buffer, QPlainTextEdit& editor,
+                  ui::Prompter& prompter, codegen::InsertDeclarations& declarations,
+                  codegen::InsertionHost& host);
+};
 
 }  // namespace quillan::gui

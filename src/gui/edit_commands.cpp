@@ -10,29 +10,34 @@
 
 #include "gui/editor_buffer.h"
 #include "gui/find_dialog.h"
-#include "gui/main_window.h"
 #include "gui/qt_convert.h"
-#include "gui/qt_ports.h"
+#include "gui/tool_windows.h"
 
 namespace quillan::gui {
 
-EditCommands::EditCommands(MainWindow& window)
-    : QObject(&window), window_(window), viewport_(window.editor()->viewport()) {
+EditCommands::EditCommands(const ActionTable& actions, QPlainTextEdit& editor, EditorBuffer& buffer,
+                           ToolWindows& tools, const MessengerSource& messengers)
+    : actions_(actions),
+      editor_(editor),
+      buffer_(buffer),
+      tools_(tools),
+      viewport_(editor.viewport()) {
   setObjectName("editCommands");
-  connect(window_.Action("Cut"), &QAction::triggered, this, &EditCommands::CutClick);
-  connect(window_.Action("Copy"), &QAction::triggered, this, &EditCommands::CopyClick);
-  connect(window_.Action("Paste"), &QAction::triggered, this, &EditCommands::PasteClick);
-  connect(window_.Action("Delete"), &QAction::triggered, this, &EditCommands::DeleteClick);
-  connect(window_.Action("Undo"), &QAction::triggered, this, &EditCommands::UndoClick);
-  connect(window_.Action("Select_All"), &QAction::triggered, this, &EditCommands::SelectAllClick);
-  connect(window_.Action("Find"), &QAction::triggered, this, &EditCommands::FindClick);
+  tools_.Register("frmFind",
+                  [this, messengers] { return new FindDialog(buffer_, editor_, messengers); });
+  connect(actions_.Action("Cut"), &QAction::triggered, this, &EditCommands::CutClick);
+  connect(actions_.Action("Copy"), &QAction::triggered, this, &EditCommands::CopyClick);
+  connect(actions_.Action("Paste"), &QAction::triggered, this, &EditCommands::PasteClick);
+  connect(actions_.Action("Delete"), &QAction::triggered, this, &EditCommands::DeleteClick);
+  connect(actions_.Action("Undo"), &QAction::triggered, this, &EditCommands::UndoClick);
+  connect(actions_.Action("Select_All"), &QAction::triggered, this, &EditCommands::SelectAllClick);
+  connect(actions_.Action("Find"), &QAction::triggered, this, &EditCommands::FindClick);
 
   // Any change that is not our own Undo makes the next Undo revert that change.
-  connect(window_.editor()->document(), &QTextDocument::contentsChange, this,
-          [this](int, int, int) {
-            if (!undoing_) last_change_was_undo_ = false;
-          });
-  window_.editor()->viewport()->installEventFilter(this);
+  connect(editor_.document(), &QTextDocument::contentsChange, this, [this](int, int, int) {
+    if (!undoing_) last_change_was_undo_ = false;
+  });
+  editor_.viewport()->installEventFilter(this);
 }
 
 EditCommands::~EditCommands() = default;
@@ -47,14 +52,14 @@ bool EditCommands::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EditCommands::UpdateSelectionControls() {
-  const bool selected = window_.editor()->textCursor().hasSelection();
+  const bool selected = editor_.textCursor().hasSelection();
   // The toolbar buttons btnCut and btnCopy follow their actions.
-  for (const char* name : {"Cut", "Copy", "Delete"}) window_.Action(name)->setEnabled(selected);
+  for (const char* name : {"Cut", "Copy", "Delete"}) actions_.Action(name)->setEnabled(selected);
 }
 
 void EditCommands::PutOnClipboard() {
   // Plain text with the platform's line ends: Qt's paragraph separators become "\n".
-  QString selected = window_.editor()->textCursor().selectedText();
+  QString selected = editor_.textCursor().selectedText();
   selected.replace(QChar::ParagraphSeparator, QChar(u'\n'));
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->clear();
@@ -62,7 +67,7 @@ void EditCommands::PutOnClipboard() {
 }
 
 void EditCommands::ReplaceSelection(const QString& text) {
-  EditorBuffer& buffer = window_.buffer();
+  EditorBuffer& buffer = buffer_;
   // Replacing nothing with nothing is no change: the document stays unmodified.
   if (text.isEmpty() && buffer.SelLength() == 0) return;
   EditorBuffer::Command guard(buffer);
@@ -83,7 +88,7 @@ void EditCommands::DeleteClick() { ReplaceSelection(QString()); }
 void EditCommands::UndoClick() {
   // One level, as a classic edit box keeps it: Undo reverts the last change, and an Undo
   // right after it reverts that Undo. Qt's deeper history stays on the keyboard.
-  QPlainTextEdit* editor = window_.editor();
+  QPlainTextEdit* editor = &editor_;
   undoing_ = true;
   if (last_change_was_undo_ && editor->document()->isRedoAvailable()) {
     editor->redo();
@@ -95,20 +100,14 @@ void EditCommands::UndoClick() {
 }
 
 void EditCommands::SelectAllClick() {
-  EditorBuffer& buffer = window_.buffer();
+  EditorBuffer& buffer = buffer_;
   buffer.SetSelStart(0);
   buffer.SetSelLength(buffer.Length());
 }
 
 void EditCommands::FindClick() {
-  if (!find_dialog_) {
-    // Message boxes of the Qt messenger belong above the Find window, which stays on top;
-    // any other messenger (a test's recorder) is used as it is.
-    ui::Messenger* messenger = &window_.messenger();
-    if (dynamic_cast<QtMessenger*>(messenger)) messenger = nullptr;
-    find_dialog_ = std::make_unique<FindDialog>(window_, messenger);
-  }
-  find_dialog_->Open();
+  tools_.Get<FindDialog>("frmFind").TakeSelection();
+  tools_.Show("frmFind");
 }
 
 }  // namespace quillan::gui

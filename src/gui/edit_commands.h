@@ -1,26 +1,30 @@
 #pragma once
 
 #include <QObject>
-#include <memory>
+
+#include "gui/action_table.h"
+#include "gui/messenger_source.h"
+
+class QPlainTextEdit;
 
 namespace quillan::gui {
 
-class FindDialog;
-class MainWindow;
+class EditorBuffer;
+class ToolWindows;
 
 /// The Edit menu of the main window and its toolbar buttons: the clipboard commands, the
 /// one-level Undo, Select All, the Find/Replace window, and the rule that enables Cut, Copy
 /// and Delete (with their buttons) only when a mouse release over the editor left a
-/// selection. Created as a child of the window it serves.
+/// selection.
 class EditCommands final : public QObject {
   Q_OBJECT
 
  public:
-  explicit EditCommands(MainWindow& window);
+  /// Serves the items of `actions` on the editor; the Find/Replace window `frmFind` is one
+  /// of the tool windows.
+  EditCommands(const ActionTable& actions, QPlainTextEdit& editor, EditorBuffer& buffer,
+               ToolWindows& tools, const MessengerSource& messengers);
   ~EditCommands() override;
-
-  /// The Find/Replace window; nullptr until it was first opened.
-  FindDialog* find_dialog() const { return find_dialog_.get(); }
 
  public slots:
   void CutClick();
@@ -39,10 +43,12 @@ class EditCommands final : public QObject {
   void PutOnClipboard();
   void ReplaceSelection(const QString& text);
 
-  MainWindow& window_;
+  const ActionTable& actions_;
+  QPlainTextEdit& editor_;
+  EditorBuffer& buffer_;
+  ToolWindows& tools_;
   // The editor's viewport, compared only: its events arrive also while the window dies.
   const QObject* viewport_;
-  std::unique_ptr<FindDialog> find_dialog_;
   // The last change of the text was our Undo, so the next Undo reverts it.
   bool last_change_was_undo_ = false;
   bool undoing_ = false;

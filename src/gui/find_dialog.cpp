@@ -7,15 +7,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextCursor>
 #include <QVBoxLayout>
-#include <utility>
-#include <vector>
 
 #include "gui/editor_buffer.h"
-#include "gui/main_window.h"
 #include "gui/qt_convert.h"
-#include "gui/qt_ports.h"
 
 namespace quillan::gui {
 namespace {
@@ -33,11 +28,9 @@ QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const char* name, cons
 
 }  // namespace
 
-FindDialog::FindDialog(MainWindow& window, ui::Messenger* messenger)
-    : QDialog(nullptr),
-      window_(window),
-      own_messenger_(messenger ? nullptr : std::make_unique<QtMessenger>(this)),
-      messenger_(messenger ? *messenger : *own_messenger_) {
+FindDialog::FindDialog(EditorBuffer& buffer, QPlainTextEdit& editor,
+                       const MessengerSource& messengers)
+    : QDialog(nullptr), buffer_(buffer), editor_(editor), messenger_(messengers(*this)) {
   // No owner and no modality: the window floats above everything, the editor stays usable.
   setObjectName("frmFind");
   setWindowTitle("Find/Replace");
@@ -97,16 +90,13 @@ FindDialog::FindDialog(MainWindow& window, ui::Messenger* messenger)
 
 FindDialog::~FindDialog() = default;
 
-void FindDialog::Open() {
-  const std::u16string selected = window_.buffer().SelText();
+void FindDialog::TakeSelection() {
+  const std::u16string selected = buffer_.SelText();
   if (!selected.empty()) find_edit_->setText(ToQString(selected));
-  show();
-  raise();
-  activateWindow();
 }
 
 void FindDialog::FindClick() {
-  const bool selected = engine_.Find(window_.buffer(), messenger_, ToU16(find_edit_->text()));
+  const bool selected = engine_.Find(buffer_, messenger_, ToU16(find_edit_->text()));
   ShowSelection(selected);
 }
 
@@ -114,13 +104,12 @@ void FindDialog::FindClick() {
 // as one undo step by itself. It runs outside an edit block on purpose: it searches the text
 // it has just changed.
 void FindDialog::ReplaceClick() {
-  ShowSelection(engine_.Replace(window_.buffer(), messenger_, ToU16(find_edit_->text()),
+  ShowSelection(engine_.Replace(buffer_, messenger_, ToU16(find_edit_->text()),
                                 ToU16(replace_edit_->text())));
 }
 
 void FindDialog::ReplaceAllClick() {
-  engine_.ReplaceAll(window_.buffer(), messenger_, ToU16(find_edit_->text()),
-                     ToU16(replace_edit_->text()));
+  engine_.ReplaceAll(buffer_, messenger_, ToU16(find_edit_->text()), ToU16(replace_edit_->text()));
   ShowPosition();
 }
 
@@ -131,9 +120,9 @@ void FindDialog::ShowSelection(bool selected) {
   if (!selected) return;
   // The occurrence is shown where the user works on it: the main window and its editor get
   // the focus, while this window stays on top.
-  window_.activateWindow();
-  window_.editor()->setFocus();
-  window_.editor()->ensureCursorVisible();
+  editor_.window()->activateWindow();
+  editor_.setFocus();
+  editor_.ensureCursorVisible();
 }
 
 void FindDialog::ShowPosition() { position_label_->setText(QString::number(engine_.position())); }

@@ -1,18 +1,18 @@
 #pragma once
 
 #include <QDialog>
-#include <memory>
 
 #include "document/find_replace.h"
+#include "gui/messenger_source.h"
 
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace quillan::gui {
 
 class EditorBuffer;
-class MainWindow;
 
 /// `frmFind`: the modeless Find/Replace window. It stays on top of all windows and is only
 /// hidden by Close, so its texts and the search position last as long as the program.
@@ -20,14 +20,13 @@ class FindDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  /// Works on the main window's editor. Messages go through `messenger`, or when it is null
-  /// through message boxes parented to this window.
-  FindDialog(MainWindow& window, ui::Messenger* messenger);
+  /// Works on the editor and its buffer; its messages stand above this window.
+  FindDialog(EditorBuffer& buffer, QPlainTextEdit& editor, const MessengerSource& messengers);
   ~FindDialog() override;
 
-  /// Edit > Find/Replace: takes a non-empty selection of the editor as the search text and
-  /// shows the window.
-  void Open();
+  /// Edit > Find/Replace, before the window is shown: a non-empty selection of the editor
+  /// becomes the search text.
+  void TakeSelection();
 
   const document::FindReplace& engine() const { return engine_; }
 
@@ -41,8 +40,8 @@ class FindDialog final : public QDialog {
   void ShowSelection(bool selected);
   void ShowPosition();
 
-  MainWindow& window_;
-  std::unique_ptr<ui::Messenger> own_messenger_;
+  EditorBuffer& buffer_;
+  QPlainTextEdit& editor_;
   ui::Messenger& messenger_;
   document::FindReplace engine_;
   QLineEdit* find_edit_ = nullptr;

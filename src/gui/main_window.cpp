@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -15,21 +13,12 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <cstdio>
-#include <ctime>
+#include <cmath>
 #include <vector>
 
-#include "gui/codegen_commands.h"
 #include "gui/colors.h"
-#include "gui/edit_commands.h"
 #include "gui/icons.h"
 #include "gui/menu_table.h"
-#include "gui/qt_convert.h"
-#include "gui/qt_ports.h"
-#include "gui/shell_integration.h"
-#include "gui/window_action_commands.h"
-#include "platform/none_window_system.h"
-#include "settings/settings_table.h"
 
 namespace quillan::gui {
 
@@ -38,40 +27,17 @@ namespace {
 // The design client area of the main window, in twips.
 constexpr int kDesignClientWidth = 6285;
 constexpr int kDesignClientHeight = 4065;
-constexpr int kVersionMajor = 1;
-constexpr int kVersionMinor = 0;
-
-template <typename T, typename Own>
-T* PortOr(T* given, std::unique_ptr<Own>& own, auto make) {
-  if (given) return given;
-  own = make();
-  return own.get();
-}
+// How long after the first show a window manager may take to put its frame around the
+// window; the stored outer size waits for the frame that long at most.
+constexpr int kFrameWaitMs = 2000;
 
 }  // namespace
 
-MainWindow::MainWindow(MainWindowPorts ports, QWidget* parent)
-    : QMainWindow(parent),
-      settings_(PortOr<settings::SettingsStore>(
-          ports.settings, own_settings_, [] { return std::make_unique<QtSettingsStore>(); })),
-      messenger_(PortOr<ui::Messenger>(ports.messenger, own_messenger_,
-                                         [this] { return std::make_unique<QtMessenger>(this); })),
-      prompter_(PortOr<ui::Prompter>(ports.prompter, own_prompter_,
-                                       [this] { return std::make_unique<QtPrompter>(this); })),
-      chooser_(PortOr<document::FileChooser>(
-          ports.chooser, own_chooser_, [this] { return std::make_unique<QtFileChooser>(this); })),
-      files_(PortOr<document::FileStore>(ports.files, own_files_,
-                                         [] { return std::make_unique<QtFileStore>(); })),
-      windows_(PortOr<wintools::WindowSystem>(ports.windows, own_windows_, [] {
-        return std::make_unique<platform::NoneWindowSystem>(
-            u"Quillan cannot read other programs' windows in this session.");
-      })) {
+MainWindow::MainWindow(settings::SettingsStore& settings, QWidget* parent)
+    : QMainWindow(parent), settings_(settings) {
   setObjectName("frmMain");
   setWindowTitle("Quillan");
   setWindowIcon(AppIcon());
-  QFont window_font("Tahoma");
-  window_font.setPointSizeF(8.25);
-  Q_UNUSED(window_font);
 
   auto* central = new QWidget(this);
   central->setObjectName("centralArea");
@@ -96,23 +62,15 @@ MainWindow::MainWindow(MainWindowPorts ports, QWidget* parent)
   editor_->installEventFilter(this);
   setCentralWidget(central);
 
-  buffer_ = new EditorBuffer(editor_);
-  // Adding the rest of a project that is still loading is no change of the user's.
-  connect(editor_, &QPlainTextEdit::textChanged, this, [this] {
-    if (!buffer_->loading()) doc_.TextChanged();
-  });
-  doc_.SetListener([this] { ReflectDocument(); });
-
   BuildMenus();
   BuildToolbar();
-  ConnectCommands();
-  InstallCodegenCommands(*this);
-  InstallWindowActionCommands(*this);
+  connect(Action("Exit"), &QAction::triggered, this, &MainWindow::ExitClick);
+  connect(Action("OnTop"), &QAction::triggered, this, &MainWindow::OnTopClick);
+  connect(Action("Hide_toolbar"), &QAction::triggered, this, &MainWindow::HideToolbarClick);
 
   const double dpi = Dpi();
   resize(static_cast<int>(settings::TwipsToPixels(kDesignClientWidth, dpi)),
          static_cast<int>(settings::TwipsToPixels(kDesignClientHeight, dpi)));
-  ReflectDocument();
 }
 
 MainWindow::~MainWindow() = default;
@@ -121,10 +79,6 @@ double MainWindow::Dpi() const {
   const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
   const double dpi = s ? s->logicalDotsPerInch() : 96.0;
   return dpi > 0 ? dpi : 96.0;
-}
-
-document::DocumentContext MainWindow::context() {
-  return document::DocumentContext{*buffer_, doc_, *messenger_, *chooser_, *files_};
 }
 
 void MainWindow::BuildMenus() {
@@ -144,8 +98,8 @@ void MainWindow::BuildMenus() {
       } else if (QString(row.name) != "toolbar") {
         menuBar()->addMenu(menu);
       }
-      menus_[row.name] = menu;
-      actions_[row.name] = menu->menuAction();
+      actions_.AddMenu(row.name, menu);
+      actions_.AddAction(row.name, menu->menuAction());
       stack.push_back(menu);
       continue;
     }
@@ -159,9 +113,7 @@ void MainWindow::BuildMenus() {
       action->setEnabled(!row.starts_disabled);
     }
     action->setObjectName(row.name);
-    // Every command sees the whole text, even while a large project is still loading.
-    connect(action, &QAction::triggered, buffer_, &EditorBuffer::CompleteLoad);
-    actions_[row.name] = action;
+    actions_.AddAction(row.name, action);
   }
 }
 
@@ -196,60 +148,11 @@ void MainWindow::BuildToolbar() {
   row->addStretch(1);
 }
 
-void MainWindow::ConnectCommands() {
-  connect(Action("New"), &QAction::triggered, this, &MainWindow::NewClick);
-  connect(Action("Open"), &QAction::triggered, this, &MainWindow::OpenClick);
-  connect(Action("Save"), &QAction::triggered, this, &MainWindow::SaveClick);
-  connect(Action("Save_As"), &QAction::triggered, this, &MainWindow::SaveAsClick);
-  connect(Action("Exit"), &QAction::triggered, this, &MainWindow::ExitClick);
-  connect(Action("OnTop"), &QAction::triggered, this, &MainWindow::OnTopClick);
-  connect(Action("Hide_toolbar"), &QAction::triggered, this, &MainWindow::HideToolbarClick);
-  new EditCommands(*this);
-  ConnectWebSites(*this);
-}
-
-QAction* MainWindow::Action(const QString& name) const {
-  auto it = actions_.find(name);
-  return it == actions_.end() ? nullptr : it->second;
-}
-
-QMenu* MainWindow::Menu(const QString& name) const {
-  auto it = menus_.find(name);
-  return it == menus_.end() ? nullptr : it->second;
-}
-
-void MainWindow::Startup(const StartupOptions& options) {
-  // 1. The untitled title.
-  doc_.SetTitle(document::UntitledTitle());
-  const settings::StartupSettings s = settings::ReadStartupSettings(*settings_);
-  // 2. Stored outer size and position.
+void MainWindow::ApplyStartupSettings(const settings::StartupSettings& s) {
   ApplyGeometry(s.geometry);
-  // 3. On top, checked, for a fresh installation.
   SetOnTop(s.on_top);
-  // 4-9. The editor's font, toolbar, colours and styles.
   SetToolbarShown(s.toolbar_shown);
   ApplyEditorSettings(s);
-  // 10. Where the program lives.
-  settings_->Set(
-      settings::section::kDir, settings::key::kPath,
-      settings::ProgramPathValue(options.program_path.toStdString(), kVersionMajor, kVersionMinor));
-  // 11. The project named on the command line.
-  if (options.project_path && !options.project_path->isEmpty()) {
-    auto ctx = context();
-    document::LoadProject(ctx, ToU16(NormalizeArgument(*options.project_path)));
-  } else {
-    // Without one, the project file type is registered for this user instead.
-    RegisterFileTypeForUser(options.program_path);
-  }
-}
-
-QString MainWindow::NormalizeArgument(const QString& argument) {
-  QString path = argument;
-  if (path.size() >= 2 && path.startsWith('"') && path.endsWith('"')) {
-    path = path.mid(1, path.size() - 2);
-  }
-  if (path.isEmpty()) return path;
-  return QFileInfo(path).absoluteFilePath();
 }
 
 void MainWindow::ApplyGeometry(const settings::Geometry& g) {
@@ -257,7 +160,8 @@ void MainWindow::ApplyGeometry(const settings::Geometry& g) {
   auto px = [dpi](std::int32_t twips) {
     return static_cast<int>(std::lround(settings::TwipsToPixels(twips, dpi)));
   };
-  // Stored values are outer sizes; a size that would be zero or negative is never applied.
+  // Stored values are outer sizes, frame included; a size that would be zero or negative is
+  // never applied.
   const QSize frame_extra = frameGeometry().size() - size();
   QSize client = size();
   if (g.width && px(*g.width) - frame_extra.width() > 0) {
@@ -271,41 +175,41 @@ void MainWindow::ApplyGeometry(const settings::Geometry& g) {
   if (g.left) pos.setX(px(*g.left));
   if (g.top) pos.setY(px(*g.top));
   if (g.left || g.top) move(pos);
-  // The frame's size is known only once the window is shown; apply the size again then.
+  // Before the window is shown its frame is unknown; the size is applied again once the
+  // window manager has framed it (see event()).
   if ((g.width || g.height) && !isVisible()) pending_geometry_ = g;
 }
 
-void MainWindow::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
-  if (pending_geometry_) {
-    const settings::Geometry g = *pending_geometry_;
-    pending_geometry_.reset();
-    QTimer::singleShot(0, this, [this, g] {
-      if (frameGeometry().size() != size()) ApplyGeometry(g);
-    });
+bool MainWindow::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  switch (event->type()) {
+    case QEvent::Show:
+      // Without a window manager, or with one that frames nothing, the size stays as it is;
+      // stop waiting then, so that no later move resizes the window.
+      if (pending_geometry_) {
+        QTimer::singleShot(kFrameWaitMs, this, [this] { pending_geometry_.reset(); });
+      }
+      break;
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Expose:
+    case QEvent::WindowActivate:
+      if (pending_geometry_ && isVisible() && frameGeometry().size() != size()) {
+        const settings::Geometry g = *pending_geometry_;
+        pending_geometry_.reset();
+        ApplyGeometry(g);
+      }
+      break;
+    default:
+      break;
   }
-}
-
-void MainWindow::paintEvent(QPaintEvent* event) {
-  QMainWindow::paintEvent(event);
-  if (first_paint_reported_) return;
-  first_paint_reported_ = true;
-  // Start-up timing for bench/startup.sh: the launcher passes its clock reading in
-  // QUILLAN_BENCH_T0 (nanoseconds, CLOCK_REALTIME); we print the time to the first paint.
-  const QByteArray t0 = qgetenv("QUILLAN_BENCH_T0");
-  if (t0.isEmpty()) return;
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  const double now_ns = static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
-  std::printf("first-paint-ms %.1f\n", (now_ns - t0.toDouble()) / 1e6);
-  std::fflush(stdout);
-  QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+  return handled;
 }
 
 void MainWindow::StoreGeometry() {
   const double dpi = Dpi();
   const QRect outer = frameGeometry();
-  settings::StoreGeometry(*settings_, settings::PixelsToTwips(outer.width(), dpi),
+  settings::StoreGeometry(settings_, settings::PixelsToTwips(outer.width(), dpi),
                           settings::PixelsToTwips(outer.height(), dpi),
                           settings::PixelsToTwips(outer.x(), dpi),
                           settings::PixelsToTwips(outer.y(), dpi));
@@ -347,45 +251,23 @@ void MainWindow::ApplyEditorSettings(const settings::StartupSettings& s) {
   editor_->setPalette(palette);
 }
 
-void MainWindow::ReflectDocument() { setWindowTitle(ToQString(doc_.title())); }
-
-void MainWindow::NewClick() {
-  auto ctx = context();
-  document::New(ctx);
-}
-
-void MainWindow::OpenClick() {
-  auto ctx = context();
-  document::Open(ctx);
-}
-
-void MainWindow::SaveClick() {
-  auto ctx = context();
-  document::Save(ctx);
-}
-
-void MainWindow::SaveAsClick() {
-  auto ctx = context();
-  document::SaveAs(ctx);
-}
-
 void MainWindow::ExitClick() { close(); }
 
 void MainWindow::OnTopClick() {
   // The action has already toggled its check mark; the stored value and the window follow.
   const bool on = Action("OnTop")->isChecked();
-  settings::StoreOnTop(*settings_, on);
+  settings::StoreOnTop(settings_, on);
   SetOnTop(on);
 }
 
 void MainWindow::HideToolbarClick() {
   const bool hide = Action("Hide_toolbar")->text() == "Hide Toolbar";
   SetToolbarShown(!hide);
-  settings::StoreToolbar(*settings_, !hide);
+  settings::StoreToolbar(settings_, !hide);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!closing_confirmed_ && !document::ConfirmDiscardChanges(doc_, *messenger_)) {
+  if (close_guard_ && !close_guard_()) {
     event->ignore();
     return;
   }
@@ -400,7 +282,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // commands bound to them come first.
     auto* key = static_cast<QKeyEvent*>(event);
     const QKeySequence pressed(key->keyCombination());
-    for (const auto& [name, action] : actions_) {
+    for (const auto& [name, action] : actions_.actions()) {
       if (!action->shortcut().isEmpty() && action->shortcut() == pressed) {
         event->ignore();
         return true;

@@ -4,12 +4,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QSettings>
-#include <QTime>
 #include <QTimer>
+#include <chrono>
 
 #include "document/document_commands.h"
 #include "gui/qt_convert.h"
@@ -17,7 +18,7 @@
 namespace quillan::gui {
 
 ui::MessageAnswer QtMessenger::Show(std::u16string_view text, ui::MessageIcon icon,
-                                      ui::MessageButtons buttons, std::u16string_view title) {
+                                    ui::MessageButtons buttons, std::u16string_view title) {
   QMessageBox box(parent_);
   box.setObjectName("messageBox");
   box.setWindowTitle(ToQString(title));
@@ -136,7 +137,13 @@ QString QtFileChooser::ToQtFilter(std::u16string_view filter) {
   const QStringList parts = ToQString(filter).split('|', Qt::SkipEmptyParts);
   QStringList entries;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    entries << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    // Qt takes the patterns from the parentheses at the end and matches them without regard
+    // to case, as the Windows dialog does.
+    if (parts[i].endsWith(')') && parts[i].contains('(')) {
+      entries << parts[i];
+    } else {
+      entries << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    }
   }
   return entries.join(";;");
 }
@@ -162,8 +169,16 @@ std::optional<std::u16string> QtFileChooser::ChooseSave(std::u16string_view titl
   return ToU16(name);
 }
 
-double QtClock::SecondsSinceMidnight() const {
-  return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+double QtClock::MonotonicSeconds() const {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+void QtEventPump::ShowBusy(bool busy) {
+  if (busy) {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QGuiApplication::restoreOverrideCursor();
+  }
 }
 
 void QtEventPump::ProcessPendingEvents() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -14,15 +15,17 @@ class QSettings;
 
 namespace quillan::gui {
 
-/// Message boxes as `QMessageBox`, parented to a window so they stay on top of it.
+/// Message boxes as `QMessageBox`, parented to the window that shows them, so that they
+/// stand above it even when it stays on top of all windows.
 class QtMessenger final : public ui::Messenger {
  public:
   explicit QtMessenger(QWidget* parent) : parent_(parent) {}
-  ui::MessageAnswer Show(std::u16string_view text, ui::MessageIcon icon,
-                           ui::MessageButtons buttons, std::u16string_view title) override;
+  ui::MessageAnswer Show(std::u16string_view text, ui::MessageIcon icon, ui::MessageButtons buttons,
+                         std::u16string_view title) override;
+  QWidget* parent() const { return parent_; }
 
  private:
-  QWidget* parent_;
+  QPointer<QWidget> parent_;
 };
 
 /// The input box as `QInputDialog`, titled "Quillan".
@@ -65,7 +68,8 @@ class QtFileChooser final : public document::FileChooser {
                                            std::u16string_view filter) override;
   std::optional<std::u16string> ChooseSave(std::u16string_view title,
                                            std::u16string_view filter) override;
-  /// "Desc|*.x|" -> "Desc (*.x)", the form Qt's dialogs take.
+  /// "Desc|*.x|" -> "Desc (*.x)", the form Qt's dialogs take; a description that already
+  /// ends in its patterns in parentheses, "Desc(*.X)", stands as it is written.
   static QString ToQtFilter(std::u16string_view filter);
 
  private:
@@ -73,16 +77,18 @@ class QtFileChooser final : public document::FileChooser {
   QString last_name_;
 };
 
-/// The time of day from the system clock.
+/// The system's monotonic clock.
 class QtClock final : public ui::Clock {
  public:
-  double SecondsSinceMidnight() const override;
+  double MonotonicSeconds() const override;
 };
 
-/// Processes pending Qt events, waiting up to 20 ms for one to arrive.
+/// Processes pending Qt events, waiting up to 20 ms for one to arrive; the busy sign is the
+/// wait cursor over every window of the program.
 class QtEventPump final : public ui::EventPump {
  public:
   void ProcessPendingEvents() override;
+  void ShowBusy(bool busy) override;
 };
 
 }  // namespace quillan::gui

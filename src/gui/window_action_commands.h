@@ -1,37 +1,42 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
-#include <memory>
 #include <string_view>
 
 #include "codegen/handle_variables.h"
 #include "codegen/primitives.h"
+#include "gui/action_table.h"
+#include "gui/messenger_source.h"
 #include "gui/select_variable_dialog.h"
-#include "ui/clock.h"
+
+class QPlainTextEdit;
 
 namespace quillan::gui {
 
-class MainWindow;
+class EditorBuffer;
+class ToolWindows;
 
 /// The window actions and Dim All Variables of the main window: the menu items that ask for
 /// a handle variable, the Select Variable dialog they show, what its buttons do, and the
-/// state they share. Owned by the main window.
+/// state they share.
 class WindowActionCommands final : public QObject,
                                    private codegen::InsertionHost,
                                    private codegen::DiscoveryHost {
   Q_OBJECT
 
  public:
-  explicit WindowActionCommands(MainWindow& window);
+  /// Serves the items of `actions` on the editor; the Select Variable dialog `frmVar` is one
+  /// of the tool windows.
+  WindowActionCommands(const ActionTable& actions, EditorBuffer& buffer, QPlainTextEdit& editor,
+                       codegen::InsertDeclarations& declarations, ToolWindows& tools,
+                       const MessengerSource& messengers, codegen::PausePorts pause);
   ~WindowActionCommands() override;
 
-  /// Runs `Pause` on these instead of the system clock and Qt's event loop (tests); null
-  /// restores the defaults.
-  void SetPausePorts(const ui::Clock* clock, ui::EventPump* pump);
+  /// What ends a window-action run, for the presets that end like one.
+  codegen::InsertionHost& insertion_host() { return *this; }
 
   /// The Select Variable dialog; nullptr until first used and after it was closed.
-  SelectVariableDialog* dialog() const { return dialog_; }
+  SelectVariableDialog* dialog() const;
   /// The work list, the candidate names and the pending tag.
   const codegen::HandleVariableState& state() const { return state_; }
 
@@ -45,7 +50,6 @@ class WindowActionCommands final : public QObject,
   void CancelPressed();
   void ClosedByFrame();
   void ReleaseMainWindow();
-  codegen::PausePorts pause_ports();
 
   // codegen::InsertionHost
   void ResetVariableDialog() override;
@@ -55,16 +59,13 @@ class WindowActionCommands final : public QObject,
   void CreateVariableDialog() override;
   void ShowVariableDialog() override;
 
-  MainWindow& window_;
+  EditorBuffer& buffer_;
+  QPlainTextEdit& editor_;
+  codegen::InsertDeclarations& declarations_;
+  ToolWindows& tools_;
+  MessengerSource messengers_;
+  codegen::PausePorts pause_;
   codegen::HandleVariableState state_;
-  QPointer<SelectVariableDialog> dialog_;
-  std::unique_ptr<ui::Clock> own_clock_;
-  std::unique_ptr<ui::EventPump> own_pump_;
-  const ui::Clock* clock_;
-  ui::EventPump* pump_;
 };
-
-/// Makes the window's `WindowActionCommands` and connects its menu items.
-void InstallWindowActionCommands(MainWindow& window);
 
 }  // namespace quillan::gui

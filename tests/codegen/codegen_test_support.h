@@ -11,8 +11,8 @@
 #include "codegen/primitives.h"
 #include "settings/settings_store.h"
 #include "support/recorders.h"
-#include "ui/prompter.h"
 #include "text/string_code_buffer.h"
+#include "ui/prompter.h"
 
 namespace quillan::codegen::testing {
 

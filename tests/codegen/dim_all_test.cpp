@@ -24,8 +24,9 @@ using testing_support::RecordingMessenger;
 // A clock standing on a whole second: every Pause(0) returns at once.
 struct StillTime : ui::Clock, ui::EventPump {
   int pumped = 0;
-  double SecondsSinceMidnight() const override { return 5000.0; }
+  double MonotonicSeconds() const override { return 5000.0; }
   void ProcessPendingEvents() override { ++pumped; }
+  void ShowBusy(bool) override {}
 };
 
 TEST(DeriveDimVariable, TypeCharacterAndWholeWordKeywords) {

@@ -25,20 +25,25 @@ using testing_support::RecordingMessenger;
 
 constexpr double kDay = 86400.0;
 
-// A time of day that moves only when the pump runs, wrapping at midnight like the real one.
+// A clock that moves only when the pump runs; it records whether the pump ran while the
+// busy sign was shown.
 struct ManualTime : ui::Clock, ui::EventPump {
   double now = 0;
   double step = 0.25;
   int pumped = 0;
+  int pumped_while_busy = 0;
+  bool busy = false;
   std::function<void()> on_pump;
 
-  double SecondsSinceMidnight() const override { return now; }
+  double MonotonicSeconds() const override { return now; }
   void ProcessPendingEvents() override {
     // A pause that never ends would hang the test; fail it instead.
     if (++pumped > 100000) throw std::runtime_error("the pause does not end");
+    if (busy) ++pumped_while_busy;
     if (on_pump) on_pump();
-    now = std::fmod(now + step, kDay);
+    now += step;
   }
+  void ShowBusy(bool on) override { busy = on; }
 };
 
 TEST(SplitLinesToList, SplitsAtCrLfOnly) {
@@ -156,7 +161,7 @@ TEST(RemoveDuplicateItems, EqualsTheQuadraticWalk) {
   }
 }
 
-TEST(Pause, EndsByTheRoundedStartAndAcrossMidnight) {
+TEST(Pause, EndsByTheRoundedStartShowingTheBusySign) {
   struct Case {
     const char* name;
     double start;
@@ -173,9 +178,10 @@ TEST(Pause, EndsByTheRoundedStartAndAcrossMidnight) {
       {"ZeroAfterRoundingDown", 100.4, 0, 0},
       {"ZeroWaitsOutTheRoundingUp", 100.6, 0, 2},
       {"TwoSeconds", 7.0, 2, 8},
-      {"EndsAfterMidnight", kDay - 0.25, 1, 5},
-      {"StartRoundsToMidnight", kDay - 0.4, 1, 6},
-      {"EndsAtMidnight", kDay - 1.0, 1, 4},
+      // A monotonic clock reads past a day's seconds without wrapping.
+      {"PastADay", kDay - 0.25, 1, 5},
+      {"RoundsUpToADay", kDay - 0.4, 1, 6},
+      {"EndsAtADay", kDay - 1.0, 1, 4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -183,6 +189,8 @@ TEST(Pause, EndsByTheRoundedStartAndAcrossMidnight) {
     time.now = c.start;
     Pause(c.seconds, time, time);
     EXPECT_EQ(time.pumped, c.rounds);
+    EXPECT_EQ(time.pumped_while_busy, c.rounds);
+    EXPECT_FALSE(time.busy);
   }
 }
 

@@ -18,9 +18,7 @@
 #include "settings/settings_store.h"
 #include "support/window_fixture.h"
 
-using quillan::gui::InsertDeclarationsOf;
 using quillan::gui::MainWindow;
-using quillan::gui::MainWindowPorts;
 using quillan::gui::StartupOptions;
 using quillan::gui::ToQString;
 using quillan::settings::MemorySettingsStore;
@@ -91,13 +89,13 @@ class CodegenGuiTest : public QObject {
   void statementGoesInAsOneUndoStep() {
     Fixture f;
     f.window->editor()->setPlainText("x = 1");
-    f.window->doc().SetChanged(u"no");
+    f.app->doc().SetChanged(u"no");
     f.Run("If_Then", {Type("x > 5")});
     QCOMPARE(f.Text(), QString("x = 1\r\nIf x > 5 Then\r\n    \r\nEnd If"));
-    QCOMPARE(f.window->buffer().SelStart(), f.window->buffer().Length());
+    QCOMPARE(f.app->buffer().SelStart(), f.app->buffer().Length());
     QCOMPARE(f.window->editor()->textCursor().position(),
              f.window->editor()->document()->characterCount() - 1);
-    QVERIFY(f.window->doc().IsModified());
+    QVERIFY(f.app->doc().IsModified());
     f.window->editor()->undo();
     QCOMPARE(f.Text(), QString("x = 1"));
   }
@@ -112,27 +110,26 @@ class CodegenGuiTest : public QObject {
                       "Call SetWindowPos(Form1.hWnd,  HWND_TOPMOST, 0&, 0&, 0&, 0&, FLAGS)"
                       "\r\n"));
     // The caret stands after the last declaration, at the start of the empty line.
-    QCOMPARE(f.window->buffer().SelStart(),
+    QCOMPARE(f.app->buffer().SelStart(),
              static_cast<std::size_t>(text.indexOf("\r\n\r\nCall") + 2));
-    QVERIFY(f.window->doc().IsModified());
+    QVERIFY(f.app->doc().IsModified());
     f.window->editor()->undo();
     QCOMPARE(f.Text(), QString());
   }
 
   void theSharedOptionSwitchesDeclarationsOff() {
     Fixture f;
-    InsertDeclarationsOf(*f.window).Set(false);
+    f.app->insert_declarations().Set(false);
     f.Run("Form_Not_On_Top", {Type("Me")});
     QCOMPARE(f.Text(),
              QString("\r\nCall SetWindowPos(Me.hWnd,  HWND_NOTOPMOST, 0&, 0&, 0&, 0&, FLAGS)\r\n"));
-    QVERIFY(&InsertDeclarationsOf(*f.window) == &InsertDeclarationsOf(*f.window));
   }
 
   void cancelAtTheSecondPromptChangesNothing() {
     Fixture f;
     f.Run("Do_Loop_Until", {Type("x = 1"), Cancel()});
     QCOMPARE(f.Text(), QString());
-    QVERIFY(!f.window->doc().IsModified());
+    QVERIFY(!f.app->doc().IsModified());
     QVERIFY(!f.window->editor()->document()->isUndoAvailable());
   }
 
@@ -164,7 +161,7 @@ class CodegenGuiTest : public QObject {
     f.Run("Code_Pause", {Type("0.7", "0.7")});
     QCOMPARE(f.Text(), QString("Dim Current As Long\r\na\r\nCurrent = Timer\r\n"
                                "Do Until Timer - Current >= 0.7\r\n    DoEvents\r\nLoopb"));
-    QCOMPARE(f.window->buffer().SelStart(), std::size_t{21});
+    QCOMPARE(f.app->buffer().SelStart(), std::size_t{21});
   }
 };
 

@@ -14,12 +14,12 @@
 #include "gui/find_dialog.h"
 #include "gui/main_window.h"
 #include "gui/qt_convert.h"
+#include "gui/tool_windows.h"
 #include "settings/settings_store.h"
 #include "support/window_fixture.h"
 
 using quillan::gui::FindDialog;
 using quillan::gui::MainWindow;
-using quillan::gui::MainWindowPorts;
 using quillan::gui::ToQString;
 using quillan::gui::ToU16;
 using quillan::settings::MemorySettingsStore;
@@ -33,14 +33,14 @@ struct Fixture : quillan::testing_support::WindowFixture {
     window->show();
   }
   QPlainTextEdit* editor() const { return window->editor(); }
-  QString Code() const { return ToQString(window->buffer().Text()); }
+  QString Code() const { return ToQString(app->buffer().Text()); }
   void SetCode(const QString& code) {
-    window->buffer().SetText(ToU16(code));
-    window->doc().SetChanged(u"no");
+    app->buffer().SetText(ToU16(code));
+    app->doc().SetChanged(u"no");
   }
   void Select(std::size_t start, std::size_t length) {
-    window->buffer().SetSelStart(start);
-    window->buffer().SetSelLength(length);
+    app->buffer().SetSelStart(start);
+    app->buffer().SetSelLength(length);
   }
   void Trigger(const char* action) { window->Action(action)->trigger(); }
   bool Enabled(const char* name) const {
@@ -53,7 +53,7 @@ struct Fixture : quillan::testing_support::WindowFixture {
     QCoreApplication::processEvents();
   }
   FindDialog* Find() const {
-    return window->findChild<quillan::gui::EditCommands*>()->find_dialog();
+    return static_cast<FindDialog*>(app->tool_windows().Existing("frmFind"));
   }
   template <typename T>
   T* FindControl(const char* name) const {
@@ -106,10 +106,10 @@ class EditCommandsTest : public QObject {
       const QString row = r.name;
       QCOMPARE(f.Code() + row, QString(r.code_after) + row);
       QCOMPARE(QGuiApplication::clipboard()->text() + row, QString(r.clipboard_after) + row);
-      QCOMPARE(f.window->buffer().SelStart(), r.caret_after);
+      QCOMPARE(f.app->buffer().SelStart(), r.caret_after);
       // Copy keeps the selection; only a real change of the code marks the document.
-      QCOMPARE(f.window->buffer().SelLength(), QString(r.command) == "Copy" ? r.sel_length : 0);
-      QCOMPARE(f.window->doc().IsModified(), QString(r.code_after) != code);
+      QCOMPARE(f.app->buffer().SelLength(), QString(r.command) == "Copy" ? r.sel_length : 0);
+      QCOMPARE(f.app->doc().IsModified(), QString(r.code_after) != code);
     }
   }
 
@@ -124,7 +124,7 @@ class EditCommandsTest : public QObject {
     expect_all(false);
     // Select All and the keyboard leave the stale state.
     f.Trigger("Select_All");
-    QCOMPARE(f.window->buffer().SelLength(), std::size_t{12});
+    QCOMPARE(f.app->buffer().SelLength(), std::size_t{12});
     expect_all(false);
     f.ReleaseMouse();
     expect_all(true);
@@ -163,7 +163,7 @@ class EditCommandsTest : public QObject {
     QCOMPARE(f.Code(), QString("Dim a\r\nDim b"));
     f.Trigger("Undo");
     QCOMPARE(f.Code(), QString("a\r\nDim b"));
-    QVERIFY(f.window->doc().IsModified());
+    QVERIFY(f.app->doc().IsModified());
   }
 
   void findWindowKeepsItsStateWhenHidden() {
@@ -191,7 +191,7 @@ class EditCommandsTest : public QObject {
     QCOMPARE(find_text->text(), QString("Dim"));
     f.Click("Command1");
     f.Click("Command1");
-    QCOMPARE(f.window->buffer().SelStart(), std::size_t{7});
+    QCOMPARE(f.app->buffer().SelStart(), std::size_t{7});
     QCOMPARE(f.FindControl<QLabel>("Label3")->text(), QString("9"));
     f.Click("Command3");
     QVERIFY(!dialog->isVisible());
@@ -202,7 +202,7 @@ class EditCommandsTest : public QObject {
     QVERIFY(dialog->isVisible());
     QCOMPARE(find_text->text(), QString("Dim"));
     f.Click("Command1");
-    QCOMPARE(f.window->buffer().SelStart(), std::size_t{0});  // nothing at or after 9: wraps
+    QCOMPARE(f.app->buffer().SelStart(), std::size_t{0});  // nothing at or after 9: wraps
     QCOMPARE(f.FindControl<QLabel>("Label3")->text(), QString("2"));
   }
 
@@ -252,8 +252,8 @@ class EditCommandsTest : public QObject {
     f.Select(0, 1);
     f.Click("Command2");
     QVERIFY(f.Code().startsWith("Private = 1\r\nDim v0"));
-    QCOMPARE(ToQString(f.window->buffer().SelText()), QString("Dim"));
-    QCOMPARE(f.window->buffer().SelStart(), std::size_t{13});
+    QCOMPARE(ToQString(f.app->buffer().SelText()), QString("Dim"));
+    QCOMPARE(f.app->buffer().SelStart(), std::size_t{13});
     f.Trigger("Undo");
     QCOMPARE(f.Code(), code);
 
@@ -261,7 +261,7 @@ class EditCommandsTest : public QObject {
     QString replaced = code;
     replaced.replace("Dim", "Private");
     QCOMPARE(f.Code(), replaced);
-    QCOMPARE(f.window->buffer().SelStart(), std::size_t{0});
+    QCOMPARE(f.app->buffer().SelStart(), std::size_t{0});
     f.Trigger("Undo");
     QCOMPARE(f.Code(), code);
     f.Trigger("Undo");

@@ -22,7 +22,6 @@
 #include "support/window_fixture.h"
 
 using quillan::gui::MainWindow;
-using quillan::gui::MainWindowPorts;
 using quillan::gui::StartupOptions;
 using quillan::gui::ToQString;
 using quillan::gui::ToU16;
@@ -259,7 +258,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!f.window->editor()->font().bold());
     QCOMPARE(QString::fromStdString(f.store.Get("dir", "path")),
              QString("/opt/quillan/bin/quillan, 1.00"));
-    QCOMPARE(f.window->doc().changed(), std::u16string(u"no"));
+    QCOMPARE(f.app->doc().changed(), std::u16string(u"no"));
     QCOMPARE(f.window->editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
   }
 
@@ -378,7 +377,7 @@ class MainWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.resize(640, 480);
     f.Type("x = 1");
-    QCOMPARE(w.doc().changed(), std::u16string(u"yes"));
+    QCOMPARE(f.app->doc().changed(), std::u16string(u"yes"));
     int closed = 0;
     connect(&w, &MainWindow::Closed, this, [&closed] { ++closed; });
 
@@ -414,9 +413,9 @@ class MainWindowTest : public QObject {
     Fixture f({}, QString("\"demo.qlp\""));
     QDir::setCurrent(old_cwd);
     QCOMPARE(f.window->windowTitle(), QString("Quillan - [demo.qlp]"));
-    QCOMPARE(ToQString(f.window->doc().path()), QFileInfo(file).absoluteFilePath());
+    QCOMPARE(ToQString(f.app->doc().path()), QFileInfo(file).absoluteFilePath());
     QCOMPARE(f.window->editor()->toPlainText(), QString("Dim x As Long\nx = 1"));
-    QCOMPARE(f.window->doc().changed(), std::u16string(u"no"));
+    QCOMPARE(f.app->doc().changed(), std::u16string(u"no"));
     QVERIFY(f.messenger.shown.empty());
 
     // An unchanged project saves back byte for byte.
@@ -438,32 +437,32 @@ class MainWindowTest : public QObject {
     }
     Fixture f({}, path);
     MainWindow& w = *f.window;
-    QVERIFY(w.buffer().loading());
+    QVERIFY(f.app->buffer().loading());
     QVERIFY(w.editor()->document()->characterCount() < content.size() / 2);
-    QCOMPARE(w.doc().changed(), std::u16string(u"no"));
+    QCOMPARE(f.app->doc().changed(), std::u16string(u"no"));
 
     // A key press in the editor first brings in the rest, then types at the caret.
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.editor()->setFocus();
     QTest::keyClick(w.editor(), Qt::Key_X);
-    QVERIFY(!w.buffer().loading());
-    QCOMPARE(w.doc().changed(), std::u16string(u"yes"));
+    QVERIFY(!f.app->buffer().loading());
+    QCOMPARE(f.app->doc().changed(), std::u16string(u"yes"));
     const std::u16string expected = u"x" + ToU16(QString::fromLatin1(content.chopped(2)));
-    QVERIFY(w.buffer().Text() == expected);
+    QVERIFY(f.app->buffer().Text() == expected);
     // Undo takes back the typing, never the loaded text.
     w.editor()->undo();
-    QVERIFY(w.buffer().Text() == expected.substr(1));
+    QVERIFY(f.app->buffer().Text() == expected.substr(1));
     QVERIFY(!w.editor()->document()->isUndoAvailable());
 
     // Left alone, the event loop finishes a load by itself, still unmodified.
     f.messenger.answers = {quillan::ui::MessageAnswer::kYes};
     w.Action("New")->trigger();
-    auto ctx = w.context();
+    auto ctx = f.app->context();
     QVERIFY(quillan::document::LoadProject(ctx, ToU16(path)));
-    QVERIFY(w.buffer().loading());
-    QTRY_VERIFY(!w.buffer().loading());
-    QCOMPARE(w.doc().changed(), std::u16string(u"no"));
+    QVERIFY(f.app->buffer().loading());
+    QTRY_VERIFY(!f.app->buffer().loading());
+    QCOMPARE(f.app->doc().changed(), std::u16string(u"no"));
     QCOMPARE(w.editor()->document()->blockCount(), 40000);
   }
 
@@ -510,7 +509,7 @@ class MainWindowTest : public QObject {
     QVERIFY(check.open(QIODevice::ReadOnly));
     QCOMPARE(check.readAll(), QByteArray("old\r\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"demo.qlp"});
-    QCOMPARE(f.window->doc().changed(), std::u16string(u"yes"));
+    QCOMPARE(f.app->doc().changed(), std::u16string(u"yes"));
     QCOMPARE(f.window->windowTitle(), QString("Quillan - [demo.qlp]"));
 
     // A full device.
@@ -519,7 +518,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(f.messenger.shown.size(), std::size_t{2});
     QCOMPARE(ToQString(f.messenger.shown[1].text), QString("No space left on device."));
     QCOMPARE(f.window->windowTitle(), QString("Quillan - [demo.qlp]"));
-    QCOMPARE(ToQString(f.window->doc().path()), path);
+    QCOMPARE(ToQString(f.app->doc().path()), path);
 
     // A folder nothing can be created in.
     if (geteuid() != 0) {
@@ -533,8 +532,8 @@ class MainWindowTest : public QObject {
     f.chooser.answers = {u"/proc/quillan-test.qlp"};
     f.window->Action("Save_As")->trigger();
     QVERIFY(ToQString(f.messenger.shown.back().text).endsWith('.'));
-    QCOMPARE(ToQString(f.window->doc().path()), path);
-    QCOMPARE(f.window->doc().changed(), std::u16string(u"yes"));
+    QCOMPARE(ToQString(f.app->doc().path()), path);
+    QCOMPARE(f.app->doc().changed(), std::u16string(u"yes"));
   }
 };
 

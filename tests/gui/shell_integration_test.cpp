@@ -1,5 +1,3 @@
-#include "gui/shell_integration.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,6 +9,7 @@
 #include <QUrl>
 #include <memory>
 
+#include "gui/freedesktop_shell.h"
 #include "gui/main_window.h"
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
@@ -18,7 +17,6 @@
 #include "support/window_fixture.h"
 
 using quillan::gui::MainWindow;
-using quillan::gui::MainWindowPorts;
 using quillan::gui::StartupOptions;
 using quillan::gui::ToQString;
 using quillan::settings::MemorySettingsStore;
@@ -31,7 +29,7 @@ struct Fixture : quillan::testing_support::WindowFixture {
                    const QString& program = "/opt/Q Tools/quillan") {
     Make(StartupOptions{program, argument});
   }
-  QString Code() const { return ToQString(window->buffer().Text()); }
+  QString Code() const { return ToQString(app->buffer().Text()); }
 };
 
 }  // namespace
@@ -73,9 +71,9 @@ class ShellIntegrationTest : public QObject {
     Fixture f(argument);
     QVERIFY(f.messenger.shown.empty());
     QCOMPARE(f.Code(), QString("Dim x"));
-    QCOMPARE(ToQString(f.window->doc().path()), work_.filePath("my project.qlp"));
+    QCOMPARE(ToQString(f.app->doc().path()), work_.filePath("my project.qlp"));
     QCOMPARE(f.window->windowTitle(), QString("Quillan - [my project.qlp]"));
-    QVERIFY(!f.window->doc().IsModified());
+    QVERIFY(!f.app->doc().IsModified());
     // A start-up with an argument registers nothing.
     QVERIFY(QDir(data_home_->path()).isEmpty());
   }
@@ -88,7 +86,7 @@ class ShellIntegrationTest : public QObject {
     QVERIFY(ToQString(shown.text).endsWith('.'));
     QCOMPARE(f.Code(), QString());
     QCOMPARE(f.window->windowTitle(), QString("Quillan - [Untitled]"));
-    QVERIFY(f.window->doc().path().empty());
+    QVERIFY(f.app->doc().path().empty());
   }
 
   void startupWithoutArgumentRegistersTheType() {

@@ -25,7 +25,6 @@
 #include "ui/clock.h"
 
 using quillan::gui::MainWindow;
-using quillan::gui::MainWindowPorts;
 using quillan::gui::SelectVariableDialog;
 using quillan::gui::StartupOptions;
 using quillan::gui::ToQString;
@@ -39,12 +38,13 @@ namespace {
 struct QuickTime : quillan::ui::Clock, quillan::ui::EventPump {
   double now = 43200.0;
   int rounds = 0;
-  double SecondsSinceMidnight() const override { return now; }
+  double MonotonicSeconds() const override { return now; }
   void ProcessPendingEvents() override {
     ++rounds;
     QCoreApplication::processEvents();
     now += 0.25;
   }
+  void ShowBusy(bool) override {}
 };
 
 const QString kCode =
@@ -64,15 +64,16 @@ class WindowActionsGuiTest : public QObject {
     WindowActionCommands* commands = nullptr;
 
     explicit Fixture(const QString& code = kCode) {
+      ports.clock = &time;
+      ports.pump = &time;
       Make(Plain());
       window->show();
-      commands = window->findChild<WindowActionCommands*>();
-      commands->SetPausePorts(&time, &time);
+      commands = &app->window_actions();
       window->editor()->setPlainText(code);
     }
     ~Fixture() {
       // The dialog may still be up; it goes with the window.
-      window.reset();
+      app.reset();
     }
 
     SelectVariableDialog* Dialog() const { return window->findChild<SelectVariableDialog*>(); }
@@ -130,7 +131,7 @@ class WindowActionsGuiTest : public QObject {
 
   void okRunsTheActionAsOneUndoStep() {
     Fixture f;
-    f.window->doc().SetChanged(u"no");
+    f.app->doc().SetChanged(u"no");
     f.window->Action("Window_Show")->trigger();
     f.Choose("hWnd ");
     f.Press("SSCommand1");
@@ -138,14 +139,14 @@ class WindowActionsGuiTest : public QObject {
         "Public Declare Function ShowWindow Lib \"user32\" (ByVal hwnd As Long, ByVal nCmdShow "
         "As Long) As Long\r\nPublic Const SW_SHOW = 5\r\n";
     QCOMPARE(f.Text(), declarations + kCode + "\r\nCall ShowWindow(hWnd , SW_SHOW)\r\n");
-    QCOMPARE(f.window->buffer().SelStart(), static_cast<std::size_t>(declarations.size()));
+    QCOMPARE(f.app->buffer().SelStart(), static_cast<std::size_t>(declarations.size()));
     QVERIFY(!f.Dialog()->isVisible());
     QVERIFY(f.window->isEnabled());
     QCOMPARE(f.List()->count(), 0);
     QCOMPARE(f.Tag(), QString());
     QVERIFY(f.commands->state().code_lines.empty());
     QCOMPARE(f.store.Get("decs", "value"), std::string("true"));
-    QVERIFY(f.window->doc().IsModified());
+    QVERIFY(f.app->doc().IsModified());
     QVERIFY(f.messenger.shown.empty());
     f.window->editor()->undo();
     QCOMPARE(f.Text(), kCode);
@@ -209,7 +210,7 @@ class WindowActionsGuiTest : public QObject {
         text.contains("Dim hWnd As Long\r\nDim CheckVal As Long\r\nDim ListCount As Long\r\n"
                       "Dim lngLength As Long\r\nDim strBuffer As String\r\n"));
     // The waiting loop puts the caret at the end even with the option on.
-    QCOMPARE(f.window->buffer().SelStart(), f.window->buffer().Length());
+    QCOMPARE(f.app->buffer().SelStart(), f.app->buffer().Length());
   }
 
   void okWithoutAVariableLeavesTheDialogAsItWas() {
@@ -230,7 +231,7 @@ class WindowActionsGuiTest : public QObject {
     f.Choose("hEdit& ");
     f.Press("SSCommand1");
     QCOMPARE(f.Text(), kCode + "\r\nCall ShowWindow(hEdit& , SW_HIDE)\r\n");
-    QCOMPARE(f.window->buffer().SelStart(), f.window->buffer().Length());
+    QCOMPARE(f.app->buffer().SelStart(), f.app->buffer().Length());
     QCOMPARE(f.store.Get("decs", "value"), std::string("false"));
   }
 
@@ -313,7 +314,7 @@ class WindowActionsGuiTest : public QObject {
       Fixture f(code);
       QCOMPARE(f.window->Action("Dim_vars")->shortcut(), QKeySequence("Ctrl+D"));
       f.window->activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+      QVERIFY(QTest::qWaitForWindowActive(f.window));
       f.window->editor()->setFocus();
       QTest::keyClick(f.window->editor(), Qt::Key_D, Qt::ControlModifier);
       QCOMPARE(f.Text(), declared);

@@ -23,8 +23,8 @@ struct RecordingMessenger : ui::Messenger {
   std::vector<Shown> shown;
   std::deque<ui::MessageAnswer> answers;
 
-  ui::MessageAnswer Show(std::u16string_view t, ui::MessageIcon icon,
-                           ui::MessageButtons buttons, std::u16string_view title) override {
+  ui::MessageAnswer Show(std::u16string_view t, ui::MessageIcon icon, ui::MessageButtons buttons,
+                         std::u16string_view title) override {
     shown.push_back({std::u16string(t), icon, buttons, std::u16string(title)});
     if (answers.empty()) return ui::MessageAnswer::kOk;
     const ui::MessageAnswer a = answers.front();

@@ -1,6 +1,5 @@
-#include "gui/shell_integration.h"
+#include "gui/freedesktop_shell.h"
 
-#include <QAction>
 #include <QBuffer>
 #include <QDesktopServices>
 #include <QFile>
@@ -10,21 +9,12 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
-#include <array>
 
 #include "gui/icons.h"
-#include "gui/main_window.h"
 #include "platform/file_type_registration.h"
 
 namespace quillan::gui {
 namespace {
-
-constexpr std::array<WebSite, 4> kWebSites{{
-    {"Site_Home", kHomePageUrl},
-    {"Site_Host", "https://example.org/quillan/source"},
-    {"Site_Assoc1", "https://example.org/visual-basic"},
-    {"Site_Assoc2", "https://example.org/window-automation"},
-}};
 
 std::string IconPng(const QIcon& icon, int size) {
   QByteArray bytes;
@@ -40,25 +30,19 @@ std::string IconPng(const QIcon& icon, int size) {
 
 }  // namespace
 
-std::span<const WebSite> WebSites() { return kWebSites; }
-
-void ConnectWebSites(MainWindow& window) {
-  for (const WebSite& site : kWebSites) {
-    const QUrl url(QString::fromUtf8(site.url));
-    // The desktop's URL handler, never a shell: the address is not a command line.
-    QObject::connect(window.Action(site.action), &QAction::triggered, &window,
-                     [url] { QDesktopServices::openUrl(url); });
-  }
+void FreedesktopShell::OpenUrl(std::string_view url) {
+  QDesktopServices::openUrl(
+      QUrl(QString::fromUtf8(url.data(), static_cast<qsizetype>(url.size()))));
 }
 
-void RegisterFileTypeForUser(const QString& program_path) {
-  if (program_path.isEmpty()) return;
+void FreedesktopShell::RegisterProjectType(std::string_view program_path) {
+  if (program_path.empty()) return;
   platform::RegistrationRequest request;
   // $XDG_DATA_HOME, by default ~/.local/share; a test-mode run uses Qt's test folder.
   const QString data_home = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   if (data_home.isEmpty()) return;
   request.data_home = QFile::encodeName(data_home).toStdString();
-  request.program_path = QFile::encodeName(program_path).toStdString();
+  request.program_path = std::string(program_path);
   const QIcon icon = AppIcon();
   for (int size : {16, 32, 48, 64}) request.icons.push_back({size, IconPng(icon, size)});
 

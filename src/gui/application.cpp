@@ -1,0 +1,158 @@
+#include "gui/application.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+
+#include "document/doc_names.h"
+#include "gui/codegen_commands.h"
+#include "gui/edit_commands.h"
+#include "gui/editor_buffer.h"
+#include "gui/freedesktop_shell.h"
+#include "gui/main_window.h"
+#include "gui/qt_convert.h"
+#include "gui/qt_ports.h"
+#include "gui/tool_windows.h"
+#include "gui/web_sites.h"
+#include "gui/window_action_commands.h"
+#include "platform/window_system_choice.h"
+#include "quillan_version.h"
+#include "settings/settings_table.h"
+
+namespace quillan::gui {
+
+namespace {
+
+template <typename T, typename Own>
+T* PortOr(T* given, std::unique_ptr<Own>& own, auto make) {
+  if (given != nullptr) return given;
+  own = make();
+  return own.get();
+}
+
+// The File menu's document commands by their items' object names.
+struct FileCommand {
+  const char* action;
+  void (*run)(document::DocumentContext& ctx);
+};
+constexpr FileCommand kFileCommands[] = {
+    {"New", document::New},
+    {"Open", document::Open},
+    {"Save", document::Save},
+    {"Save_As", document::SaveAs},
+};
+
+}  // namespace
+
+Application::Application(Ports ports)
+    : settings_(PortOr(ports.settings, own_settings_,
+                       [] { return std::make_unique<QtSettingsStore>(); })),
+      given_messenger_(ports.messenger),
+      files_(PortOr(ports.files, own_files_, [] { return std::make_unique<QtFileStore>(); })),
+      clock_(PortOr(ports.clock, own_clock_, [] { return std::make_unique<QtClock>(); })),
+      pump_(PortOr(ports.pump, own_pump_, [] { return std::make_unique<QtEventPump>(); })),
+      shell_(PortOr(ports.shell, own_shell_, [] { return std::make_unique<FreedesktopShell>(); })),
+      declarations_(std::make_unique<codegen::InsertDeclarations>(*settings_)),
+      window_(std::make_unique<MainWindow>(*settings_)) {
+  if (ports.windows != nullptr) {
+    windows_ = ports.windows;
+  } else {
+    platform::WindowSystemChoice choice = platform::ChooseWindowSystem(
+        platform::SessionEnvironment::FromProcess(), platform::BuiltInBackends());
+    own_windows_ = std::move(choice.backend);
+    windows_ = own_windows_.get();
+    window_system_reason_ = std::move(choice.reason);
+  }
+  // The input box and the file dialogs belong to the main window.
+  prompter_ = PortOr(ports.prompter, own_prompter_,
+                     [this] { return std::make_unique<QtPrompter>(window_.get()); });
+  chooser_ = PortOr(ports.chooser, own_chooser_,
+                    [this] { return std::make_unique<QtFileChooser>(window_.get()); });
+
+  QPlainTextEdit& editor = *window_->editor();
+  buffer_ = new EditorBuffer(&editor);
+  const ActionTable& actions = window_->actions();
+  // Every command sees the whole text, even while a large project is still loading: this is
+  // the first connection of every item, so it runs before the command.
+  for (const auto& [name, action] : actions.actions()) {
+    QObject::connect(action, &QAction::triggered, buffer_, &EditorBuffer::CompleteLoad);
+  }
+  ConnectDocument();
+
+  tools_ = std::make_unique<ToolWindows>(*window_);
+  edit_commands_ = std::make_unique<EditCommands>(actions, editor, *buffer_, *tools_, messengers());
+  window_actions_ =
+      std::make_unique<WindowActionCommands>(actions, *buffer_, editor, *declarations_, *tools_,
+                                             messengers(), codegen::PausePorts{*clock_, *pump_});
+  codegen_commands_ = std::make_unique<CodegenCommands>(
+      actions, *buffer_, editor, *prompter_, *declarations_, window_actions_->insertion_host());
+  file_commands_ = std::make_unique<QObject>();
+  for (const FileCommand& command : kFileCommands) {
+    QObject::connect(actions.Action(command.action), &QAction::triggered, file_commands_.get(),
+                     [this, run = command.run] {
+                       document::DocumentContext ctx = context();
+                       run(ctx);
+                     });
+  }
+  ConnectWebSites(actions, *shell_, file_commands_.get());
+  window_->SetCloseGuard(
+      [this] { return document::ConfirmDiscardChanges(doc_, MessengerFor(*window_)); });
+}
+
+Application::~Application() = default;
+
+void Application::ConnectDocument() {
+  // Adding the rest of a project that is still loading is no change of the user's.
+  QObject::connect(window_->editor(), &QPlainTextEdit::textChanged, window_.get(), [this] {
+    if (!buffer_->loading()) doc_.TextChanged();
+  });
+  doc_.SetListener([this] { window_->setWindowTitle(ToQString(doc_.title())); });
+  window_->setWindowTitle(ToQString(doc_.title()));
+}
+
+document::DocumentContext Application::context() {
+  return document::DocumentContext{*buffer_, doc_, MessengerFor(*window_), *chooser_, *files_};
+}
+
+ui::Messenger& Application::MessengerFor(QWidget& window) {
+  if (given_messenger_ != nullptr) return *given_messenger_;
+  std::unique_ptr<ui::Messenger>& messenger = messengers_[&window];
+  // A window made where a destroyed one stood gets a messenger of its own.
+  auto* qt = static_cast<QtMessenger*>(messenger.get());
+  if (qt == nullptr || qt->parent() != &window) messenger = std::make_unique<QtMessenger>(&window);
+  return *messenger;
+}
+
+MessengerSource Application::messengers() {
+  return [this](QWidget& window) -> ui::Messenger& { return MessengerFor(window); };
+}
+
+void Application::Startup(const StartupOptions& options) {
+  // 1. The untitled title.
+  doc_.SetTitle(document::UntitledTitle());
+  // 2-9. Stored outer size and position, on top, the editor's font, toolbar, colours, styles.
+  window_->ApplyStartupSettings(settings::ReadStartupSettings(*settings_));
+  // 10. Where the program lives.
+  settings_->Set(
+      settings::section::kDir, settings::key::kPath,
+      settings::ProgramPathValue(options.program_path.toStdString(), kVersionMajor, kVersionMinor));
+  // 11. The project named on the command line.
+  if (options.project_path && !options.project_path->isEmpty()) {
+    document::DocumentContext ctx = context();
+    document::LoadProject(ctx, ToU16(NormalizeArgument(*options.project_path)));
+  } else {
+    // Without one, the project file type is registered for this user instead.
+    shell_->RegisterProjectType(QFile::encodeName(options.program_path).toStdString());
+  }
+}
+
+QString Application::NormalizeArgument(const QString& argument) {
+  QString path = argument;
+  if (path.size() >= 2 && path.startsWith('"') && path.endsWith('"')) {
+    path = path.mid(1, path.size() - 2);
+  }
+  if (path.isEmpty()) return path;
+  return QFileInfo(path).absoluteFilePath();
+}
+
+}  // namespace quillan::gui

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "codegen/insert_declarations.h"
+#include "document/document.h"
+#include "document/document_commands.h"
+#include "document/file_ports.h"
+#include "gui/messenger_source.h"
+#include "platform/shell_integration.h"
+#include "settings/settings_store.h"
+#include "ui/clock.h"
+#include "ui/messenger.h"
+#include "ui/prompter.h"
+#include "wintools/window_system.h"
+
+namespace quillan::gui {
+
+class CodegenCommands;
+class EditCommands;
+class EditorBuffer;
+class MainWindow;
+class ToolWindows;
+class WindowActionCommands;
+
+/// The ports the program works through. Any left null is made by the composition root with
+/// its real implementation; tests pass recorders, in-memory stores and fakes.
+struct Ports {
+  settings::SettingsStore* settings = nullptr;
+  ui::Messenger* messenger = nullptr;  ///< when set, the messages of every window go here
+  ui::Prompter* prompter = nullptr;
+  document::FileChooser* chooser = nullptr;
+  document::FileStore* files = nullptr;
+  ui::Clock* clock = nullptr;
+  ui::EventPump* pump = nullptr;
+  wintools::WindowSystem* windows = nullptr;  ///< null: chosen for the session
+  platform::ShellIntegration* shell = nullptr;
+};
+
+/// What start-up needs from outside the settings store.
+struct StartupOptions {
+  QString program_path;                 ///< the program's full path, for "dir"/"path"
+  std::optional<QString> project_path;  ///< the command-line argument, if any
+};
+
+/// The composition root: creates every port once, the document, the main window with its
+/// editor buffer, the shared "Insert Declarations with code." option, the tool-window owner
+/// and the features, and hands each feature only what it uses.
+class Application {
+ public:
+  explicit Application(Ports ports = {});
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  /// The start-up sequence: title, geometry, on-top state, editor font, toolbar, colours,
+  /// styles, the program's location, then the project named on the command line (or, with
+  /// none, the registration of the project file type).
+  void Startup(const StartupOptions& options);
+
+  MainWindow& window() { return *window_; }
+  EditorBuffer& buffer() { return *buffer_; }
+  document::Document& doc() { return doc_; }
+  document::DocumentContext context();
+  codegen::InsertDeclarations& insert_declarations() { return *declarations_; }
+  ToolWindows& tool_windows() { return *tools_; }
+  WindowActionCommands& window_actions() { return *window_actions_; }
+  wintools::WindowSystem& window_system() { return *windows_; }
+  /// Why the window tools see nothing in this session; "" when they can work.
+  const std::u16string& window_system_reason() const { return window_system_reason_; }
+
+  /// The messenger whose boxes stand above `window`.
+  ui::Messenger& MessengerFor(QWidget& window);
+  /// MessengerFor as a function for the features.
+  MessengerSource messengers();
+
+  /// Makes a user-supplied path usable: surrounding double quotes removed, made absolute.
+  static QString NormalizeArgument(const QString& argument);
+
+ private:
+  void ConnectDocument();
+
+  // Ports made here when the caller gave none; the pointers below point at these or at
+  // the caller's.
+  std::unique_ptr<settings::SettingsStore> own_settings_;
+  std::unique_ptr<ui::Prompter> own_prompter_;
+  std::unique_ptr<document::FileChooser> own_chooser_;
+  std::unique_ptr<document::FileStore> own_files_;
+  std::unique_ptr<ui::Clock> own_clock_;
+  std::unique_ptr<ui::EventPump> own_pump_;
+  std::unique_ptr<wintools::WindowSystem> own_windows_;
+  std::unique_ptr<platform::ShellIntegration> own_shell_;
+  std::map<QWidget*, std::unique_ptr<ui::Messenger>> messengers_;
+
+  settings::SettingsStore* settings_;
+  ui::Messenger* given_messenger_;
+  ui::Prompter* prompter_ = nullptr;
+  document::FileChooser* chooser_ = nullptr;
+  document::FileStore* files_;
+  ui::Clock* clock_;
+  ui::EventPump* pump_;
+  wintools::WindowSystem* windows_ = nullptr;
+  std::u16string window_system_reason_;
+  platform::ShellIntegration* shell_;
+
+  // Destroyed in reverse order: the features and tool windows before the main window, the
+  // main window before the option and the document its windows show.
+  document::Document doc_;
+  std::unique_ptr<codegen::InsertDeclarations> declarations_;
+  std::unique_ptr<MainWindow> window_;
+  EditorBuffer* buffer_ = nullptr;  // owned by the editor widget
+  std::unique_ptr<ToolWindows> tools_;
+  std::unique_ptr<EditCommands> edit_commands_;
+  std::unique_ptr<WindowActionCommands> window_actions_;
+  std::unique_ptr<CodegenCommands> codegen_commands_;
+  std::unique_ptr<QObject> file_commands_;
+};
+
+}  // namespace quillan::gui
