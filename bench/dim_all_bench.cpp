@@ -13,6 +13,7 @@
 #include "codegen/dim_all.h"
 #include "codegen/handle_variables.h"
 #include "gui/application.h"
+#include "gui/editor_buffer.h"
 #include "gui/main_window.h"
 #include "gui/select_variable_dialog.h"
 #include "gui/window_action_commands.h"
