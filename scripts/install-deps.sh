@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libxcb1-dev
-  xvfb xauth x11-utils imagemagick desktop-file-utils shared-mime-info
+  xvfb xauth x11-utils xdotool wmctrl openbox imagemagick desktop-file-utils shared-mime-info
   fonts-dejavu-core
 )
 

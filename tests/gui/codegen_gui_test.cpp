@@ -16,6 +16,7 @@
 #include "gui/main_window.h"
 #include "gui/qt_convert.h"
 #include "settings/settings_store.h"
+#include "support/gui_test_main.h"
 #include "support/window_fixture.h"
 
 using quillan::gui::MainWindow;
@@ -165,5 +166,5 @@ class CodegenGuiTest : public QObject {
   }
 };
 
-QTEST_MAIN(CodegenGuiTest)
+QUILLAN_GUI_TEST_MAIN(CodegenGuiTest)
 #include "codegen_gui_test.moc"

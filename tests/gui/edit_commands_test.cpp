@@ -16,6 +16,7 @@
 #include "gui/qt_convert.h"
 #include "gui/tool_windows.h"
 #include "settings/settings_store.h"
+#include "support/gui_test_main.h"
 #include "support/window_fixture.h"
 
 using quillan::gui::FindDialog;
@@ -269,5 +270,5 @@ class EditCommandsTest : public QObject {
   }
 };
 
-QTEST_MAIN(EditCommandsTest)
+QUILLAN_GUI_TEST_MAIN(EditCommandsTest)
 #include "edit_commands_test.moc"

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "gui/qt_convert.h"
+#include "support/gui_test_main.h"
 #include "text/string_code_buffer.h"
 
 using quillan::gui::EditorBuffer;
@@ -189,5 +190,5 @@ class EditorBufferTest : public QObject {
   }
 };
 
-QTEST_MAIN(EditorBufferTest)
+QUILLAN_GUI_TEST_MAIN(EditorBufferTest)
 #include "editor_buffer_test.moc"

@@ -19,6 +19,7 @@
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
 #include "settings/settings_store.h"
+#include "support/gui_test_main.h"
 #include "support/window_fixture.h"
 
 using quillan::gui::MainWindow;
@@ -537,5 +538,5 @@ class MainWindowTest : public QObject {
   }
 };
 
-QTEST_MAIN(MainWindowTest)
+QUILLAN_GUI_TEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"

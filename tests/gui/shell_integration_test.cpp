@@ -14,6 +14,7 @@
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
 #include "settings/settings_store.h"
+#include "support/gui_test_main.h"
 #include "support/window_fixture.h"
 
 using quillan::gui::MainWindow;
@@ -124,5 +125,5 @@ class ShellIntegrationTest : public QObject {
   QTemporaryDir work_;
 };
 
-QTEST_MAIN(ShellIntegrationTest)
+QUILLAN_GUI_TEST_MAIN(ShellIntegrationTest)
 #include "shell_integration_test.moc"

@@ -21,6 +21,7 @@
 #include "gui/select_variable_dialog.h"
 #include "gui/window_action_commands.h"
 #include "settings/settings_store.h"
+#include "support/gui_test_main.h"
 #include "support/window_fixture.h"
 #include "ui/clock.h"
 
@@ -328,5 +329,5 @@ class WindowActionsGuiTest : public QObject {
   }
 };
 
-QTEST_MAIN(WindowActionsGuiTest)
+QUILLAN_GUI_TEST_MAIN(WindowActionsGuiTest)
 #include "window_actions_gui_test.moc"

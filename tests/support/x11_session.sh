@@ -1,0 +1,46 @@
+# Sourced by the tests that need a real X server: starts a private Xvfb (and, with
+# QUILLAN_WM=openbox, the openbox window manager) and gives the test a home of its own.
+# Everything is stopped and removed when the test ends.
+set -euo pipefail
+scratch=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# Waits up to $2 tenths of a second for the command $1 to succeed.
+wait_for() {
+  local tries=$2
+  until eval "$1" >/dev/null 2>&1; do
+    tries=$((tries - 1))
+    [ "$tries" -gt 0 ] || return 1
+    sleep 0.1
+  done
+}
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+pids+=($!)
+wait_for '[ -s "$scratch/display" ]' 100 || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(cat "$scratch/display")"
+mkdir -p "$scratch/home/.config" "$scratch/home/.local/share" "$scratch/runtime"
+chmod 700 "$scratch/runtime"
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config"
+export XDG_DATA_HOME="$scratch/home/.local/share" XDG_RUNTIME_DIR="$scratch/runtime"
+export QT_QPA_PLATFORM=xcb
+# Qt's xcb plugin hands strndup property data without a terminating NUL, which strict string
+# checks report although strndup stops at the length; the library's own leaks at exit are
+# not the program's either.
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+  export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}:detect_leaks=0"
+fi
+unset WAYLAND_DISPLAY
+
+if [ "${QUILLAN_WM:-}" = openbox ]; then
+  openbox --sm-disable >/dev/null 2>&1 &
+  pids+=($!)
+  wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' 100 ||
+    { echo "openbox did not start"; exit 1; }
+fi
