@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
@@ -59,6 +60,7 @@ SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDecla
   list_->setObjectName("List1");
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setSortingEnabled(false);
+  list_->installEventFilter(this);
 
   check_ = new QCheckBox("Insert Declarations with code.", frame);
   check_->setObjectName("Check1");
@@ -138,6 +140,18 @@ std::u16string SelectVariableDialog::SelectedVariable() const {
 }
 
 void SelectVariableDialog::reject() { emit CancelPressed(); }
+
+bool SelectVariableDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+      static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+    // Space selects the current name and nothing else: the list's type-to-search would
+    // otherwise jump to the next name that begins with a space (indented assignments).
+    if (QListWidgetItem* current = list_->currentItem()) current->setSelected(true);
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
 
 void SelectVariableDialog::closeEvent(QCloseEvent* event) {
   // Not QDialog's handling, which would turn the close into a Cancel: closing through the

@@ -44,6 +44,7 @@ class SelectVariableDialog final : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   codegen::InsertDeclarations& option_;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
@@ -205,6 +206,24 @@ class EditCommandsTest : public QObject {
     f.Click("Command1");
     QCOMPARE(f.app->buffer().SelStart(), std::size_t{0});  // nothing at or after 9: wraps
     QCOMPARE(f.FindControl<QLabel>("Label3")->text(), QString("2"));
+  }
+
+  void findWindowOpensBesideTheMainWindow() {
+    Fixture f;
+    // The test screen is 800 pixels wide: no room on the right, so it goes on the left.
+    f.window->move(400, 20);
+    f.Trigger("Find");
+    const QRect main = f.window->frameGeometry();
+    const QRect find = f.Find()->frameGeometry();
+    QVERIFY2(!find.intersects(main),
+             qPrintable(QString("find at %1,%2").arg(find.x()).arg(find.y())));
+    QCOMPARE(find.top(), main.top());
+    QVERIFY(f.window->screen()->availableGeometry().contains(find));
+    // Once the user has moved it, it opens where the user left it.
+    f.Find()->move(300, 300);
+    f.Click("Command3");
+    f.Trigger("Find");
+    QCOMPARE(f.Find()->pos(), QPoint(300, 300));
   }
 
   void findWindowMessages() {

@@ -7,12 +7,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <csignal>
 
@@ -354,6 +356,26 @@ class MainWindowTest : public QObject {
       QVERIFY2(triggered == 1, name);
     }
     QVERIFY(!w.editor()->textCursor().hasSelection());
+  }
+
+  void fileDialogsShowTheirFiltersAsWritten() {
+    QWidget owner;
+    quillan::gui::QtFileChooser chooser(&owner);
+    QStringList seen;
+    auto inspect = [&seen] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      seen << dialog->windowTitle() << dialog->nameFilters();
+      // The pattern in the filter is upper case; project files are found whatever their case.
+      QVERIFY(!dialog->filter().testFlag(QDir::CaseSensitive));
+      dialog->reject();
+    };
+    QTimer::singleShot(0, inspect);
+    QVERIFY(!chooser.ChooseOpen(quillan::document::kOpenTitle, quillan::document::kOpenFilter));
+    QTimer::singleShot(0, inspect);
+    QVERIFY(!chooser.ChooseSave(quillan::document::kSaveTitle, quillan::document::kSaveFilter));
+    QCOMPARE(seen, QStringList({"Open Quillan Project", "Quillan Projects(*.QLP)",
+                                "Save Quillan Project", "Quillan Project(*.QLP)"}));
   }
 
   void rightClickOnTheToolbarOpensItsPopup() {

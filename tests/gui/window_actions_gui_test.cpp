@@ -7,11 +7,14 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <chrono>
 #include <cmath>
 #include <memory>
 
@@ -64,7 +67,8 @@ class WindowActionsGuiTest : public QObject {
     QuickTime time;
     WindowActionCommands* commands = nullptr;
 
-    explicit Fixture(const QString& code = kCode) {
+    explicit Fixture(const QString& code = kCode, bool real_messages_wanted = false) {
+      real_messages = real_messages_wanted;
       ports.clock = &time;
       ports.pump = &time;
       Make(Plain());
@@ -283,6 +287,60 @@ class WindowActionsGuiTest : public QObject {
       f.Dialog()->close();
       QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+  }
+
+  void spaceSelectsTheCurrentNameOnly() {
+    // Indented assignments give names that begin with spaces; Space must not search for one.
+    Fixture f("hWnd = 1\r\n  hIndent = 2\r\n");
+    f.window->Action("Window_Show")->trigger();
+    f.List()->setFocus();
+    f.List()->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(f.List(), Qt::Key_Space);
+    QCOMPARE(f.List()->currentRow(), 0);
+    QVERIFY(f.Dialog()->SelectedVariable() == u"hWnd ");
+  }
+
+  void refusalStandsAboveTheDialog() {
+    Fixture f(kCode, true);
+    f.window->Action("Window_Show")->trigger();
+    QPointer<QWidget> box_parent;
+    QString box_text;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box != nullptr);
+      box_parent = box->parentWidget();
+      box_text = box->text();
+      box->accept();
+    });
+    f.Press("SSCommand1");  // OK with no name selected
+    QCOMPARE(box_text, QString("You must select a variable!"));
+    QVERIFY(box_parent == f.Dialog());
+  }
+
+  void pausesShowTheBusyCursorOnTheRealEventPump() {
+    // The real pump under a clock that moves a quarter second at each reading, noting the
+    // cursor the user sees meanwhile.
+    struct WatchingClock : quillan::ui::Clock {
+      mutable double now = 100.0;
+      mutable QList<int> shapes;
+      double MonotonicSeconds() const override {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        shapes << (cursor != nullptr ? cursor->shape() : -1);
+        return now += 0.25;
+      }
+    } clock;
+    quillan::testing_support::WindowFixture f;
+    f.ports.clock = &clock;
+    f.Make(f.Plain());
+    f.window->editor()->setPlainText(kCode);
+    f.window->Action("Window_Show")->trigger();
+    QVERIFY(clock.shapes.contains(Qt::WaitCursor));
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    QVERIFY(f.app->window_actions().dialog()->isVisible());
+    // The clock that pauses measure is the monotonic one, not the time of day.
+    const double steady =
+        std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    QVERIFY(std::abs(quillan::gui::QtClock().MonotonicSeconds() - steady) < 1.0);
   }
 
   void codeWithoutAssignmentsShowsNoDialog() {

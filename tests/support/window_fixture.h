@@ -26,13 +26,14 @@ struct WindowFixture {
   ScriptedChooser chooser;
   gui::QtFileStore files;
   gui::Ports ports;
+  bool real_messages = false;  ///< real message boxes instead of the recorder
   std::unique_ptr<gui::Application> app;
   gui::MainWindow* window = nullptr;
 
   /// Makes the program and, when options are given, runs its start-up.
   void Make(std::optional<gui::StartupOptions> startup) {
     ports.settings = &store;
-    if (ports.messenger == nullptr) ports.messenger = &messenger;
+    if (!real_messages) ports.messenger = &messenger;
     ports.chooser = &chooser;
     ports.files = &files;
     app = std::make_unique<gui::Application>(ports);
