@@ -129,7 +129,8 @@ void BM_FindNext10MB(benchmark::State& state) {
 }
 BENCHMARK(BM_FindNext10MB)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(50);
 
-// The first Find after a keystroke: the editor's text is read again as a whole.
+// The first Find after a keystroke: the buffer brings its copy of the text up to date from
+// the editor's change report, then searches it.
 void BM_FindAfterEdit10MB(benchmark::State& state) {
   Editor editor;
   editor.Load(MakeCode());
