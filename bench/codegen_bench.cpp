@@ -109,7 +109,8 @@ void BM_StringFormOnTop(benchmark::State& state) {
     state.PauseTiming();
     quillan::text::StringCodeBuffer buffer(module);
     state.ResumeTiming();
-    quillan::codegen::InsertFormOnTop(buffer, prompter, declarations, host);
+    quillan::codegen::InsertFormPlacement(quillan::codegen::Placement::kOnTop, buffer, prompter,
+                                          declarations, host);
     benchmark::DoNotOptimize(buffer.Length());
   }
 }
@@ -122,7 +123,7 @@ void BM_StringEncryptString(benchmark::State& state) {
     state.PauseTiming();
     quillan::text::StringCodeBuffer buffer(module);
     state.ResumeTiming();
-    quillan::codegen::InsertEncryptString(buffer, prompter);
+    quillan::codegen::InsertRoutine(quillan::codegen::Routine::kEncryptString, buffer, prompter);
     benchmark::DoNotOptimize(buffer.Length());
   }
 }

@@ -179,32 +179,18 @@ void RunWindowPlacement(const Preset& preset, std::span<const KeyedLine> declara
 
 }  // namespace
 
-void InsertSaveText(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunPreset({kSaveTextPrompts, kSaveTextLines, {}}, buffer, prompter);
-}
-
-void InsertLoadText(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunPreset({kLoadTextPrompts, kLoadTextLines, {}}, buffer, prompter);
-}
-
-void InsertSaveList(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunPreset({kSaveListPrompts, kSaveListLines, kSaveListDims}, buffer, prompter);
-}
-
-void InsertLoadList(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunPreset({kLoadListPrompts, kLoadListLines, kLoadListDims}, buffer, prompter);
-}
-
-void InsertEncryptString(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunPreset({kEncryptPrompts, kEncryptLines, kCipherDims}, buffer, prompter);
-}
-
-void InsertDecryptString(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunPreset({kDecryptPrompts, kDecryptLines, kCipherDims}, buffer, prompter);
-}
-
-void InsertRunExe(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunPreset({kRunExePrompts, kRunExeLines, {}}, buffer, prompter);
+void InsertRoutine(Routine routine, text::CodeBuffer& buffer, ui::Prompter& prompter) {
+  // In the order of Routine.
+  static constexpr Preset kRoutines[] = {
+      {kSaveTextPrompts, kSaveTextLines, {}},
+      {kLoadTextPrompts, kLoadTextLines, {}},
+      {kSaveListPrompts, kSaveListLines, kSaveListDims},
+      {kLoadListPrompts, kLoadListLines, kLoadListDims},
+      {kEncryptPrompts, kEncryptLines, kCipherDims},
+      {kDecryptPrompts, kDecryptLines, kCipherDims},
+      {kRunExePrompts, kRunExeLines, {}},
+  };
+  RunPreset(kRoutines[static_cast<std::size_t>(routine)], buffer, prompter);
 }
 
 void InsertOpenUrl(text::CodeBuffer& buffer, ui::Prompter& prompter,
@@ -213,15 +199,11 @@ void InsertOpenUrl(text::CodeBuffer& buffer, ui::Prompter& prompter,
   RunPreset({prompts, kOpenUrlLines, {}}, buffer, prompter);
 }
 
-void InsertFormOnTop(text::CodeBuffer& buffer, ui::Prompter& prompter,
-                     InsertDeclarations& declarations, InsertionHost& host) {
-  RunWindowPlacement({kFormPrompts, kFormOnTopLines, {}}, kFormOnTopDeclarations, buffer, prompter,
-                     declarations, host);
-}
-
-void InsertFormNotOnTop(text::CodeBuffer& buffer, ui::Prompter& prompter,
-                        InsertDeclarations& declarations, InsertionHost& host) {
-  RunWindowPlacement({kFormPrompts, kFormNotOnTopLines, {}}, kFormNotOnTopDeclarations, buffer,
+void InsertFormPlacement(Placement placement, text::CodeBuffer& buffer, ui::Prompter& prompter,
+                         InsertDeclarations& declarations, InsertionHost& host) {
+  const bool on_top = placement == Placement::kOnTop;
+  RunWindowPlacement({kFormPrompts, on_top ? std::span(kFormOnTopLines) : kFormNotOnTopLines, {}},
+                     on_top ? std::span(kFormOnTopDeclarations) : kFormNotOnTopDeclarations, buffer,
                      prompter, declarations, host);
 }
 

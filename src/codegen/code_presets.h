@@ -14,30 +14,31 @@ namespace quillan::codegen {
 // buffer as a block that starts on a fresh line, adds the Dim lines its routine needs below
 // the last Dim line, and leaves the caret at the end, except where noted.
 
-/// "Save Text...": writes a text to a file.
-void InsertSaveText(text::CodeBuffer& buffer, ui::Prompter& prompter);
-/// "Load Text...": reads a whole file into a text.
-void InsertLoadText(text::CodeBuffer& buffer, ui::Prompter& prompter);
-/// "Save List...": writes a list box to a file, one item a line.
-void InsertSaveList(text::CodeBuffer& buffer, ui::Prompter& prompter);
-/// "Load List...": fills a list box from a file.
-void InsertLoadList(text::CodeBuffer& buffer, ui::Prompter& prompter);
-/// "Encrypt String...": shifts each character of a string variable by its position minus 8.
-void InsertEncryptString(text::CodeBuffer& buffer, ui::Prompter& prompter);
-/// "Decrypt String...": the inverse shift of Encrypt String.
-void InsertDecryptString(text::CodeBuffer& buffer, ui::Prompter& prompter);
-/// "Run .exe...": starts a program if its file exists.
-void InsertRunExe(text::CodeBuffer& buffer, ui::Prompter& prompter);
+/// The routines that need nothing but the answers to their prompts, by their menu items.
+enum class Routine {
+  kSaveText,       ///< "Save Text...": writes a text to a file
+  kLoadText,       ///< "Load Text...": reads a whole file into a text
+  kSaveList,       ///< "Save List...": writes a list box to a file, one item a line
+  kLoadList,       ///< "Load List...": fills a list box from a file
+  kEncryptString,  ///< "Encrypt String...": shifts each character by its position minus 8
+  kDecryptString,  ///< "Decrypt String...": the inverse shift of Encrypt String
+  kRunExe,         ///< "Run .exe...": starts a program if its file exists
+};
+
+/// Asks for the routine's names and paths and appends it.
+void InsertRoutine(Routine routine, text::CodeBuffer& buffer, ui::Prompter& prompter);
+
 /// "Open URL In IE...": opens a web page; the prompt proposes default_url (the program's home
 /// page).
 void InsertOpenUrl(text::CodeBuffer& buffer, ui::Prompter& prompter,
                    std::u16string_view default_url);
-/// "Form On Top...": a SetWindowPos call; with the option on, its declarations at the top and
-/// `FinishInsertion`, which leaves the caret behind the last declaration inserted.
-void InsertFormOnTop(text::CodeBuffer& buffer, ui::Prompter& prompter,
-                     InsertDeclarations& declarations, InsertionHost& host);
-/// "Form Not On Top...": as Form On Top, with HWND_NOTOPMOST.
-void InsertFormNotOnTop(text::CodeBuffer& buffer, ui::Prompter& prompter,
-                        InsertDeclarations& declarations, InsertionHost& host);
+/// Where "Form On Top..." and "Form Not On Top..." put the form.
+enum class Placement { kOnTop, kNotOnTop };
+
+/// "Form On Top..." (HWND_TOPMOST) or "Form Not On Top..." (HWND_NOTOPMOST): a SetWindowPos
+/// call; with the option on, its declarations at the top and `FinishInsertion`, which leaves
+/// the caret behind the last declaration inserted.
+void InsertFormPlacement(Placement placement, text::CodeBuffer& buffer, ui::Prompter& prompter,
+                         InsertDeclarations& declarations, InsertionHost& host);
 
 }  // namespace quillan::codegen

@@ -10,7 +10,7 @@ namespace quillan::codegen {
 
 namespace {
 
-struct Statement {
+struct StatementSpec {
   std::u16string_view prompt;
   std::u16string_view second_prompt;  // empty for the statements with one prompt
   std::u16string_view opening;        // a template: "{1}" and "{2}" are the answers
@@ -22,52 +22,54 @@ constexpr std::u16string_view kDoPrompt =
     u"Enter the do statement. Note: Do and Loop are not required, they will be put into the "
     u"statement automatically.";
 
-constexpr Statement kIfThen{
-    u"Enter the if statement. Note: If and Then are not required, they will be put into the "
-    u"if statement automatically.",
-    {},
-    u"\r\nIf {1} Then\r\n",
-    u"    \r\nEnd If",
-};
-
-constexpr Statement kIfThenElse{
-    u"Enter the if statement. Note: If, Then, and Else are not required, they will be put "
-    u"into the if statement automatically.",
-    {},
-    u"\r\nIf {1} Then\r\n",
-    u"    \r\nElse\r\n    \r\nEnd If",
-};
-
-constexpr Statement kDoLoop{
-    kDoPrompt,
-    {},
-    u"\r\nDo {1}\r\n",
-    u"    \r\nLoop",
-};
-
-constexpr Statement kDoLoopUntil{
-    kDoPrompt,
-    u"Enter the loop until statement. Note: Loop Until is not required, they will be put into "
-    u"the statement automatically.",
-    u"\r\nDo {1}\r\n",
-    u"    \r\nLoop Until {2}",
-};
-
-constexpr Statement kDoWhileLoop{
-    u"Enter the do statement. Note: Do, While and Loop are not required, they will be put into "
-    u"the statement automatically.",
-    {},
-    u"\r\nDo While {1}\r\n",
-    u"    \r\nLoop",
-};
-
-constexpr Statement kForNext{
-    u"Enter the for statement. Note: For and Next are not required, they will be put into the "
-    u"statement automatically.",
-    {},
-    u"\r\nFor {1}\r\n",
-    u"    \r\nNext",
-};
+constexpr StatementSpec kStatements[] = {
+    // kIfThen
+    {
+        u"Enter the if statement. Note: If and Then are not required, they will be put into the "
+        u"if statement automatically.",
+        {},
+        u"\r\nIf {1} Then\r\n",
+        u"    \r\nEnd If",
+    },
+    // kIfThenElse
+    {
+        u"Enter the if statement. Note: If, Then, and Else are not required, they will be put "
+        u"into the if statement automatically.",
+        {},
+        u"\r\nIf {1} Then\r\n",
+        u"    \r\nElse\r\n    \r\nEnd If",
+    },
+    // kDoLoop
+    {
+        kDoPrompt,
+        {},
+        u"\r\nDo {1}\r\n",
+        u"    \r\nLoop",
+    },
+    // kDoLoopUntil
+    {
+        kDoPrompt,
+        u"Enter the loop until statement. Note: Loop Until is not required, they will be put into "
+        u"the statement automatically.",
+        u"\r\nDo {1}\r\n",
+        u"    \r\nLoop Until {2}",
+    },
+    // kDoWhileLoop
+    {
+        u"Enter the do statement. Note: Do, While and Loop are not required, they will be put into "
+        u"the statement automatically.",
+        {},
+        u"\r\nDo While {1}\r\n",
+        u"    \r\nLoop",
+    },
+    // kForNext
+    {
+        u"Enter the for statement. Note: For and Next are not required, they will be put into the "
+        u"statement automatically.",
+        {},
+        u"\r\nFor {1}\r\n",
+        u"    \r\nNext",
+    }};
 
 constexpr PromptSpec kPausePrompt{u"Enter the length of the pause.", u"0.7"};
 constexpr std::u16string_view kPauseLoop =
@@ -77,7 +79,8 @@ constexpr std::u16string_view kPauseLoop =
     u"Loop";
 constexpr KeyedLine kPauseCounter{u"Dim Current As", u"Dim Current As Long"};
 
-void RunStatement(const Statement& statement, text::CodeBuffer& buffer, ui::Prompter& prompter) {
+void RunStatement(const StatementSpec& statement, text::CodeBuffer& buffer,
+                  ui::Prompter& prompter) {
   const std::array<PromptSpec, 2> prompts{{{statement.prompt, {}}, {statement.second_prompt, {}}}};
   const auto answers =
       AskAll(prompter, std::span(prompts).first(statement.second_prompt.empty() ? 1 : 2));
@@ -91,28 +94,8 @@ void RunStatement(const Statement& statement, text::CodeBuffer& buffer, ui::Prom
 
 }  // namespace
 
-void InsertIfThen(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunStatement(kIfThen, buffer, prompter);
-}
-
-void InsertIfThenElse(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunStatement(kIfThenElse, buffer, prompter);
-}
-
-void InsertDoLoop(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunStatement(kDoLoop, buffer, prompter);
-}
-
-void InsertDoLoopUntil(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunStatement(kDoLoopUntil, buffer, prompter);
-}
-
-void InsertDoWhileLoop(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunStatement(kDoWhileLoop, buffer, prompter);
-}
-
-void InsertForNext(text::CodeBuffer& buffer, ui::Prompter& prompter) {
-  RunStatement(kForNext, buffer, prompter);
+void InsertStatement(Statement statement, text::CodeBuffer& buffer, ui::Prompter& prompter) {
+  RunStatement(kStatements[static_cast<std::size_t>(statement)], buffer, prompter);
 }
 
 void InsertPause(text::CodeBuffer& buffer, ui::Prompter& prompter) {

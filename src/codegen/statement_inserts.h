@@ -10,18 +10,18 @@ namespace quillan::codegen {
 // the buffer as one block that starts on a fresh line, with an indented empty body line, and
 // leave the caret at the end.
 
-/// "If/Then...": If <answer> Then / body / End If.
-void InsertIfThen(text::CodeBuffer& buffer, ui::Prompter& prompter);
-/// "If/Then/Else...": If <answer> Then / body / Else / body / End If.
-void InsertIfThenElse(text::CodeBuffer& buffer, ui::Prompter& prompter);
-/// "Do/Loop...": Do <answer> / body / Loop.
-void InsertDoLoop(text::CodeBuffer& buffer, ui::Prompter& prompter);
-/// "Do/Loop Until...": two prompts; Do <first> / body / Loop Until <second>.
-void InsertDoLoopUntil(text::CodeBuffer& buffer, ui::Prompter& prompter);
-/// "Do While/Loop...": Do While <answer> / body / Loop.
-void InsertDoWhileLoop(text::CodeBuffer& buffer, ui::Prompter& prompter);
-/// "For/Next...": For <answer> / body / Next.
-void InsertForNext(text::CodeBuffer& buffer, ui::Prompter& prompter);
+/// The six statements, by their menu items.
+enum class Statement {
+  kIfThen,       ///< "If/Then...": If <answer> Then / body / End If
+  kIfThenElse,   ///< "If/Then/Else...": If <answer> Then / body / Else / body / End If
+  kDoLoop,       ///< "Do/Loop...": Do <answer> / body / Loop
+  kDoLoopUntil,  ///< "Do/Loop Until...": two prompts; Do <first> / body / Loop Until <second>
+  kDoWhileLoop,  ///< "Do While/Loop...": Do While <answer> / body / Loop
+  kForNext,      ///< "For/Next...": For <answer> / body / Next
+};
+
+/// Asks for the statement's answers and appends its block.
+void InsertStatement(Statement statement, text::CodeBuffer& buffer, ui::Prompter& prompter);
 
 /// "Pause...": a Timer wait loop inserted exactly at the caret (a selection is kept, the loop
 /// goes before it), then "Dim Current As Long" below the last Dim line unless "Dim Current As"

@@ -13,6 +13,15 @@ namespace quillan::gui {
 
 namespace {
 
+using codegen::InsertFormPlacement;
+using codegen::InsertOpenUrl;
+using codegen::InsertPause;
+using codegen::InsertRoutine;
+using codegen::InsertStatement;
+using codegen::Placement;
+using codegen::Routine;
+using codegen::Statement;
+
 struct Ports {
   text::CodeBuffer& buffer;
   ui::Prompter& prompter;
@@ -28,31 +37,35 @@ struct Command {
 // The menu items by their object names. "Loop_Appear" and "Loop_Gone" of Code Inserts are
 // window actions and are wired with the Select Variable dialog.
 constexpr Command kCommands[] = {
-    {"If_Then", [](const Ports& p) { codegen::InsertIfThen(p.buffer, p.prompter); }},
-    {"If_Then_Else", [](const Ports& p) { codegen::InsertIfThenElse(p.buffer, p.prompter); }},
-    {"Do_Loop", [](const Ports& p) { codegen::InsertDoLoop(p.buffer, p.prompter); }},
-    {"Do_Loop_Until", [](const Ports& p) { codegen::InsertDoLoopUntil(p.buffer, p.prompter); }},
-    {"Do_While", [](const Ports& p) { codegen::InsertDoWhileLoop(p.buffer, p.prompter); }},
-    {"For_Next", [](const Ports& p) { codegen::InsertForNext(p.buffer, p.prompter); }},
-    {"Code_Pause", [](const Ports& p) { codegen::InsertPause(p.buffer, p.prompter); }},
-    {"Save_Text", [](const Ports& p) { codegen::InsertSaveText(p.buffer, p.prompter); }},
-    {"Load_Text", [](const Ports& p) { codegen::InsertLoadText(p.buffer, p.prompter); }},
-    {"Save_List", [](const Ports& p) { codegen::InsertSaveList(p.buffer, p.prompter); }},
-    {"Load_List", [](const Ports& p) { codegen::InsertLoadList(p.buffer, p.prompter); }},
-    {"Encrypt_String", [](const Ports& p) { codegen::InsertEncryptString(p.buffer, p.prompter); }},
-    {"Decrypt_String", [](const Ports& p) { codegen::InsertDecryptString(p.buffer, p.prompter); }},
-    {"Run_EXE", [](const Ports& p) { codegen::InsertRunExe(p.buffer, p.prompter); }},
+    {"If_Then", [](const Ports& p) { InsertStatement(Statement::kIfThen, p.buffer, p.prompter); }},
+    {"If_Then_Else",
+     [](const Ports& p) { InsertStatement(Statement::kIfThenElse, p.buffer, p.prompter); }},
+    {"Do_Loop", [](const Ports& p) { InsertStatement(Statement::kDoLoop, p.buffer, p.prompter); }},
+    {"Do_Loop_Until",
+     [](const Ports& p) { InsertStatement(Statement::kDoLoopUntil, p.buffer, p.prompter); }},
+    {"Do_While",
+     [](const Ports& p) { InsertStatement(Statement::kDoWhileLoop, p.buffer, p.prompter); }},
+    {"For_Next",
+     [](const Ports& p) { InsertStatement(Statement::kForNext, p.buffer, p.prompter); }},
+    {"Code_Pause", [](const Ports& p) { InsertPause(p.buffer, p.prompter); }},
+    {"Save_Text", [](const Ports& p) { InsertRoutine(Routine::kSaveText, p.buffer, p.prompter); }},
+    {"Load_Text", [](const Ports& p) { InsertRoutine(Routine::kLoadText, p.buffer, p.prompter); }},
+    {"Save_List", [](const Ports& p) { InsertRoutine(Routine::kSaveList, p.buffer, p.prompter); }},
+    {"Load_List", [](const Ports& p) { InsertRoutine(Routine::kLoadList, p.buffer, p.prompter); }},
+    {"Encrypt_String",
+     [](const Ports& p) { InsertRoutine(Routine::kEncryptString, p.buffer, p.prompter); }},
+    {"Decrypt_String",
+     [](const Ports& p) { InsertRoutine(Routine::kDecryptString, p.buffer, p.prompter); }},
+    {"Run_EXE", [](const Ports& p) { InsertRoutine(Routine::kRunExe, p.buffer, p.prompter); }},
     {"Link_IE",
-     [](const Ports& p) {
-       codegen::InsertOpenUrl(p.buffer, p.prompter, text::FromUtf8(kHomePageUrl));
-     }},
+     [](const Ports& p) { InsertOpenUrl(p.buffer, p.prompter, text::FromUtf8(kHomePageUrl)); }},
     {"Form_On_Top",
      [](const Ports& p) {
-       codegen::InsertFormOnTop(p.buffer, p.prompter, p.declarations, p.host);
+       InsertFormPlacement(Placement::kOnTop, p.buffer, p.prompter, p.declarations, p.host);
      }},
     {"Form_Not_On_Top",
      [](const Ports& p) {
-       codegen::InsertFormNotOnTop(p.buffer, p.prompter, p.declarations, p.host);
+       InsertFormPlacement(Placement::kNotOnTop, p.buffer, p.prompter, p.declarations, p.host);
      }},
 };
 

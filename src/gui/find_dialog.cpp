@@ -18,6 +18,21 @@ namespace {
 // The text boxes' design width, 3015 twips, at 96 dots per inch.
 constexpr int kTextBoxWidth = 201;
 
+// A labelled text box on the next row of the grid; the label's access key focuses the box.
+QLineEdit* AddField(QWidget* parent, QGridLayout* grid, const char* label_name, const char* caption,
+                    const char* edit_name) {
+  auto* label = new QLabel(QString::fromUtf8(caption), parent);
+  label->setObjectName(label_name);
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(edit_name);
+  edit->setMinimumWidth(kTextBoxWidth);
+  label->setBuddy(edit);
+  const int row = grid->rowCount() - (grid->count() == 0 ? 1 : 0);
+  grid->addWidget(label, row, 0);
+  grid->addWidget(edit, row, 1);
+  return edit;
+}
+
 QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const char* name, const char* caption) {
   auto* button = new QPushButton(QString::fromUtf8(caption), parent);
   button->setObjectName(name);
@@ -41,25 +56,9 @@ FindDialog::FindDialog(EditorBuffer& buffer, QPlainTextEdit& editor,
   auto* frame = new QGroupBox("Find/Replace", this);
   frame->setObjectName("Frame1");
 
-  auto* find_label = new QLabel("&Find What:", frame);
-  find_label->setObjectName("Label1");
-  find_edit_ = new QLineEdit(frame);
-  find_edit_->setObjectName("txtFind");
-  find_edit_->setMinimumWidth(kTextBoxWidth);
-  find_label->setBuddy(find_edit_);
-
-  auto* replace_label = new QLabel("R&eplace With:", frame);
-  replace_label->setObjectName("Label2");
-  replace_edit_ = new QLineEdit(frame);
-  replace_edit_->setObjectName("txtReplace");
-  replace_edit_->setMinimumWidth(kTextBoxWidth);
-  replace_label->setBuddy(replace_edit_);
-
   auto* fields = new QGridLayout;
-  fields->addWidget(find_label, 0, 0);
-  fields->addWidget(find_edit_, 0, 1);
-  fields->addWidget(replace_label, 1, 0);
-  fields->addWidget(replace_edit_, 1, 1);
+  find_edit_ = AddField(frame, fields, "Label1", "&Find What:", "txtFind");
+  replace_edit_ = AddField(frame, fields, "Label2", "R&eplace With:", "txtReplace");
 
   auto* buttons = new QHBoxLayout;
   QPushButton* find = AddButton(frame, buttons, "Command1", "F&ind");

@@ -23,23 +23,11 @@ ui::MessageAnswer QtMessenger::Show(std::u16string_view text, ui::MessageIcon ic
   box.setObjectName("messageBox");
   box.setWindowTitle(ToQString(title));
   box.setText(ToQString(text));
-  switch (icon) {
-    case ui::MessageIcon::kNone:
-      box.setIcon(QMessageBox::NoIcon);
-      break;
-    case ui::MessageIcon::kInformation:
-      box.setIcon(QMessageBox::Information);
-      break;
-    case ui::MessageIcon::kExclamation:
-      box.setIcon(QMessageBox::Warning);
-      break;
-    case ui::MessageIcon::kCritical:
-      box.setIcon(QMessageBox::Critical);
-      break;
-    case ui::MessageIcon::kQuestion:
-      box.setIcon(QMessageBox::Question);
-      break;
-  }
+  // In the order of ui::MessageIcon.
+  static constexpr QMessageBox::Icon kIcons[] = {QMessageBox::NoIcon, QMessageBox::Information,
+                                                 QMessageBox::Warning, QMessageBox::Critical,
+                                                 QMessageBox::Question};
+  box.setIcon(kIcons[static_cast<std::size_t>(icon)]);
   if (buttons == ui::MessageButtons::kYesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);

@@ -28,22 +28,22 @@ struct Generator {
 const std::map<std::string, Generator>& Generators() {
   static const std::map<std::string, Generator> generators = {
       {"IfThen",
-       {[](Env& e) { InsertIfThen(e.buffer, e.prompter); },
+       {[](Env& e) { InsertStatement(Statement::kIfThen, e.buffer, e.prompter); },
         {{u"Enter the if statement. Note: If and Then are not required, they will be put into "
           u"the if statement automatically.",
           u""}}}},
       {"IfThenElse",
-       {[](Env& e) { InsertIfThenElse(e.buffer, e.prompter); },
+       {[](Env& e) { InsertStatement(Statement::kIfThenElse, e.buffer, e.prompter); },
         {{u"Enter the if statement. Note: If, Then, and Else are not required, they will be put "
           u"into the if statement automatically.",
           u""}}}},
       {"DoLoop",
-       {[](Env& e) { InsertDoLoop(e.buffer, e.prompter); },
+       {[](Env& e) { InsertStatement(Statement::kDoLoop, e.buffer, e.prompter); },
         {{u"Enter the do statement. Note: Do and Loop are not required, they will be put into "
           u"the statement automatically.",
           u""}}}},
       {"DoLoopUntil",
-       {[](Env& e) { InsertDoLoopUntil(e.buffer, e.prompter); },
+       {[](Env& e) { InsertStatement(Statement::kDoLoopUntil, e.buffer, e.prompter); },
         {{u"Enter the do statement. Note: Do and Loop are not required, they will be put into "
           u"the statement automatically.",
           u""},
@@ -51,12 +51,12 @@ const std::map<std::string, Generator>& Generators() {
           u"into the statement automatically.",
           u""}}}},
       {"DoWhileLoop",
-       {[](Env& e) { InsertDoWhileLoop(e.buffer, e.prompter); },
+       {[](Env& e) { InsertStatement(Statement::kDoWhileLoop, e.buffer, e.prompter); },
         {{u"Enter the do statement. Note: Do, While and Loop are not required, they will be put "
           u"into the statement automatically.",
           u""}}}},
       {"ForNext",
-       {[](Env& e) { InsertForNext(e.buffer, e.prompter); },
+       {[](Env& e) { InsertStatement(Statement::kForNext, e.buffer, e.prompter); },
         {{u"Enter the for statement. Note: For and Next are not required, they will be put into "
           u"the statement automatically.",
           u""}}}},
@@ -64,38 +64,42 @@ const std::map<std::string, Generator>& Generators() {
        {[](Env& e) { InsertPause(e.buffer, e.prompter); },
         {{u"Enter the length of the pause.", u"0.7"}}}},
       {"SaveText",
-       {[](Env& e) { InsertSaveText(e.buffer, e.prompter); },
+       {[](Env& e) { InsertRoutine(Routine::kSaveText, e.buffer, e.prompter); },
         {{u"Enter the file name to the save the text to(including path).", u""},
          {u"Where is the text to save stored?", u""}}}},
       {"LoadText",
-       {[](Env& e) { InsertLoadText(e.buffer, e.prompter); },
+       {[](Env& e) { InsertRoutine(Routine::kLoadText, e.buffer, e.prompter); },
         {{u"Enter the file name to the load the text from(including path).", u""},
          {u"Where do you want the text to load stored?", u""}}}},
       {"SaveList",
-       {[](Env& e) { InsertSaveList(e.buffer, e.prompter); },
+       {[](Env& e) { InsertRoutine(Routine::kSaveList, e.buffer, e.prompter); },
         {{u"Enter the file name to the save the list to(including path).", u""},
          {u"Where is the list to save stored?", u""}}}},
       {"LoadList",
-       {[](Env& e) { InsertLoadList(e.buffer, e.prompter); },
+       {[](Env& e) { InsertRoutine(Routine::kLoadList, e.buffer, e.prompter); },
         {{u"Enter the file name to the load the list from(including path).", u""},
          {u"Where do you want the list to load stored?", u""}}}},
       {"EncryptString",
-       {[](Env& e) { InsertEncryptString(e.buffer, e.prompter); },
+       {[](Env& e) { InsertRoutine(Routine::kEncryptString, e.buffer, e.prompter); },
         {{u"Enter the variable containing the string to encrypt.", u"strText$"}}}},
       {"DecryptString",
-       {[](Env& e) { InsertDecryptString(e.buffer, e.prompter); },
+       {[](Env& e) { InsertRoutine(Routine::kDecryptString, e.buffer, e.prompter); },
         {{u"Enter the variable containing the string to decrypt.", u"strText$"}}}},
       {"RunExe",
-       {[](Env& e) { InsertRunExe(e.buffer, e.prompter); },
+       {[](Env& e) { InsertRoutine(Routine::kRunExe, e.buffer, e.prompter); },
         {{u"Enter the file name of the file to open, including the path.", u""}}}},
       {"OpenUrl",
        {[](Env& e) { InsertOpenUrl(e.buffer, e.prompter, u"https://example.org/quillan"); },
         {{u"Enter the url of the site to open.", u"https://example.org/quillan"}}}},
       {"FormOnTop",
-       {[](Env& e) { InsertFormOnTop(e.buffer, e.prompter, e.declarations, e.host); },
+       {[](Env& e) {
+          InsertFormPlacement(Placement::kOnTop, e.buffer, e.prompter, e.declarations, e.host);
+        },
         {{u"Enter the name of the form to keep on top.", u""}}}},
       {"FormNotOnTop",
-       {[](Env& e) { InsertFormNotOnTop(e.buffer, e.prompter, e.declarations, e.host); },
+       {[](Env& e) {
+          InsertFormPlacement(Placement::kNotOnTop, e.buffer, e.prompter, e.declarations, e.host);
+        },
         {{u"Enter the name of the form to keep on top.", u""}}}},
   };
   return generators;
@@ -408,7 +412,7 @@ TEST(Generators, TheOptionIsReadLiveNotFromTheStore) {
   env.store.Set("decs", "value", "true");
   env.declarations.Set(false);
   env.prompter.script.push_back(u"Form1");
-  InsertFormOnTop(env.buffer, env.prompter, env.declarations, env.host);
+  InsertFormPlacement(Placement::kOnTop, env.buffer, env.prompter, env.declarations, env.host);
   EXPECT_EQ(Marked(env.buffer), kOnTopCall + u"‸");
 }
 
