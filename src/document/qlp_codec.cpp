@@ -85,6 +85,29 @@ void DecodeCp1252(std::string_view bytes, std::u16string& out) {
 }
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+
+void DecodeUtf16(std::string_view bytes, bool big_endian, std::u16string& out) {
+  bool pending_cr = false;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    const auto unit = static_cast<char16_t>(big_endian ? (first << 8) | second
+                                                       : (second << 8) | first);
+    AppendNormalized(out, unit, pending_cr);
+  }
+  if (pending_cr) out += u"\r\n";
+}
+
+void AppendUtf16(std::u16string_view text, bool big_endian, std::string& out) {
+  for (char16_t unit : text) {
+    const auto high = static_cast<char>(unit >> 8);
+    const auto low = static_cast<char>(unit & 0xFF);
+    out.push_back(big_endian ? high : low);
+    out.push_back(big_endian ? low : high);
+  }
+}
 
 }  // namespace
 
@@ -129,7 +152,12 @@ bool IsValidUtf8(std::string_view bytes) {
 DecodedProject DecodeProject(std::string_view bytes) {
   DecodedProject result;
   result.text.reserve(bytes.size());
-  if (IsValidUtf8(bytes)) {
+  const bool whole_units = bytes.size() % 2 == 0;
+  if (whole_units && (bytes.starts_with(kUtf16LeBom) || bytes.starts_with(kUtf16BeBom))) {
+    const bool big_endian = bytes.starts_with(kUtf16BeBom);
+    result.encoding = big_endian ? Encoding::kUtf16Be : Encoding::kUtf16Le;
+    DecodeUtf16(bytes.substr(2), big_endian, result.text);
+  } else if (IsValidUtf8(bytes)) {
     if (bytes.substr(0, kBom.size()) == kBom) {
       result.encoding = Encoding::kUtf8Bom;
       bytes.remove_prefix(kBom.size());
@@ -160,13 +188,24 @@ EncodedProject EncodeProject(std::u16string_view text, Encoding encoding) {
       }
       result.bytes.push_back(static_cast<char>(*b));
     }
-    if (ok) {
-      result.bytes += "\r\n";
-      return result;
-    }
+    result.bytes += "\r\n";
+    // Text that begins with "ÿþ" or "þÿ" would read back as UTF-16 from its own mark; such
+    // a file is written as UTF-8, which opens as what was saved.
+    const bool reads_as_utf16 = result.bytes.size() % 2 == 0 &&
+                                (result.bytes.starts_with(kUtf16LeBom) ||
+                                 result.bytes.starts_with(kUtf16BeBom));
+    if (ok && !reads_as_utf16) return result;
     result.bytes.clear();
     result.encoding = Encoding::kUtf8;
     result.fell_back_to_utf8 = true;
+  }
+  if (encoding == Encoding::kUtf16Le || encoding == Encoding::kUtf16Be) {
+    const bool big_endian = encoding == Encoding::kUtf16Be;
+    result.bytes.reserve(2 * text.size() + 6);
+    result.bytes += big_endian ? kUtf16BeBom : kUtf16LeBom;
+    AppendUtf16(text, big_endian, result.bytes);
+    AppendUtf16(text::kCrLf, big_endian, result.bytes);
+    return result;
   }
   result.bytes.reserve(text.size() + text.size() / 8 + 8);
   if (result.encoding == Encoding::kUtf8Bom) result.bytes += kBom;

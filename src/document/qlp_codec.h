@@ -6,7 +6,7 @@
 namespace quillan::document {
 
 /// The encoding a project was read in, and is written back in.
-enum class Encoding { kUtf8, kUtf8Bom, kWindows1252 };
+enum class Encoding { kUtf8, kUtf8Bom, kWindows1252, kUtf16Le, kUtf16Be };
 
 /// A project file's bytes turned into document text.
 struct DecodedProject {
@@ -14,8 +14,9 @@ struct DecodedProject {
   Encoding encoding = Encoding::kUtf8;
 };
 
-/// Reads a .qlp file's bytes: valid UTF-8 (a byte-order mark is remembered) or else
-/// Windows-1252 byte for byte; lone CR or LF line ends become CR LF; the one CR LF that every
+/// Reads a .qlp file's bytes: UTF-16 when they start with its byte-order mark (FF FE little
+/// endian, FE FF big endian) and come in whole units, else valid UTF-8 (a byte-order mark is
+/// remembered), else Windows-1252 byte for byte; lone CR or LF line ends become CR LF; the one CR LF that every
 /// save appends is dropped when the file ends with it.
 DecodedProject DecodeProject(std::string_view bytes);
 
@@ -26,7 +27,8 @@ struct EncodedProject {
   bool fell_back_to_utf8 = false;       ///< the requested encoding could not hold the text
 };
 
-/// Writes text in `encoding`; a character Windows-1252 cannot hold makes it write UTF-8.
+/// Writes text in `encoding`, UTF-16 with its byte-order mark; a character Windows-1252
+/// cannot hold, or Windows-1252 bytes that would read back as UTF-16, make it write UTF-8.
 EncodedProject EncodeProject(std::u16string_view text, Encoding encoding);
 
 /// True when bytes are valid UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF).

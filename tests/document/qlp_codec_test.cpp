@@ -35,6 +35,30 @@ TEST(QlpCodec, ValidUtf8OpensAsUtf8AndKeepsItsByteOrderMark) {
   EXPECT_EQ(DecodeProject("\xF0\x9F\x98\x80").text, u"\U0001F600");
 }
 
+TEST(QlpCodec, Utf16WithItsByteOrderMarkRoundTripsByteForByte) {
+  // "x = 1", CR LF, "Dim é", CR LF as another editor saves it, in both byte orders.
+  const std::u16string text = u"x = 1\r\nDim \u00E9\r\n";
+  for (const bool big : {false, true}) {
+    std::string file = big ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+      const char hi = static_cast<char>(unit >> 8), lo = static_cast<char>(unit & 0xFF);
+      file += big ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    ASSERT_EQ(file.size(), 30u);
+    const DecodedProject opened = DecodeProject(file);
+    EXPECT_EQ(opened.encoding, big ? Encoding::kUtf16Be : Encoding::kUtf16Le);
+    EXPECT_EQ(opened.text, u"x = 1\r\nDim \u00E9");
+    EXPECT_EQ(EncodeProject(opened.text, opened.encoding).bytes, file);
+  }
+  // Not whole units: not UTF-16, and still nothing is lost. Saved back in Windows-1252 the
+  // bytes would come in whole units and read as UTF-16, so they are saved as UTF-8.
+  const DecodedProject odd = DecodeProject("\xFF\xFE" "ab\r");
+  EXPECT_EQ(odd.encoding, Encoding::kWindows1252);
+  const EncodedProject resaved = EncodeProject(odd.text, odd.encoding);
+  EXPECT_TRUE(resaved.fell_back_to_utf8);
+  EXPECT_EQ(DecodeProject(resaved.bytes).text, odd.text);
+}
+
 TEST(QlpCodec, OtherBytesOpenAsWindows1252ByteForByte) {
   // Every byte value except CR and LF survives open and save unchanged.
   std::string all;
@@ -71,6 +95,9 @@ TEST(QlpCodec, OpenSaveOpenIsStableOnRandomBytes) {
   for (int round = 0; round < 300; ++round) {
     std::string bytes(rng() % 64, '\0');
     for (char& c : bytes) c = static_cast<char>(rng() % 256);
+    // A third of the rounds as UTF-16 of either byte order.
+    if (round % 3 == 1) bytes.insert(0, "\xFF\xFE");
+    if (round % 3 == 2) bytes.insert(0, "\xFE\xFF");
     const DecodedProject first = DecodeProject(bytes);
     const EncodedProject saved = EncodeProject(first.text, first.encoding);
     const DecodedProject second = DecodeProject(saved.bytes);
