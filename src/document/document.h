@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "document/doc_names.h"
+#include "document/file_ports.h"
 #include "document/qlp_codec.h"
 
 namespace quillan::document {
@@ -34,6 +37,16 @@ class Document {
   void SetTitle(std::u16string_view title);
   void SetEncoding(Encoding encoding) { encoding_ = encoding; }
 
+  /// The file at the path as it was last opened or saved: its stamp and a hash of its bytes,
+  /// to tell whether another program has changed it since. nullopt when nothing was read or
+  /// written yet.
+  struct DiskState {
+    FileStamp stamp;
+    std::uint64_t content_hash = 0;
+  };
+  const std::optional<DiskState>& disk_state() const { return disk_state_; }
+  void SetDiskState(std::optional<DiskState> state) { disk_state_ = state; }
+
   /// Called after any of path, flag or title changed.
   void SetListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
@@ -46,6 +59,7 @@ class Document {
   std::u16string changed_ = u"no";
   std::u16string title_ = UntitledTitle();
   Encoding encoding_ = Encoding::kUtf8;
+  std::optional<DiskState> disk_state_;
   std::function<void()> listener_;
 };
 

@@ -3,10 +3,24 @@
 namespace quillan::document {
 namespace {
 
-void ShowFailure(ui::Messenger& messenger, std::u16string_view error) {
-  std::u16string text(error);
+// In the manner of Save As, naming the file: "<path>": <what went wrong>.
+void ShowFailure(ui::Messenger& messenger, std::u16string_view path, std::u16string_view error) {
+  std::u16string text = u"\"";
+  text += path;
+  text += u"\": ";
+  text += error;
   text += u".";
   messenger.Show(text, ui::MessageIcon::kCritical, ui::MessageButtons::kOk);
+}
+
+bool ConfirmOverwrite(ui::Messenger& messenger, std::u16string_view path) {
+  std::u16string text = u"The file \"";
+  text += path;
+  text +=
+      u"\" has been changed by another program since it was opened. Do you want to "
+      u"overwrite it?";
+  return messenger.Show(text, ui::MessageIcon::kExclamation, ui::MessageButtons::kYesNo) ==
+         ui::MessageAnswer::kYes;
 }
 
 }  // namespace
@@ -28,14 +42,36 @@ void New(DocumentContext& ctx) {
   ctx.doc.SetPath(u"");
   ctx.doc.SetTitle(UntitledTitle());
   ctx.doc.SetEncoding(Encoding::kUtf8);
+  ctx.doc.SetDiskState(std::nullopt);
+}
+
+std::uint64_t ContentHash(std::string_view bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325;
+  for (char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3;
+  }
+  return hash;
+}
+
+bool ChangedByAnotherProgram(DocumentContext& ctx) {
+  const auto& known = ctx.doc.disk_state();
+  if (!known) return false;
+  const auto now = ctx.files.Stamp(ctx.doc.path());
+  if (!now) return false;
+  if (!now->SameFileState(known->stamp)) return true;
+  if (!known->stamp.racy) return false;
+  const FileStore::ReadResult read = ctx.files.Read(ctx.doc.path());
+  return !read.bytes || ContentHash(*read.bytes) != known->content_hash;
 }
 
 bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
   FileStore::ReadResult read = ctx.files.Read(path);
   if (!read.bytes) {
-    ShowFailure(ctx.messenger, read.error);
+    ShowFailure(ctx.messenger, path, read.error);
     return false;
   }
+  const Document::DiskState disk{read.stamp, ContentHash(*read.bytes)};
   DecodedProject decoded = DecodeProject(*read.bytes);
   read.bytes.reset();
   ctx.buffer.SetText(u"");
@@ -44,6 +80,7 @@ bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
   ctx.doc.SetTitle(TitleForName(FileNameFromPath(path)));
   ctx.doc.SetPath(path);
   ctx.doc.SetEncoding(decoded.encoding);
+  ctx.doc.SetDiskState(disk);
   return true;
 }
 
@@ -55,11 +92,21 @@ void Open(DocumentContext& ctx) {
 }
 
 bool WriteProject(DocumentContext& ctx, std::u16string_view path) {
-  const EncodedProject encoded = EncodeProject(ctx.buffer.Text(), ctx.doc.encoding());
-  if (const auto error = ctx.files.Write(path, encoded.bytes)) {
-    ShowFailure(ctx.messenger, *error);
+  // Only the file the document came from can have been changed behind its back; another
+  // file chosen in Save As is overwritten as the user asked.
+  if (path == ctx.doc.path() && ChangedByAnotherProgram(ctx) &&
+      !ConfirmOverwrite(ctx.messenger, path)) {
     return false;
   }
+  const EncodedProject encoded = EncodeProject(ctx.buffer.Text(), ctx.doc.encoding());
+  if (const auto error = ctx.files.Write(path, encoded.bytes)) {
+    ShowFailure(ctx.messenger, path, *error);
+    return false;
+  }
+  const auto stamp = ctx.files.Stamp(path);
+  ctx.doc.SetDiskState(stamp
+                           ? std::optional(Document::DiskState{*stamp, ContentHash(encoded.bytes)})
+                           : std::nullopt);
   if (encoded.fell_back_to_utf8) {
     ctx.doc.SetEncoding(Encoding::kUtf8);
     ctx.messenger.Show(

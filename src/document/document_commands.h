@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -41,10 +42,17 @@ void SaveAs(DocumentContext& ctx);
 /// reported and leaves the document as it was. Returns true when the file was loaded.
 bool LoadProject(DocumentContext& ctx, std::u16string_view path);
 
-/// Writes the text to path. On failure shows the error and returns false, changing nothing.
+/// Writes the text to path. When path is the document's own file and another program has
+/// changed it, asks first; No writes nothing. On failure shows the error. Returns whether the
+/// text was written; a false changes nothing.
 bool WriteProject(DocumentContext& ctx, std::u16string_view path);
 
-/// Files larger than this are refused on Open: the editor cannot hold them.
-inline constexpr std::size_t kMaxProjectBytes = std::size_t{512} << 20;
+/// A hash of a file's bytes (64-bit FNV-1a), to tell one content from another.
+std::uint64_t ContentHash(std::string_view bytes);
+
+/// Whether the file at the document's path is no longer what was last opened or saved
+/// there: its stamp differs, or, where the stamp cannot tell, its content. A file that is
+/// gone counts as unchanged: writing it loses nothing.
+bool ChangedByAnotherProgram(DocumentContext& ctx);
 
 }  // namespace quillan::document

@@ -1,24 +1,45 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace quillan::document {
 
-/// Whole-file reads and safe writes.
+/// One state of a file on disk, to tell later whether another program has changed it.
+struct FileStamp {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::uint64_t size = 0;
+  std::int64_t mtime_ns = 0;
+  /// The file was changed so shortly before the stamp was taken that a further change in the
+  /// same tick of the file system's clock would leave the stamp as it is: compare content.
+  bool racy = false;
+
+  bool SameFileState(const FileStamp& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           mtime_ns == other.mtime_ns;
+  }
+};
+
+/// Whole-file reads and safe writes of regular files.
 class FileStore {
  public:
   struct ReadResult {
     std::optional<std::string> bytes;  ///< the file's content, or nullopt on failure
-    std::u16string error;              ///< the platform's description of the failure
+    std::u16string error;              ///< why it failed, as the system describes it
+    FileStamp stamp;                   ///< the file as it was read
   };
   virtual ~FileStore() = default;
-  /// Reads a file whole.
+  /// Reads a regular file whole; anything else (a folder, a device, a pipe) is refused
+  /// without being opened for reading.
   virtual ReadResult Read(std::u16string_view path) = 0;
-  /// Replaces the file's content; the old file stays intact when this fails.
-  /// Returns the platform's description of the failure, or nullopt on success.
+  /// Replaces the content of the regular file at path, or creates it. A failure never
+  /// loses the old content. Returns why it failed, or nullopt on success.
   virtual std::optional<std::u16string> Write(std::u16string_view path, std::string_view bytes) = 0;
+  /// The regular file at path as it is now; nullopt when there is none.
+  virtual std::optional<FileStamp> Stamp(std::u16string_view path) = 0;
 };
 
 /// The Open and Save As file dialogs. Filters use the "Description|pattern|" form.

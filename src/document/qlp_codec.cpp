@@ -93,8 +93,8 @@ void DecodeUtf16(std::string_view bytes, bool big_endian, std::u16string& out) {
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
     const auto first = static_cast<unsigned char>(bytes[i]);
     const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    const auto unit = static_cast<char16_t>(big_endian ? (first << 8) | second
-                                                       : (second << 8) | first);
+    const auto unit =
+        static_cast<char16_t>(big_endian ? (first << 8) | second : (second << 8) | first);
     AppendNormalized(out, unit, pending_cr);
   }
   if (pending_cr) out += u"\r\n";
@@ -112,38 +112,10 @@ void AppendUtf16(std::u16string_view text, bool big_endian, std::string& out) {
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
-  std::size_t i = 0;
-  const std::size_t n = bytes.size();
-  while (i < n) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t len;
-    char32_t cp;
-    if (b >= 0xC2 && b <= 0xDF) {
-      len = 2;
-      cp = b & 0x1Fu;
-    } else if ((b & 0xF0) == 0xE0) {
-      len = 3;
-      cp = b & 0x0Fu;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      len = 4;
-      cp = b & 0x07u;
-    } else {
-      return false;
-    }
-    if (i + len > n) return false;
-    for (std::size_t k = 1; k < len; ++k) {
-      const auto c = static_cast<unsigned char>(bytes[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (c & 0x3Fu);
-    }
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF)) {
-      return false;
-    }
+  char32_t cp = 0;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t len = text::ValidUtf8SequenceAt(bytes, i, cp);
+    if (len == 0) return false;
     i += len;
   }
   return true;
@@ -191,9 +163,9 @@ EncodedProject EncodeProject(std::u16string_view text, Encoding encoding) {
     result.bytes += "\r\n";
     // Text that begins with "ÿþ" or "þÿ" would read back as UTF-16 from its own mark; such
     // a file is written as UTF-8, which opens as what was saved.
-    const bool reads_as_utf16 = result.bytes.size() % 2 == 0 &&
-                                (result.bytes.starts_with(kUtf16LeBom) ||
-                                 result.bytes.starts_with(kUtf16BeBom));
+    const bool reads_as_utf16 =
+        result.bytes.size() % 2 == 0 &&
+        (result.bytes.starts_with(kUtf16LeBom) || result.bytes.starts_with(kUtf16BeBom));
     if (ok && !reads_as_utf16) return result;
     result.bytes.clear();
     result.encoding = Encoding::kUtf8;

@@ -16,8 +16,8 @@ struct DecodedProject {
 
 /// Reads a .qlp file's bytes: UTF-16 when they start with its byte-order mark (FF FE little
 /// endian, FE FF big endian) and come in whole units, else valid UTF-8 (a byte-order mark is
-/// remembered), else Windows-1252 byte for byte; lone CR or LF line ends become CR LF; the one CR LF that every
-/// save appends is dropped when the file ends with it.
+/// remembered), else Windows-1252 byte for byte; lone CR or LF line ends become CR LF; the one CR
+/// LF that every save appends is dropped when the file ends with it.
 DecodedProject DecodeProject(std::string_view bytes);
 
 /// Document text written as a .qlp file: the text, then CR LF.

@@ -15,6 +15,7 @@
 #include "gui/tool_windows.h"
 #include "gui/web_sites.h"
 #include "gui/window_action_commands.h"
+#include "platform/posix_file_store.h"
 #include "platform/window_system_choice.h"
 #include "quillan_version.h"
 #include "settings/settings_table.h"
@@ -48,7 +49,8 @@ Application::Application(Ports ports)
     : settings_(PortOr(ports.settings, own_settings_,
                        [] { return std::make_unique<QtSettingsStore>(); })),
       given_messenger_(ports.messenger),
-      files_(PortOr(ports.files, own_files_, [] { return std::make_unique<QtFileStore>(); })),
+      files_(PortOr(ports.files, own_files_,
+                    [] { return std::make_unique<platform::PosixFileStore>(); })),
       clock_(PortOr(ports.clock, own_clock_, [] { return std::make_unique<QtClock>(); })),
       pump_(PortOr(ports.pump, own_pump_, [] { return std::make_unique<QtEventPump>(); })),
       shell_(PortOr(ports.shell, own_shell_, [] { return std::make_unique<FreedesktopShell>(); })),

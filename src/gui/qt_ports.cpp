@@ -1,18 +1,14 @@
 #include "gui/qt_ports.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QSettings>
 #include <QTimer>
 #include <chrono>
 
-#include "document/document_commands.h"
 #include "gui/qt_convert.h"
 
 namespace quillan::gui {
@@ -69,57 +65,6 @@ void QtSettingsStore::Set(std::string_view section, std::string_view key, std::s
 }
 
 QString QtSettingsStore::FileName() const { return settings_->fileName(); }
-
-document::FileStore::ReadResult QtFileStore::Read(std::u16string_view path) {
-  ReadResult result;
-  const QString name = ToQString(path);
-  const QFileInfo info(name);
-  if (info.isDir()) {
-    result.error = u"\"" + ToU16(name) + u"\" is a folder, not a project file";
-    return result;
-  }
-  QFile file(name);
-  if (!file.open(QIODevice::ReadOnly)) {
-    result.error = ToU16(file.errorString());
-    return result;
-  }
-  if (file.size() > static_cast<qint64>(document::kMaxProjectBytes)) {
-    result.error = u"The file is too large to open (more than 512 MB)";
-    return result;
-  }
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    result.error = ToU16(file.errorString());
-    return result;
-  }
-  result.bytes = bytes.toStdString();
-  return result;
-}
-
-std::optional<std::u16string> QtFileStore::Write(std::u16string_view path, std::string_view bytes) {
-  const QString name = ToQString(path);
-  const QFileInfo info(name);
-  const auto size = static_cast<qint64>(bytes.size());
-  if (info.isDir()) return u"\"" + ToU16(name) + u"\" is a folder";
-  if (info.exists() && !info.isFile()) {
-    // A device or pipe cannot be replaced by renaming; write to it directly.
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return ToU16(file.errorString());
-    if (file.write(bytes.data(), size) != size) return ToU16(file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError) return ToU16(file.errorString());
-    return std::nullopt;
-  }
-  QSaveFile file(name);
-  if (!file.open(QIODevice::WriteOnly)) return ToU16(file.errorString());
-  if (file.write(bytes.data(), size) != size) {
-    const QString error = file.errorString();
-    file.cancelWriting();
-    return ToU16(error);
-  }
-  if (!file.commit()) return ToU16(file.errorString());
-  return std::nullopt;
-}
 
 QString QtFileChooser::ToQtFilter(std::u16string_view filter) {
   const QStringList parts = ToQString(filter).split('|', Qt::SkipEmptyParts);

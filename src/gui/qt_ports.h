@@ -53,13 +53,6 @@ class QtSettingsStore final : public settings::SettingsStore {
   std::unique_ptr<QSettings> settings_;
 };
 
-/// Files through `QFile`; writes through `QSaveFile`, so a failed save leaves the old file.
-class QtFileStore final : public document::FileStore {
- public:
-  ReadResult Read(std::u16string_view path) override;
-  std::optional<std::u16string> Write(std::u16string_view path, std::string_view bytes) override;
-};
-
 /// The Open and Save As dialogs. Both start with the file name last chosen in either.
 class QtFileChooser final : public document::FileChooser {
  public:

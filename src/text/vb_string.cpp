@@ -97,6 +97,38 @@ std::size_t FindLastKey(std::u16string_view text, std::u16string_view key) {
   }
 }
 
+std::size_t ValidUtf8SequenceAt(std::string_view bytes, std::size_t i, char32_t& cp) {
+  const auto b = static_cast<unsigned char>(bytes[i]);
+  if (b < 0x80) {
+    cp = b;
+    return 1;
+  }
+  std::size_t len;
+  if (b >= 0xC2 && b <= 0xDF) {
+    len = 2;
+    cp = b & 0x1Fu;
+  } else if ((b & 0xF0) == 0xE0) {
+    len = 3;
+    cp = b & 0x0Fu;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4;
+    cp = b & 0x07u;
+  } else {
+    return 0;
+  }
+  if (i + len > bytes.size()) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto c = static_cast<unsigned char>(bytes[i + k]);
+    if ((c & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (c & 0x3Fu);
+  }
+  if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+      (cp >= 0xD800 && cp <= 0xDFFF)) {
+    return 0;
+  }
+  return len;
+}
+
 std::u16string FoldCase(std::u16string_view s) {
   std::u16string out(s);
   for (char16_t& c : out) c = FoldCase(c);

@@ -34,6 +34,10 @@ std::size_t FindUnit(std::u16string_view text, std::size_t from, char16_t c);
 /// The last offset before `end` that holds c, four units at a time; kNotFound if none.
 std::size_t FindLastUnit(std::u16string_view text, std::size_t end, char16_t c);
 
+/// The length of the valid UTF-8 sequence that starts at bytes[i] (no overlongs, no
+/// surrogates, nothing above U+10FFFF), with its code point in cp; 0 when there is none.
+std::size_t ValidUtf8SequenceAt(std::string_view bytes, std::size_t i, char32_t& cp);
+
 /// UTF-8 <-> UTF-16 for program texts written in the source as UTF-8. Invalid input bytes
 /// become U+FFFD; use only for texts the program owns.
 std::u16string FromUtf8(std::string_view s);

@@ -6,6 +6,7 @@
 #include <map>
 #include <vector>
 
+#include "support/recorders.h"
 #include "text/string_code_buffer.h"
 
 namespace quillan::document {
@@ -15,47 +16,16 @@ using ui::MessageAnswer;
 using ui::MessageButtons;
 using ui::MessageIcon;
 
-struct RecordingMessenger : ui::Messenger {
-  struct Shown {
-    std::u16string text;
-    MessageIcon icon;
-    MessageButtons buttons;
-    std::u16string title;
-  };
-  std::vector<Shown> shown;
-  std::deque<MessageAnswer> answers;
-  MessageAnswer Show(std::u16string_view t, MessageIcon icon, MessageButtons buttons,
-                     std::u16string_view title) override {
-    shown.push_back({std::u16string(t), icon, buttons, std::u16string(title)});
-    if (answers.empty()) return MessageAnswer::kOk;
-    const MessageAnswer a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-};
+using testing_support::RecordingMessenger;
+using testing_support::ScriptedChooser;
 
-struct ScriptedChooser : FileChooser {
-  std::deque<std::optional<std::u16string>> answers;
-  std::vector<std::u16string> titles, filters;
-  std::optional<std::u16string> Next(std::u16string_view title, std::u16string_view filter) {
-    titles.emplace_back(title);
-    filters.emplace_back(filter);
-    if (answers.empty()) return std::nullopt;
-    auto a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  std::optional<std::u16string> ChooseOpen(std::u16string_view t, std::u16string_view f) override {
-    return Next(t, f);
-  }
-  std::optional<std::u16string> ChooseSave(std::u16string_view t, std::u16string_view f) override {
-    return Next(t, f);
-  }
-};
-
+// Files in memory. A file's stamp is its size and a count of its writes, which another
+// program's change bumps too, unless it keeps the stamp (`ChangeKeepingStamp`).
 struct MemoryFiles : FileStore {
   std::map<std::u16string, std::string> files;
+  std::map<std::u16string, std::int64_t> writes;
   std::map<std::u16string, std::u16string> write_errors;
+  bool racy = false;
   ReadResult Read(std::u16string_view path) override {
     ReadResult r;
     auto it = files.find(std::u16string(path));
@@ -63,6 +33,7 @@ struct MemoryFiles : FileStore {
       r.error = u"No such file or directory";
     } else {
       r.bytes = it->second;
+      r.stamp = *Stamp(path);
     }
     return r;
   }
@@ -70,7 +41,16 @@ struct MemoryFiles : FileStore {
     auto err = write_errors.find(std::u16string(path));
     if (err != write_errors.end()) return err->second;
     files[std::u16string(path)] = std::string(bytes);
+    ++writes[std::u16string(path)];
     return std::nullopt;
+  }
+  std::optional<FileStamp> Stamp(std::u16string_view path) override {
+    auto it = files.find(std::u16string(path));
+    if (it == files.end()) return std::nullopt;
+    return FileStamp{1, 1, it->second.size(), writes[it->first], racy};
+  }
+  void ChangeKeepingStamp(const std::u16string& path, std::string bytes) {
+    files[path] = std::move(bytes);
   }
 };
 
@@ -184,7 +164,7 @@ TEST_F(DocumentCommands, FailedSaveReportsAndLeavesEverythingAsItWas) {
   files.write_errors[u"/ro/demo.qlp"] = u"Permission denied";
   Save(c);
   ASSERT_EQ(messenger.shown.size(), 1u);
-  EXPECT_EQ(messenger.shown[0].text, u"Permission denied.");
+  EXPECT_EQ(messenger.shown[0].text, u"\"/ro/demo.qlp\": Permission denied.");
   EXPECT_EQ(messenger.shown[0].icon, MessageIcon::kCritical);
   EXPECT_EQ(messenger.shown[0].title, u"Quillan");
   EXPECT_EQ(files.files[u"/ro/demo.qlp"], "old\r\n");
@@ -194,7 +174,7 @@ TEST_F(DocumentCommands, FailedSaveReportsAndLeavesEverythingAsItWas) {
   files.write_errors[u"/full/x.qlp"] = u"No space left on device";
   chooser.answers = {u"/full/x.qlp"};
   SaveAs(c);
-  EXPECT_EQ(messenger.shown.back().text, u"No space left on device.");
+  EXPECT_EQ(messenger.shown.back().text, u"\"/full/x.qlp\": No space left on device.");
   EXPECT_EQ(doc.title(), u"Quillan - [demo.qlp]");
   EXPECT_EQ(doc.path(), u"/ro/demo.qlp");
   EXPECT_EQ(doc.changed(), u"yes");
@@ -206,7 +186,7 @@ TEST_F(DocumentCommands, FailedOpenReportsAndKeepsTheDocument) {
   chooser.answers = {u"/p/missing.qlp"};
   auto c = ctx();
   Open(c);
-  EXPECT_EQ(messenger.shown.back().text, u"No such file or directory.");
+  EXPECT_EQ(messenger.shown.back().text, u"\"/p/missing.qlp\": No such file or directory.");
   EXPECT_EQ(buffer.Text(), u"mine");
   EXPECT_EQ(doc.changed(), u"yes");
   EXPECT_EQ(doc.path(), u"");
@@ -235,6 +215,50 @@ TEST_F(DocumentCommands, Windows1252ProjectThatGainsAForeignCharacterIsSavedAsUt
   ASSERT_EQ(messenger.shown.size(), 1u);
   EXPECT_EQ(messenger.shown[0].icon, MessageIcon::kInformation);
   EXPECT_EQ(doc.encoding(), Encoding::kUtf8);
+}
+
+TEST_F(DocumentCommands, SaveAsksBeforeOverwritingAnotherProgramsChange) {
+  const std::u16string path = u"/p/demo.qlp";
+  const std::u16string question =
+      u"The file \"/p/demo.qlp\" has been changed by another program since it was opened. Do "
+      u"you want to overwrite it?";
+  files.files[path] = "mine\r\n";
+  auto c = ctx();
+  ASSERT_TRUE(LoadProject(c, path));
+  Type(u" edited");
+  // Its stamp changed: No leaves both the file and the document.
+  files.files[path] = "theirs\r\n";
+  ++files.writes[path];
+  messenger.answers = {MessageAnswer::kNo};
+  Save(c);
+  ASSERT_EQ(messenger.shown.size(), 1u);
+  EXPECT_EQ(messenger.shown[0].text, question);
+  EXPECT_EQ(messenger.shown[0].buttons, MessageButtons::kYesNo);
+  EXPECT_EQ(files.files[path], "theirs\r\n");
+  EXPECT_EQ(doc.changed(), u"yes");
+  // Yes overwrites, and what was saved is the new reference: the next Save does not ask.
+  messenger.answers = {MessageAnswer::kYes};
+  Save(c);
+  EXPECT_EQ(files.files[path], "mine edited\r\n");
+  EXPECT_EQ(doc.changed(), u"no");
+  Save(c);
+  EXPECT_EQ(messenger.shown.size(), 2u);
+  // Where the stamp cannot tell (changed within the clock's tick), the content does.
+  files.racy = true;
+  Save(c);
+  EXPECT_EQ(messenger.shown.size(), 2u);
+  files.ChangeKeepingStamp(path, "THEIRS edited\r\n");
+  messenger.answers = {MessageAnswer::kNo};
+  Save(c);
+  EXPECT_EQ(messenger.shown.size(), 3u);
+  EXPECT_EQ(files.files[path], "THEIRS edited\r\n");
+  // Save As onto another file does not ask; a file that is gone is simply written again.
+  chooser.answers = {u"/p/other.qlp"};
+  SaveAs(c);
+  files.files.erase(u"/p/other.qlp");
+  Save(c);
+  EXPECT_EQ(messenger.shown.size(), 3u);
+  EXPECT_EQ(files.files[u"/p/other.qlp"], "mine edited\r\n");
 }
 
 }  // namespace

@@ -52,7 +52,9 @@ TEST(QlpCodec, Utf16WithItsByteOrderMarkRoundTripsByteForByte) {
   }
   // Not whole units: not UTF-16, and still nothing is lost. Saved back in Windows-1252 the
   // bytes would come in whole units and read as UTF-16, so they are saved as UTF-8.
-  const DecodedProject odd = DecodeProject("\xFF\xFE" "ab\r");
+  const DecodedProject odd = DecodeProject(
+      "\xFF\xFE"
+      "ab\r");
   EXPECT_EQ(odd.encoding, Encoding::kWindows1252);
   const EncodedProject resaved = EncodeProject(odd.text, odd.encoding);
   EXPECT_TRUE(resaved.fell_back_to_utf8);

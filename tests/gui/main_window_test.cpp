@@ -494,13 +494,15 @@ class MainWindowTest : public QObject {
     Fixture missing({}, dir.filePath("nothere.qlp"));
     QCOMPARE(missing.window->windowTitle(), QString("Quillan - [Untitled]"));
     QCOMPARE(missing.messenger.shown.size(), std::size_t{1});
-    QCOMPARE(ToQString(missing.messenger.shown[0].text), QString("No such file or directory."));
+    QCOMPARE(ToQString(missing.messenger.shown[0].text),
+             "\"" + dir.filePath("nothere.qlp") + "\": No such file or directory.");
     QCOMPARE(missing.messenger.shown[0].icon, quillan::ui::MessageIcon::kCritical);
 
     Fixture folder({}, dir.path());
     QCOMPARE(folder.window->windowTitle(), QString("Quillan - [Untitled]"));
     QCOMPARE(folder.messenger.shown.size(), std::size_t{1});
-    QVERIFY(ToQString(folder.messenger.shown[0].text).endsWith("is a folder, not a project file."));
+    QCOMPARE(ToQString(folder.messenger.shown[0].text),
+             "\"" + dir.path() + "\": Is a folder, not a project file.");
   }
 
   void failedSavesKeepTheOldFileAndTheDocumentState() {
@@ -525,7 +527,7 @@ class MainWindowTest : public QObject {
     setrlimit(RLIMIT_FSIZE, &old_limit);
 
     QCOMPARE(f.messenger.shown.size(), std::size_t{1});
-    QVERIFY(ToQString(f.messenger.shown[0].text).endsWith('.'));
+    QCOMPARE(ToQString(f.messenger.shown[0].text), "\"" + path + "\": File too large.");
     QCOMPARE(f.messenger.shown[0].icon, quillan::ui::MessageIcon::kCritical);
     QCOMPARE(ToQString(f.messenger.shown[0].title), QString("Quillan"));
     QFile check(path);
@@ -535,11 +537,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(f.app->doc().changed(), std::u16string(u"yes"));
     QCOMPARE(f.window->windowTitle(), QString("Quillan - [demo.qlp]"));
 
-    // A full device.
+    // A device is no project, full or not.
     f.chooser.answers = {u"/dev/full"};
     f.window->Action("Save_As")->trigger();
     QCOMPARE(f.messenger.shown.size(), std::size_t{2});
-    QCOMPARE(ToQString(f.messenger.shown[1].text), QString("No space left on device."));
+    QCOMPARE(ToQString(f.messenger.shown[1].text),
+             QString("\"/dev/full\": Not a regular file (a device, a pipe or a socket)."));
     QCOMPARE(f.window->windowTitle(), QString("Quillan - [demo.qlp]"));
     QCOMPARE(ToQString(f.app->doc().path()), path);
 

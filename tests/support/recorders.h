@@ -57,20 +57,21 @@ struct ScriptedPrompter : ui::Prompter {
 /// Answers the file dialogs from a script; records titles and filters.
 struct ScriptedChooser : document::FileChooser {
   std::deque<std::optional<std::u16string>> answers;
-  std::vector<std::u16string> titles;
+  std::vector<std::u16string> titles, filters;
 
-  std::optional<std::u16string> Next(std::u16string_view title) {
+  std::optional<std::u16string> Next(std::u16string_view title, std::u16string_view filter) {
     titles.emplace_back(title);
+    filters.emplace_back(filter);
     if (answers.empty()) return std::nullopt;
     auto a = answers.front();
     answers.pop_front();
     return a;
   }
-  std::optional<std::u16string> ChooseOpen(std::u16string_view t, std::u16string_view) override {
-    return Next(t);
+  std::optional<std::u16string> ChooseOpen(std::u16string_view t, std::u16string_view f) override {
+    return Next(t, f);
   }
-  std::optional<std::u16string> ChooseSave(std::u16string_view t, std::u16string_view) override {
-    return Next(t);
+  std::optional<std::u16string> ChooseSave(std::u16string_view t, std::u16string_view f) override {
+    return Next(t, f);
   }
 };
 

@@ -9,6 +9,7 @@
 #include "gui/main_window.h"
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
+#include "platform/posix_file_store.h"
 #include "settings/settings_store.h"
 #include "support/recorders.h"
 
@@ -24,7 +25,7 @@ struct WindowFixture {
   settings::MemorySettingsStore store;
   RecordingMessenger messenger;
   ScriptedChooser chooser;
-  gui::QtFileStore files;
+  platform::PosixFileStore files;
   gui::Ports ports;
   bool real_messages = false;  ///< real message boxes instead of the recorder
   std::unique_ptr<gui::Application> app;

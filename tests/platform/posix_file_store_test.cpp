@@ -1,0 +1,174 @@
+#include "platform/posix_file_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "platform/native_path.h"
+
+namespace quillan::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder for each test, removed afterwards.
+class PosixFileStoreTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/quillan-files-XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    dir_ = name;
+  }
+  void TearDown() override {
+    if (mounted_) ::umount(dir_.c_str());
+    fs::remove_all(dir_);
+  }
+  std::u16string Path(const std::string& name) const { return PathFromNative(dir_ + "/" + name); }
+  void Put(const std::string& name, const std::string& bytes) const {
+    std::ofstream(dir_ + "/" + name, std::ios::binary) << bytes;
+  }
+  std::string Get(const std::string& name) const {
+    std::ifstream in(dir_ + "/" + name, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+  struct stat Stat(const std::string& name) const {
+    struct stat st {};
+    ::stat((dir_ + "/" + name).c_str(), &st);
+    return st;
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  PosixFileStore store_;
+  std::string dir_;
+  bool mounted_ = false;
+};
+
+// Runs a write under a file-size limit, as a disk that fills during the write would fail it.
+std::optional<std::u16string> WriteUnderSizeLimit(PosixFileStore& store, std::u16string_view path,
+                                                  const std::string& bytes, rlim_t limit) {
+  IgnoreFileSizeSignal();
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = limit;
+  setrlimit(RLIMIT_FSIZE, &small);
+  auto error = store.Write(path, bytes);
+  setrlimit(RLIMIT_FSIZE, &old);
+  return error;
+}
+
+TEST_F(PosixFileStoreTest, OnlyRegularFilesAreReadOrWrittenAndNothingBlocks) {
+  ASSERT_EQ(::mkfifo((dir_ + "/pipe.qlp").c_str(), 0600), 0);
+  fs::create_directory(dir_ + "/folder.qlp");
+  const struct {
+    std::u16string path;
+    std::u16string_view error;
+  } cases[] = {
+      {Path("pipe.qlp"), u"Not a regular file (a device, a pipe or a socket)"},
+      {u"/dev/zero", u"Not a regular file (a device, a pipe or a socket)"},
+      {u"/dev/null", u"Not a regular file (a device, a pipe or a socket)"},
+      {Path("folder.qlp"), u"Is a folder, not a project file"},
+      {Path("missing.qlp"), u"No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    const auto read = store_.Read(c.path);
+    EXPECT_FALSE(read.bytes);
+    EXPECT_EQ(read.error, c.error);
+    if (c.error != u"No such file or directory") {
+      EXPECT_EQ(store_.Write(c.path, "x\r\n"), std::u16string(c.error));
+      EXPECT_FALSE(store_.Stamp(c.path));
+    }
+  }
+  // A small store limit stands in for the 512 MB a real project may have.
+  Put("big.qlp", std::string(100, 'x'));
+  EXPECT_EQ(PosixFileStore(99).Read(Path("big.qlp")).error,
+            u"Larger than 512 MB, too large to open");
+}
+
+TEST_F(PosixFileStoreTest, ReplacingKeepsOwnerGroupModeAndNothingElseStaysBehind) {
+  Put("demo.qlp", "old\r\n");
+  ASSERT_EQ(::chmod((dir_ + "/demo.qlp").c_str(), 0640), 0);
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown((dir_ + "/demo.qlp").c_str(), 65534, 65534), 0);
+  }
+  const auto before = store_.Stamp(Path("demo.qlp"));
+  ASSERT_TRUE(before);
+  EXPECT_TRUE(before->racy);  // just written: the clock's tick cannot tell a second change
+  EXPECT_EQ(store_.Write(Path("demo.qlp"), "new\r\n"), std::nullopt);
+  EXPECT_EQ(Get("demo.qlp"), "new\r\n");
+  const struct stat st = Stat("demo.qlp");
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  if (root) {
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+  }
+  EXPECT_EQ(Names(), std::vector<std::string>{"demo.qlp"});
+  EXPECT_FALSE(store_.Stamp(Path("demo.qlp"))->SameFileState(*before));
+  // A new file gets the user's default mode.
+  EXPECT_EQ(store_.Write(Path("fresh.qlp"), "x"), std::nullopt);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(Stat("fresh.qlp").st_mode & 0777, 0666u & ~mask);
+}
+
+TEST_F(PosixFileStoreTest, HardLinksStayOneFileAndAFailedWriteKeepsTheOldContentBeside) {
+  Put("demo.qlp", "old\r\n");
+  ASSERT_EQ(::link((dir_ + "/demo.qlp").c_str(), (dir_ + "/link.qlp").c_str()), 0);
+  const ino_t inode = Stat("demo.qlp").st_ino;
+  EXPECT_EQ(store_.Write(Path("demo.qlp"), "new\r\n"), std::nullopt);
+  EXPECT_EQ(Get("link.qlp"), "new\r\n");
+  EXPECT_EQ(Stat("demo.qlp").st_ino, inode);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"demo.qlp", "link.qlp"}));
+
+  const auto error = WriteUnderSizeLimit(store_, Path("demo.qlp"), std::string(8192, 'x'), 4096);
+  ASSERT_TRUE(error);
+  EXPECT_EQ(*error, u"File too large; its old content is kept in \"" +
+                        Path("demo.qlp.quillan-backup") + u"\"");
+  EXPECT_EQ(Get("demo.qlp.quillan-backup"), "new\r\n");
+}
+
+TEST_F(PosixFileStoreTest, AFullDiskIsReportedAsSuchAndTheOldFileStays) {
+  // A small tmpfs where the test may mount one; else a file-size limit fails the write.
+  mounted_ = ::mount("tmpfs", dir_.c_str(), "tmpfs", 0, "size=64k") == 0;
+  Put("demo.qlp", "old\r\n");
+  const auto error = WriteUnderSizeLimit(store_, Path("demo.qlp"), std::string(200000, 'x'),
+                                         mounted_ ? RLIM_INFINITY : 4096);
+  ASSERT_TRUE(error);
+  EXPECT_EQ(*error, mounted_ ? u"No space left on device" : u"File too large");
+  EXPECT_EQ(Get("demo.qlp"), "old\r\n");
+  EXPECT_EQ(Names(), std::vector<std::string>{"demo.qlp"});
+}
+
+TEST_F(PosixFileStoreTest, NamesThatAreNotUtf8OpenAndEveryNameRoundTrips) {
+  Put("caf\xE9.qlp", "x = 1\r\n");
+  const std::u16string path = Path("caf\xE9.qlp");
+  EXPECT_TRUE(path.ends_with(u"caf\xDCE9.qlp"));
+  EXPECT_EQ(store_.Read(path).bytes, "x = 1\r\n");
+  EXPECT_EQ(PathFromNative("caf\xC3\xA9"), u"caf\u00E9");
+  std::mt19937 rng(3);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes(rng() % 12, '\0');
+    for (char& b : bytes) b = static_cast<char>(rng() % 256);
+    ASSERT_EQ(NativePath(PathFromNative(bytes)), bytes) << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace quillan::platform
