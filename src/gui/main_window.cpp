@@ -160,21 +160,27 @@ void MainWindow::ApplyGeometry(const settings::Geometry& g) {
   auto px = [dpi](std::int32_t twips) {
     return static_cast<int>(std::lround(settings::TwipsToPixels(twips, dpi)));
   };
-  // Stored values are outer sizes, frame included; a size that would be zero or negative is
-  // never applied.
+  // Stored values are outer sizes, frame included, and may be anything: the window is kept
+  // within the free area of a screen, at most as large as it, and one stored wholly off every
+  // screen comes back onto one. A size that would be zero or negative is never applied.
   const QSize frame_extra = frameGeometry().size() - size();
-  QSize client = size();
-  if (g.width && px(*g.width) - frame_extra.width() > 0) {
-    client.setWidth(px(*g.width) - frame_extra.width());
+  QRect outer = frameGeometry();
+  if (g.left) outer.moveLeft(px(*g.left));
+  if (g.top) outer.moveTop(px(*g.top));
+  if (g.width && px(*g.width) - frame_extra.width() > 0) outer.setWidth(px(*g.width));
+  if (g.height && px(*g.height) - frame_extra.height() > 0) outer.setHeight(px(*g.height));
+  // The size first, to the screen it is stored on (else the main screen), so that a huge
+  // stored size does not reach onto a screen from far away.
+  const QScreen* screen = QGuiApplication::screenAt(outer.topLeft());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr) outer.setSize(outer.size().boundedTo(screen->availableGeometry().size()));
+  bool on_a_screen = false;
+  for (const QScreen* candidate : QGuiApplication::screens()) {
+    on_a_screen = on_a_screen || candidate->availableGeometry().intersects(outer);
   }
-  if (g.height && px(*g.height) - frame_extra.height() > 0) {
-    client.setHeight(px(*g.height) - frame_extra.height());
-  }
-  resize(client);
-  QPoint pos = frameGeometry().topLeft();
-  if (g.left) pos.setX(px(*g.left));
-  if (g.top) pos.setY(px(*g.top));
-  if (g.left || g.top) move(pos);
+  if (!on_a_screen && screen != nullptr) outer.moveTopLeft(screen->availableGeometry().topLeft());
+  resize(outer.size() - frame_extra);
+  if (g.left || g.top || !on_a_screen) move(outer.topLeft());
   // Before the window is shown its frame is unknown; the size is applied again once the
   // window manager has framed it (see event()).
   if ((g.width || g.height) && !isVisible()) pending_geometry_ = g;

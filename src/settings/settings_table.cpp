@@ -72,7 +72,10 @@ StartupSettings ReadStartupSettings(const SettingsStore& store) {
   if (s.font_name.empty()) s.font_name = kDefaultFont;
   s.font_size = ParseSingle(store.Get(section::kPrefs, key::kFontSize))
                     .value_or(static_cast<float>(kDefaultFontSize));
-  if (s.font_size <= 0) s.font_size = static_cast<float>(kDefaultFontSize);
+  // A size the Preferences could not have offered would make the editor unreadable.
+  if (!(s.font_size >= kMinFontSize && s.font_size <= kMaxFontSize)) {
+    s.font_size = static_cast<float>(kDefaultFontSize);
+  }
 
   const std::string toolbar = store.Get(section::kPrefs, key::kToolbar);
   s.toolbar_shown = toolbar == "use" || toolbar.empty();

@@ -62,12 +62,16 @@ struct StartupSettings {
   Geometry geometry;                       ///< each value only when stored and a number
   bool on_top = true;                      ///< "ontop" exactly "true" or empty
   std::string font_name;                   ///< "font", or "tahoma"
-  float font_size = 8;                     ///< "font size" when it is a number, else 8
+  float font_size = 8;                     ///< "font size" when a number from 1 to 72, else 8
   bool toolbar_shown = true;               ///< "toolbar" exactly "use" or empty
   std::optional<std::int32_t> back_color;  ///< "backcolor" when stored and a number
   std::optional<std::int32_t> fore_color;  ///< "forecolor" when stored and a number
   bool bold = false, italic = false, underline = false, strikethru = false;
 };
+
+/// The font sizes the Preferences offer, in points; others read as missing.
+inline constexpr float kMinFontSize = 1;
+inline constexpr float kMaxFontSize = 72;
 
 /// Reads the start-up settings by the table's rules.
 StartupSettings ReadStartupSettings(const SettingsStore& store);

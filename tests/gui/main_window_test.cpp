@@ -297,6 +297,31 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.frameGeometry().width(), 640);
   }
 
+  void absurdStoredGeometryStaysOnTheScreen() {
+    // A size that would need gigabytes of memory, and a window stored wholly off the screen.
+    Fixture f([](MemorySettingsStore& s) {
+      s.Set("size", "width", "2147483647");
+      s.Set("size", "height", "2147483647");
+      s.Set("size", "left", "-99999");
+      s.Set("size", "top", "-99999");
+    });
+    const QRect free_area = f.window->screen()->availableGeometry();
+    QVERIFY2(free_area.contains(f.window->frameGeometry()),
+             qPrintable(QString("%1,%2 %3x%4 in %5x%6")
+                            .arg(f.window->frameGeometry().x())
+                            .arg(f.window->frameGeometry().y())
+                            .arg(f.window->frameGeometry().width())
+                            .arg(f.window->frameGeometry().height())
+                            .arg(free_area.width())
+                            .arg(free_area.height())));
+    // What is stored is what was applied.
+    f.window->StoreGeometry();
+    QCOMPARE(
+        QString::fromStdString(f.store.Get("size", "width")),
+        QString::number(quillan::settings::PixelsToTwips(f.window->frameGeometry().width(), 96)));
+    QVERIFY(std::stoll(f.store.Get("size", "left")) >= 0);
+  }
+
   void toolbarAndOnTopCommandsToggleAndStore() {
     Fixture f;
     MainWindow& w = *f.window;

@@ -75,6 +75,20 @@ TEST(StartupSettings, FontNameAndFractionalSize) {
   const StartupSettings s = ReadStartupSettings(store);
   EXPECT_EQ(s.font_name, "Courier New");
   EXPECT_FLOAT_EQ(s.font_size, 8.25f);
+  // Sizes outside the 1 to 72 points the Preferences offer read as missing.
+  for (const auto& [stored, size] : std::vector<std::pair<const char*, float>>{{"1", 1},
+                                                                               {"72", 72},
+                                                                               {"0.5", 8},
+                                                                               {"72.5", 8},
+                                                                               {"1e9", 8},
+                                                                               {"1e-30", 8},
+                                                                               {"3.4e38", 8},
+                                                                               {"-12", 8},
+                                                                               {"nan", 8},
+                                                                               {"inf", 8}}) {
+    store.Set("prefs", "font size", stored);
+    EXPECT_FLOAT_EQ(ReadStartupSettings(store).font_size, size) << stored;
+  }
 }
 
 TEST(Numbers, ParsingIsStrictAboutTrailingText) {
