@@ -1,8 +1,12 @@
 #include "gui/application.h"
 
+#include <unistd.h>
+
 #include <QAction>
-#include <QFileInfo>
+#include <QDir>
 #include <QPlainTextEdit>
+#include <QTimer>
+#include <cstring>
 
 #include "document/doc_names.h"
 #include "gui/codegen_commands.h"
@@ -15,6 +19,7 @@
 #include "gui/tool_windows.h"
 #include "gui/web_sites.h"
 #include "gui/window_action_commands.h"
+#include "platform/native_path.h"
 #include "platform/posix_file_store.h"
 #include "platform/window_system_choice.h"
 #include "quillan_version.h"
@@ -140,8 +145,18 @@ void Application::Startup(const StartupOptions& options) {
       settings::ProgramPathValue(options.program_path.toStdString(), kVersionMajor, kVersionMinor));
   // 11. The project named on the command line.
   if (options.project_path && !options.project_path->isEmpty()) {
+    const QString path = NormalizeArgument(*options.project_path);
     document::DocumentContext ctx = context();
-    document::LoadProject(ctx, ToU16(NormalizeArgument(*options.project_path)));
+    document::LoadProject(ctx, ToU16(path));
+    if (options.ignored_arguments > 0) {
+      // Once the window is up, above it.
+      QTimer::singleShot(0, window_.get(), [this, path] {
+        MessengerFor(*window_).Show(
+            u"Quillan opens one project at a time, so only \"" + ToU16(path) +
+                u"\" was opened; the other names on the command line were left alone.",
+            ui::MessageIcon::kInformation, ui::MessageButtons::kOk);
+      });
+    }
   } else {
     // Without one, the project file type is registered for this user instead.
     shell_->RegisterProjectType(QFile::encodeName(options.program_path).toStdString());
@@ -154,7 +169,14 @@ QString Application::NormalizeArgument(const QString& argument) {
     path = path.mid(1, path.size() - 2);
   }
   if (path.isEmpty()) return path;
-  return QFileInfo(path).absoluteFilePath();
+  // String work only: the name may hold bytes that are not UTF-8 (see native_path.h).
+  if (!path.startsWith('/')) {
+    std::string folder(4096, '\0');
+    if (::getcwd(folder.data(), folder.size()) == nullptr) return path;
+    folder.resize(std::strlen(folder.c_str()));
+    path = ToQString(platform::PathFromNative(folder)) + '/' + path;
+  }
+  return QDir::cleanPath(path);
 }
 
 }  // namespace quillan::gui

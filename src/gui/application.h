@@ -45,7 +45,8 @@ struct Ports {
 /// What start-up needs from outside the settings store.
 struct StartupOptions {
   QString program_path;                 ///< the program's full path, for "dir"/"path"
-  std::optional<QString> project_path;  ///< the command-line argument, if any
+  std::optional<QString> project_path;  ///< the first command-line argument, if any
+  int ignored_arguments = 0;            ///< how many arguments followed it
 };
 
 /// The composition root: creates every port once, the document, the main window with its
@@ -60,7 +61,8 @@ class Application {
 
   /// The start-up sequence: title, geometry, on-top state, editor font, toolbar, colours,
   /// styles, the program's location, then the project named on the command line (or, with
-  /// none, the registration of the project file type).
+  /// none, the registration of the project file type). When more arguments followed the
+  /// project, a message says once, after start-up, that only the first was opened.
   void Startup(const StartupOptions& options);
 
   MainWindow& window() { return *window_; }

@@ -1,6 +1,8 @@
 #include "gui/main_window.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -528,6 +530,45 @@ class MainWindowTest : public QObject {
     QCOMPARE(folder.messenger.shown.size(), std::size_t{1});
     QCOMPARE(ToQString(folder.messenger.shown[0].text),
              "\"" + dir.path() + "\": Is a folder, not a project file.");
+  }
+
+  void saveAsksBeforeOverwritingAnotherProgramsChange() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("demo.qlp");
+    auto write = [&path](const QByteArray& bytes) {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::ReadWrite));
+      file.write(bytes);
+      file.resize(bytes.size());
+    };
+    write("mine\r\n");
+    Fixture f({}, path);
+    f.Type("!");
+    // Another program rewrites it in place, to the same size and with its old time: only
+    // the content tells.
+    struct stat before {};
+    ::stat(QFile::encodeName(path).constData(), &before);
+    write("MINE\r\n");
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+    f.messenger.answers = {quillan::ui::MessageAnswer::kNo};
+    f.window->Action("Save")->trigger();
+    QCOMPARE(f.messenger.shown.size(), std::size_t{1});
+    QCOMPARE(ToQString(f.messenger.shown[0].text),
+             "The file \"" + path +
+                 "\" has been changed by another program since it was opened. Do you want to "
+                 "overwrite it?");
+    QFile check(path);
+    QVERIFY(check.open(QIODevice::ReadOnly));
+    QCOMPARE(check.readAll(), QByteArray("MINE\r\n"));
+    QVERIFY(f.app->doc().IsModified());
+    // Yes overwrites.
+    f.messenger.answers = {quillan::ui::MessageAnswer::kYes};
+    f.window->Action("Save")->trigger();
+    QFile saved(path);  // a new file took the name
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("mine!\r\n"));
+    QVERIFY(!f.app->doc().IsModified());
   }
 
   void failedSavesKeepTheOldFileAndTheDocumentState() {
