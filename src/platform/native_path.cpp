@@ -25,13 +25,8 @@ std::u16string PathFromNative(std::string_view bytes) {
     if (len == 0) {
       out.push_back(static_cast<char16_t>(kEscapeBase + b));
       ++i;
-    } else if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-      i += len;
     } else {
-      out.push_back(static_cast<char16_t>(cp));
+      text::AppendCodePoint(cp, out);
       i += len;
     }
   }

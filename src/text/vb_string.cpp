@@ -175,16 +175,20 @@ std::u16string FromUtf8(std::string_view s) {
            (static_cast<unsigned char>(s[i + 3]) & 0x3Fu);
       len = 4;
     }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    AppendCodePoint(cp, out);
     i += len;
   }
   return out;
+}
+
+void AppendCodePoint(char32_t cp, std::u16string& out) {
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  } else {
+    out.push_back(static_cast<char16_t>(cp));
+  }
 }
 
 std::string ToUtf8(std::u16string_view s) {

@@ -38,6 +38,9 @@ std::size_t FindLastUnit(std::u16string_view text, std::size_t end, char16_t c);
 /// surrogates, nothing above U+10FFFF), with its code point in cp; 0 when there is none.
 std::size_t ValidUtf8SequenceAt(std::string_view bytes, std::size_t i, char32_t& cp);
 
+/// Appends one code point as UTF-16: a surrogate pair above U+FFFF.
+void AppendCodePoint(char32_t cp, std::u16string& out);
+
 /// UTF-8 <-> UTF-16 for program texts written in the source as UTF-8. Invalid input bytes
 /// become U+FFFD; use only for texts the program owns.
 std::u16string FromUtf8(std::string_view s);

@@ -302,10 +302,8 @@ class MainWindowTest : public QObject {
   void absurdStoredGeometryStaysOnTheScreen() {
     // A size that would need gigabytes of memory, and a window stored wholly off the screen.
     Fixture f([](MemorySettingsStore& s) {
-      s.Set("size", "width", "2147483647");
-      s.Set("size", "height", "2147483647");
-      s.Set("size", "left", "-99999");
-      s.Set("size", "top", "-99999");
+      for (const char* key : {"width", "height"}) s.Set("size", key, "2147483647");
+      for (const char* key : {"left", "top"}) s.Set("size", key, "-99999");
     });
     const QRect free_area = f.window->screen()->availableGeometry();
     QVERIFY2(free_area.contains(f.window->frameGeometry()),
