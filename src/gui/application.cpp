@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 #include "document/doc_names.h"
 #include "gui/codegen_commands.h"
@@ -46,6 +48,32 @@ constexpr FileCommand kFileCommands[] = {
     {"Open", document::Open},
     {"Save", document::Save},
     {"Save_As", document::SaveAs},
+};
+
+// Holds the notes of start-up (boxes with only an OK button) until the main window is on the
+// screen; a question, which needs its answer at once, goes to the window's messenger.
+class StartupMessenger final : public ui::Messenger {
+ public:
+  explicit StartupMessenger(std::function<ui::Messenger&()> target) : target_(std::move(target)) {}
+  ui::MessageAnswer Show(std::u16string_view text, ui::MessageIcon icon, ui::MessageButtons buttons,
+                         std::u16string_view title) override {
+    if (buttons != ui::MessageButtons::kOk) return target_().Show(text, icon, buttons, title);
+    held_.push_back({std::u16string(text), icon, std::u16string(title)});
+    return ui::MessageAnswer::kOk;
+  }
+  void Flush() {
+    for (const Held& m : held_) target_().Show(m.text, m.icon, ui::MessageButtons::kOk, m.title);
+    held_.clear();
+  }
+
+ private:
+  struct Held {
+    std::u16string text;
+    ui::MessageIcon icon;
+    std::u16string title;
+  };
+  std::function<ui::Messenger&()> target_;
+  std::vector<Held> held_;
 };
 
 }  // namespace
@@ -134,7 +162,17 @@ MessengerSource Application::messengers() {
   return [this](QWidget& window) -> ui::Messenger& { return MessengerFor(window); };
 }
 
+void Application::ShowStartupMessages() {
+  if (!startup_messenger_) return;
+  std::unique_ptr<ui::Messenger> held = std::move(startup_messenger_);
+  static_cast<StartupMessenger&>(*held).Flush();
+}
+
 void Application::Startup(const StartupOptions& options) {
+  startup_messenger_ = std::make_unique<StartupMessenger>(
+      [this]() -> ui::Messenger& { return MessengerFor(*window_); });
+  QObject::connect(window_.get(), &MainWindow::FirstShown, window_.get(),
+                   [this] { ShowStartupMessages(); });
   // 1. The untitled title.
   doc_.SetTitle(document::UntitledTitle());
   // 2-9. Stored outer size and position, on top, the editor's font, toolbar, colours, styles.
@@ -146,16 +184,13 @@ void Application::Startup(const StartupOptions& options) {
   // 11. The project named on the command line.
   if (options.project_path && !options.project_path->isEmpty()) {
     const QString path = NormalizeArgument(*options.project_path);
-    document::DocumentContext ctx = context();
+    document::DocumentContext ctx{*buffer_, doc_, *startup_messenger_, *chooser_, *files_};
     document::LoadProject(ctx, ToU16(path));
     if (options.ignored_arguments > 0) {
-      // Once the window is up, above it.
-      QTimer::singleShot(0, window_.get(), [this, path] {
-        MessengerFor(*window_).Show(
-            u"Quillan opens one project at a time, so only \"" + ToU16(path) +
-                u"\" was opened; the other names on the command line were left alone.",
-            ui::MessageIcon::kInformation, ui::MessageButtons::kOk);
-      });
+      ctx.messenger.Show(u"Quillan opens one project at a time, so only \"" + ToU16(path) +
+                             u"\" was opened; the other names on the command line were left "
+                             u"alone.",
+                         ui::MessageIcon::kInformation, ui::MessageButtons::kOk);
     }
   } else {
     // Without one, the project file type is registered for this user instead.

@@ -62,7 +62,8 @@ class Application {
   /// The start-up sequence: title, geometry, on-top state, editor font, toolbar, colours,
   /// styles, the program's location, then the project named on the command line (or, with
   /// none, the registration of the project file type). When more arguments followed the
-  /// project, a message says once, after start-up, that only the first was opened.
+  /// project, a message says once that only the first was opened. The messages of start-up
+  /// wait until the main window is on the screen, so that they stand above it.
   void Startup(const StartupOptions& options);
 
   MainWindow& window() { return *window_; }
@@ -86,6 +87,7 @@ class Application {
 
  private:
   void ConnectDocument();
+  void ShowStartupMessages();
 
   // Ports made here when the caller gave none; the pointers below point at these or at
   // the caller's.
@@ -98,6 +100,8 @@ class Application {
   std::unique_ptr<wintools::WindowSystem> own_windows_;
   std::unique_ptr<platform::ShellIntegration> own_shell_;
   std::map<QWidget*, std::unique_ptr<ui::Messenger>> messengers_;
+  // Start-up's messages until the main window is shown; null afterwards.
+  std::unique_ptr<ui::Messenger> startup_messenger_;
 
   settings::SettingsStore* settings_;
   ui::Messenger* given_messenger_;

@@ -196,6 +196,13 @@ bool MainWindow::event(QEvent* event) {
         QTimer::singleShot(kFrameWaitMs, this, [this] { pending_geometry_.reset(); });
       }
       break;
+    case QEvent::Paint:
+      // The first paint comes once the window is mapped and placed.
+      if (!first_shown_ && isVisible()) {
+        first_shown_ = true;
+        QTimer::singleShot(0, this, &MainWindow::FirstShown);
+      }
+      break;
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::Expose:

@@ -44,6 +44,8 @@ class MainWindow final : public QMainWindow {
   void StoreGeometry();
 
  signals:
+  /// The window is on the screen for the first time, placed by the window manager.
+  void FirstShown();
   /// The window really closed: the program ends.
   void Closed();
 
@@ -73,6 +75,7 @@ class MainWindow final : public QMainWindow {
   std::function<bool()> close_guard_;
   // The stored outer size, applied once the window manager's frame is known.
   std::optional<settings::Geometry> pending_geometry_;
+  bool first_shown_ = false;
 };
 
 }  // namespace quillan::gui

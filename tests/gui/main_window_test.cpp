@@ -516,16 +516,20 @@ class MainWindowTest : public QObject {
 
   void unreadableCommandLineProjectReportsAndStartsUntitled() {
     QTemporaryDir dir;
+    // The message waits until the window is on the screen, to stand above it.
     Fixture missing({}, dir.filePath("nothere.qlp"));
     QCOMPARE(missing.window->windowTitle(), QString("Quillan - [Untitled]"));
-    QCOMPARE(missing.messenger.shown.size(), std::size_t{1});
+    QVERIFY(missing.messenger.shown.empty());
+    missing.window->show();
+    QTRY_COMPARE(missing.messenger.shown.size(), std::size_t{1});
     QCOMPARE(ToQString(missing.messenger.shown[0].text),
              "\"" + dir.filePath("nothere.qlp") + "\": No such file or directory.");
     QCOMPARE(missing.messenger.shown[0].icon, quillan::ui::MessageIcon::kCritical);
 
     Fixture folder({}, dir.path());
     QCOMPARE(folder.window->windowTitle(), QString("Quillan - [Untitled]"));
-    QCOMPARE(folder.messenger.shown.size(), std::size_t{1});
+    folder.window->show();
+    QTRY_COMPARE(folder.messenger.shown.size(), std::size_t{1});
     QCOMPARE(ToQString(folder.messenger.shown[0].text),
              "\"" + dir.path() + "\": Is a folder, not a project file.");
   }

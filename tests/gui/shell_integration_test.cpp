@@ -81,7 +81,8 @@ class ShellIntegrationTest : public QObject {
 
   void unreadableArgumentGivesAnEmptyUntitledDocument() {
     Fixture f(QString("missing.qlp"));
-    QCOMPARE(f.messenger.shown.size(), std::size_t{1});
+    f.window->show();
+    QTRY_COMPARE(f.messenger.shown.size(), std::size_t{1});
     const auto& shown = f.messenger.shown[0];
     QCOMPARE(shown.icon, quillan::ui::MessageIcon::kCritical);
     QVERIFY(ToQString(shown.text).endsWith('.'));
