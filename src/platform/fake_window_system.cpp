@@ -86,7 +86,8 @@ std::u16string FakeWindowSystem::GetClassName(Hwnd hwnd, int max_count) {
 
 Hwnd FakeWindowSystem::GetParent(Hwnd hwnd) {
   Window* w = Find(hwnd);
-  return w ? w->parent : 0;
+  if (!w) return 0;
+  return w->parent != 0 ? w->parent : w->owner;
 }
 
 Hwnd FakeWindowSystem::FindWindowEx(Hwnd parent, Hwnd child_after, std::u16string_view class_name) {

@@ -26,6 +26,7 @@ class FakeWindowSystem final : public wintools::WindowSystem {
     std::u16string class_name;
     std::u16string text;
     wintools::Hwnd parent = 0;
+    wintools::Hwnd owner = 0;  ///< a top-level window's owner, which GetParent reports
     Rect rect;
     bool visible = true;
     bool enabled = true;

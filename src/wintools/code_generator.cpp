@@ -1,0 +1,132 @@
+#include "wintools/code_generator.h"
+
+#include <algorithm>
+
+#include "codegen/primitives.h"
+#include "wintools/api_spy.h"
+
+namespace quillan::wintools {
+
+namespace {
+
+// A chain or a stepping search longer than this is a loop in what the window system
+// reports, never a real window tree.
+constexpr std::size_t kMaxSteps = 100000;
+
+std::u16string Trimmed(std::u16string_view s) {
+  const std::size_t first = s.find_first_not_of(u' ');
+  if (first == std::u16string_view::npos) return {};
+  const std::size_t last = s.find_last_not_of(u' ');
+  return std::u16string(s.substr(first, last - first + 1));
+}
+
+void RemoveAll(std::u16string& s, char16_t c) {
+  s.erase(std::remove(s.begin(), s.end(), c), s.end());
+}
+
+std::u16string Quoted(std::u16string_view s) { return u"\"" + std::u16string(s) + u"\""; }
+
+// The preview grows by putting each line above what is there.
+void Prepend(std::u16string& preview, std::u16string_view line) {
+  preview.insert(0, std::u16string(line) + u"\r\n");
+}
+
+constexpr std::u16string_view kFindWindowKey = u"Declare Function FindWindow";
+constexpr std::u16string_view kFindWindowLine =
+    uR"vb(Public Declare Function FindWindow Lib "user32" Alias "FindWindowA" (ByVal lpClassName As String, ByVal lpWindowName As String) As Long)vb";
+constexpr std::u16string_view kFindWindowExKey = u"Declare Function FindWindowEx";
+constexpr std::u16string_view kFindWindowExLine =
+    uR"vb(Public Declare Function FindWindowEx Lib "user32" Alias "FindWindowExA" (ByVal hWnd1 As Long, ByVal hWnd2 As Long, ByVal lpsz1 As String, ByVal lpsz2 As String) As Long)vb";
+
+}  // namespace
+
+std::u16string MakeVariableName(std::u16string_view s) {
+  std::u16string r = Trimmed(s);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (i < r.size() && r[i] == u'_') RemoveAll(r, u'_');
+    if (i < r.size() && r[i] == u' ') RemoveAll(r, u' ');
+  }
+  return r;
+}
+
+std::vector<ChainLevel> BuildChain(WindowSystem& windows, Hwnd picked) {
+  std::vector<ChainLevel> chain{{picked, windows.GetClassName(picked, kTextBufferSize)}};
+  for (Hwnd p = windows.GetParent(picked); p != 0 && chain.size() < kMaxSteps;
+       p = windows.GetParent(p)) {
+    const bool repeat = std::any_of(chain.begin(), chain.end(),
+                                    [p](const ChainLevel& level) { return level.handle == p; });
+    if (repeat) break;
+    chain.push_back({p, windows.GetClassName(p, kTextBufferSize)});
+  }
+  return chain;
+}
+
+std::u16string GenerateFinderCode(WindowSystem& windows, Hwnd picked) {
+  const std::vector<ChainLevel> chain = BuildChain(windows, picked);
+  const std::size_t top = chain.size() - 1;
+  std::vector<std::u16string> names;
+  std::vector<std::u16string> display;
+  for (const ChainLevel& level : chain) {
+    names.push_back(MakeVariableName(Quoted(level.class_name)));
+    display.push_back(names.back());
+    RemoveAll(display.back(), u'"');
+  }
+
+  std::u16string preview;
+  for (std::size_t j = 0; j <= top; ++j) {
+    const ChainLevel& level = chain[j];
+    const std::u16string quoted = Quoted(level.class_name);
+    const Hwnd parent = windows.GetParent(level.handle);
+    Hwnd r = windows.FindWindowEx(parent, 0, level.class_name);
+    // How many further searches reach the window; none when it is not among them.
+    std::size_t steps = 0;
+    bool met = r == level.handle;
+    for (Hwnd next = r; !met && next != 0 && steps < kMaxSteps;) {
+      next = windows.FindWindowEx(parent, next, level.class_name);
+      ++steps;
+      met = next == level.handle;
+    }
+    if (j == top || r == 0 || !met) {
+      Prepend(preview, display[j] + u"& = FindWindow(" + quoted + u", vbNullString)");
+      continue;
+    }
+    const std::u16string& up = display[j + 1];
+    for (std::size_t i = 0; i < steps; ++i) {
+      Prepend(preview, display[j] + u"& = FindWindowEx(" + up + u"&, " + display[j] + u"&, " +
+                           quoted + u", vbNullString)");
+    }
+    Prepend(preview,
+            display[j] + u"& = FindWindowEx(" + up + u"&, 0&, " + quoted + u", vbNullString)");
+  }
+
+  // Of several levels with one name, only the highest-numbered keeps it for its Dim line.
+  for (std::size_t j = 0; j <= top; ++j) {
+    for (std::size_t k = 1; k <= top; ++k) {
+      if (k != j && names[j] == names[k]) names[j].clear();
+    }
+  }
+  for (std::size_t j = 0; j <= top; ++j) {
+    if (!Trimmed(names[j]).empty()) Prepend(preview, u"Dim " + display[j] + u" As Long");
+  }
+  return preview;
+}
+
+bool InsertFinderCode(std::u16string_view preview, text::CodeBuffer& buffer,
+                      codegen::InsertDeclarations& option, ui::Messenger& messenger) {
+  if (preview.empty()) {
+    messenger.Show(u"You have no code to insert!", ui::MessageIcon::kExclamation,
+                   ui::MessageButtons::kOk);
+    return false;
+  }
+  buffer.SetSelText(preview);
+  if (option.IsOn()) {
+    buffer.SetSelStart(0);
+    codegen::EnsureDeclaration(buffer, kFindWindowKey, kFindWindowLine);
+    codegen::EnsureDeclaration(buffer, kFindWindowExKey, kFindWindowExLine, codegen::Blank{});
+  }
+  option.Store();
+  buffer.SetSelStart(buffer.Length());
+  return true;
+}
+
+}  // namespace quillan::wintools
