@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/none_window_system.h"
+#include "platform/x11/x11_window_system.h"
 
 namespace quillan::platform {
 
@@ -22,10 +23,7 @@ SessionEnvironment SessionEnvironment::FromProcess() {
   return {Variable("DISPLAY"), Variable("WAYLAND_DISPLAY")};
 }
 
-std::vector<BackendCandidate> BuiltInBackends() {
-  // The X11 backend joins this list when it is built; until then every session gets `none`.
-  return {};
-}
+std::vector<BackendCandidate> BuiltInBackends() { return {{"x11", TryX11}}; }
 
 WindowSystemChoice ChooseWindowSystem(const SessionEnvironment& env,
                                       const std::vector<BackendCandidate>& candidates) {
@@ -41,7 +39,8 @@ WindowSystemChoice ChooseWindowSystem(const SessionEnvironment& env,
     } else if (env.display.empty()) {
       reason = u"There is no X11 display (DISPLAY is not set).";
     } else {
-      reason = u"This build of Quillan has no window-system backend for X11.";
+      reason = u"The X11 display \"" + std::u16string(env.display.begin(), env.display.end()) +
+               u"\" cannot be used.";
     }
   }
   reason.append(kConsequence);

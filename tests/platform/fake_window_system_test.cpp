@@ -29,6 +29,11 @@ class FakeHarness final : public testing_support::WindowSystemHarness {
                    {r.left, r.top, r.right, r.bottom});
   }
   void Destroy(Hwnd hwnd) override { ws_.Remove(hwnd); }
+  wintools::ScreenPoint ToScreen(Hwnd hwnd, int x, int y) override {
+    const FakeWindowSystem::Window* w = ws_.Find(hwnd);
+    return {w->rect.left + x, w->rect.top + y};
+  }
+  void MovePointer(wintools::ScreenPoint p) override { ws_.SetCursor(p); }
 
  private:
   FakeWindowSystem ws_;
@@ -72,7 +77,7 @@ TEST(WindowSystemChoice, FallsBackToNoneWithTheReasonThatFitsTheSession) {
   } cases[] = {
       {{"", ""}, {}, u"There is no X11 display (DISPLAY is not set)."},
       {{"", "wayland-0"}, {}, u"This is a Wayland session without an X11 display"},
-      {{":0", ""}, {}, u"This build of Quillan has no window-system backend for X11."},
+      {{":0", ""}, {}, u"The X11 display \":0\" cannot be used."},
       {{":0", ""}, {refuses("Cannot open display :0.")}, u"Cannot open display :0."},
   };
   for (const auto& c : cases) {

@@ -11,7 +11,12 @@ TEST_P(WindowSystemContract, AnswersQueriesLikeTheWindowsCalls) {
   const Hwnd edit2 = harness().Create(u"Edit", u"", top, {0, 0, 5, 5});
   harness().Sync();
 
-  EXPECT_EQ(ws().WindowFromPoint({150, 150}), edit);
+  EXPECT_EQ(ws().WindowFromPoint(harness().ToScreen(edit, 40, 20)), edit);
+  harness().MovePointer(harness().ToScreen(edit, 5, 6));
+  harness().Sync();
+  const wintools::ScreenPoint pointer = ws().GetCursorPos();
+  EXPECT_EQ(ws().WindowFromPoint(pointer), edit);
+  EXPECT_EQ(pointer.x, harness().ToScreen(edit, 5, 6).x);
   EXPECT_EQ(ws().GetParent(edit), top);
   EXPECT_EQ(ws().GetWindowText(top, 9), u"Untitled");
   EXPECT_EQ(ws().GetWindowText(top, 0), u"");
@@ -32,9 +37,10 @@ TEST_P(WindowSystemContract, ChangesReachTheWindow) {
   const Hwnd edit = harness().Create(u"Edit", u"hello", top, {10, 30, 390, 290});
   harness().Sync();
   if (ws().CannotDo(wintools::Capability::kShowHide).empty()) {
+    const wintools::ScreenPoint inside = harness().ToScreen(edit, 40, 20);
     ws().ShowWindow(edit, wintools::kSwHide);
     harness().Sync();
-    EXPECT_EQ(ws().WindowFromPoint({150, 150}), top);
+    EXPECT_EQ(ws().WindowFromPoint(inside), top);
   }
   if (ws().CannotDo(wintools::Capability::kSetText).empty()) {
     EXPECT_TRUE(ws().SendSetText(top, u"changed"));

@@ -28,6 +28,10 @@ class WindowSystemHarness {
                                 wintools::Hwnd parent, TestRect rect) = 0;
   /// Destroys the window as its program would, children included.
   virtual void Destroy(wintools::Hwnd hwnd) = 0;
+  /// The screen point at (x, y) inside the window (a window manager may have moved it).
+  virtual wintools::ScreenPoint ToScreen(wintools::Hwnd hwnd, int x, int y) = 0;
+  /// Moves the pointer, as the user would.
+  virtual void MovePointer(wintools::ScreenPoint p) = 0;
   /// Waits until the backend sees what was just made or changed.
   virtual void Sync() {}
 };

@@ -1,0 +1,412 @@
+// The X11 backend on a private Xvfb that the test starts itself, once bare and once under
+// openbox: the contract suite, then what only X11 shows.
+#include "platform/x11/x11_window_system.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+#include <xcb/xcb_icccm.h>
+#include <xcb/xtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "platform/window_system_contract.h"
+#include "text/vb_string.h"
+#include "wintools/code_generator.h"
+
+extern char** environ;
+
+namespace quillan::platform {
+namespace {
+
+using testing_support::BackendUnderTest;
+using testing_support::TestRect;
+using testing_support::WindowSystemContract;
+using wintools::Hwnd;
+
+pid_t Spawn(std::vector<std::string> argv, const std::vector<std::string>& extra_env = {}) {
+  std::vector<char*> args;
+  for (std::string& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  std::vector<std::string> env_strings(extra_env);
+  for (char** e = environ; *e != nullptr; ++e) env_strings.emplace_back(*e);
+  std::vector<char*> env;
+  for (std::string& e : env_strings) env.push_back(e.data());
+  env.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), env.data()) != 0) return 0;
+  return pid;
+}
+
+bool WaitFor(const std::function<bool()>& ready, int ms = 5000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    if (ready()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return ready();
+}
+
+// One X server for the whole run of one kind (bare, or under openbox).
+struct Session {
+  std::string display;
+  pid_t xvfb = 0;
+  pid_t wm = 0;
+  std::string error;
+
+  explicit Session(bool with_wm) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+      error = "no pipe";
+      return;
+    }
+    xvfb = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
+                  "-nolisten", "tcp"});
+    ::close(fds[1]);
+    if (xvfb == 0) {
+      ::close(fds[0]);
+      error = "Xvfb could not be started";
+      return;
+    }
+    char buffer[32] = {};
+    const ssize_t n = ::read(fds[0], buffer, sizeof buffer - 1);
+    ::close(fds[0]);
+    if (n <= 0) {
+      error = "Xvfb did not start";
+      return;
+    }
+    display = ":" + std::string(buffer, static_cast<std::size_t>(n));
+    while (!display.empty() && (display.back() == '\n')) display.pop_back();
+    if (!with_wm) return;
+    wm = Spawn({"openbox", "--sm-disable"}, {"DISPLAY=" + display});
+    std::u16string reason;
+    auto probe = X11WindowSystem::Connect(display, reason);
+    if (wm == 0 || !probe || !WaitFor([&] { return probe->HasWindowManager(); })) {
+      error = "openbox did not start";
+      return;
+    }
+    // A window mapped while it is still starting is never framed; it manages new windows
+    // once it has settled. Probe until one is framed.
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    bool framed = false;
+    for (int attempt = 0; attempt < 20 && !framed; ++attempt) {
+      const xcb_window_t w = xcb_generate_id(c);
+      xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, 0, 0, 10, 10, 0,
+                        XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+      xcb_map_window(c, w);
+      xcb_flush(c);
+      framed = WaitFor(
+          [&] {
+            auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
+            const bool reparented = tree != nullptr && tree->parent != screen->root;
+            std::free(tree);
+            return reparented;
+          },
+          500);
+      xcb_destroy_window(c, w);
+      xcb_flush(c);
+    }
+    xcb_disconnect(c);
+    if (!framed) error = "openbox frames no window";
+  }
+  ~Session() {
+    for (pid_t pid : {wm, xvfb}) {
+      if (pid != 0) {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+      }
+    }
+  }
+};
+
+Session& TheSession(bool with_wm) {
+  static Session bare(false);
+  if (!with_wm) return bare;
+  static Session managed(true);
+  return managed;
+}
+
+// Windows made by a program of the test's own, on a connection apart from the backend's.
+class X11Harness final : public testing_support::WindowSystemHarness {
+ public:
+  explicit X11Harness(bool with_wm) : session_(TheSession(with_wm)), with_wm_(with_wm) {
+    std::u16string reason;
+    if (!session_.error.empty()) return;
+    c_ = xcb_connect(session_.display.c_str(), nullptr);
+    backend_ = X11WindowSystem::Connect(session_.display, reason);
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+  }
+  ~X11Harness() override {
+    for (xcb_window_t w : made_) xcb_destroy_window(c_, w);
+    if (c_ != nullptr) {
+      xcb_aux_sync();
+      xcb_disconnect(c_);
+    }
+  }
+  bool ready() const { return backend_ != nullptr; }
+  const std::string& error() const { return session_.error; }
+
+  wintools::WindowSystem& System() override { return *backend_; }
+  X11WindowSystem& Backend() { return *backend_; }
+  xcb_connection_t* connection() const { return c_; }
+
+  Hwnd Create(std::u16string_view class_name, std::u16string_view title, Hwnd parent,
+              TestRect r) override {
+    const xcb_window_t w = xcb_generate_id(c_);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+    const std::uint32_t values[] = {
+        screen->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE};
+    const xcb_window_t in = parent != 0 ? static_cast<xcb_window_t>(parent) : root_;
+    xcb_create_window(
+        c_, XCB_COPY_FROM_PARENT, w, in, static_cast<std::int16_t>(r.left),
+        static_cast<std::int16_t>(r.top), static_cast<std::uint16_t>(r.right - r.left),
+        static_cast<std::uint16_t>(r.bottom - r.top), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+        screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    const std::string cls = text::ToUtf8(class_name);
+    std::string wm_class = "quillan-test";
+    wm_class.push_back('\0');
+    wm_class += cls;
+    wm_class.push_back('\0');
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(wm_class.size()), wm_class.data());
+    // The title as an ICCCM client writes it: Latin-1.
+    std::string name;
+    for (char16_t ch : title) name.push_back(static_cast<char>(ch));
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(name.size()), name.data());
+    if (parent == 0) {
+      xcb_size_hints_t hints{};
+      xcb_icccm_size_hints_set_position(&hints, 1, r.left, r.top);
+      xcb_icccm_size_hints_set_size(&hints, 1, r.right - r.left, r.bottom - r.top);
+      xcb_icccm_set_wm_normal_hints(c_, w, &hints);
+      top_levels_.push_back(w);
+    }
+    xcb_map_window(c_, w);
+    made_.push_back(w);
+    Sync();
+    return static_cast<Hwnd>(w);
+  }
+  void SetOwner(Hwnd window, Hwnd owner) {
+    const auto o = static_cast<xcb_window_t>(owner);
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window),
+                        XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &o);
+    Sync();
+  }
+  void Destroy(Hwnd hwnd) override {
+    xcb_destroy_window(c_, static_cast<xcb_window_t>(hwnd));
+    std::erase(made_, static_cast<xcb_window_t>(hwnd));
+    std::erase(top_levels_, static_cast<xcb_window_t>(hwnd));
+    Sync();
+  }
+  wintools::ScreenPoint ToScreen(Hwnd hwnd, int x, int y) override {
+    auto* reply = xcb_translate_coordinates_reply(
+        c_,
+        xcb_translate_coordinates(c_, static_cast<xcb_window_t>(hwnd), root_,
+                                  static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)),
+        nullptr);
+    const wintools::ScreenPoint p{reply ? reply->dst_x : 0, reply ? reply->dst_y : 0};
+    std::free(reply);
+    return p;
+  }
+  void MovePointer(wintools::ScreenPoint p) override {
+    xcb_test_fake_input(c_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_,
+                        static_cast<std::int16_t>(p.x), static_cast<std::int16_t>(p.y), 0);
+    Sync();
+  }
+  void Sync() override {
+    xcb_aux_sync();
+    // Under a window manager the windows are framed a moment later; wait until every
+    // top-level window made here carries WM_STATE, and the frame has settled.
+    if (!with_wm_) return;
+    WaitFor([this] {
+      for (xcb_window_t w : top_levels_) {
+        auto* reply = xcb_get_property_reply(
+            c_, xcb_get_property(c_, 0, w, WmState(), XCB_GET_PROPERTY_TYPE_ANY, 0, 2), nullptr);
+        // A window destroyed meanwhile is not waited for.
+        const bool settled = reply == nullptr || reply->type != XCB_ATOM_NONE || !WindowExists(w);
+        std::free(reply);
+        if (!settled) return false;
+      }
+      return true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+
+  // The client messages the test's windows have received, by type name.
+  std::vector<std::string> ReceivedMessages() {
+    std::vector<std::string> names;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
+      if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE) {
+        const auto* m = reinterpret_cast<xcb_client_message_event_t*>(event);
+        auto* name = xcb_get_atom_name_reply(c_, xcb_get_atom_name(c_, m->type), nullptr);
+        if (name != nullptr) {
+          names.emplace_back(xcb_get_atom_name_name(name),
+                             static_cast<std::size_t>(xcb_get_atom_name_name_length(name)));
+        }
+        std::free(name);
+      }
+      std::free(event);
+    }
+    return names;
+  }
+  xcb_atom_t Atom(const char* name) {
+    auto* reply = xcb_intern_atom_reply(
+        c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : 0;
+    std::free(reply);
+    return atom;
+  }
+
+ private:
+  void xcb_aux_sync() {
+    if (c_ != nullptr) std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+  }
+  bool WindowExists(xcb_window_t w) {
+    auto* reply = xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, w), nullptr);
+    std::free(reply);
+    return reply != nullptr;
+  }
+  xcb_atom_t WmState() {
+    if (wm_state_ == 0) wm_state_ = Atom("WM_STATE");
+    return wm_state_;
+  }
+
+  Session& session_;
+  bool with_wm_;
+  xcb_connection_t* c_ = nullptr;
+  xcb_window_t root_ = 0;
+  xcb_atom_t wm_state_ = 0;
+  std::unique_ptr<X11WindowSystem> backend_;
+  std::vector<xcb_window_t> made_;
+  std::vector<xcb_window_t> top_levels_;
+};
+
+// A harness whose session could not start fails the case under CI and skips it elsewhere.
+std::unique_ptr<testing_support::WindowSystemHarness> MakeHarness(bool with_wm) {
+  auto harness = std::make_unique<X11Harness>(with_wm);
+  if (!harness->ready()) {
+    // Recorded from inside a function, so that the case's body does not run.
+    const char* ci = std::getenv("CI");
+    if (ci != nullptr && std::string(ci) == "true") {
+      [&] { FAIL() << "no X server for the X11 tests: " << harness->error(); }();
+    } else {
+      [] { GTEST_SKIP() << "no X server for the X11 tests"; }();
+    }
+  }
+  return harness;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    X11, WindowSystemContract,
+    ::testing::Values(BackendUnderTest{"bare", [] { return MakeHarness(false); }},
+                      BackendUnderTest{"openbox", [] { return MakeHarness(true); }}),
+    testing_support::BackendName);
+
+class X11Backend : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    harness_ = std::make_unique<X11Harness>(GetParam());
+    if (!harness_->ready()) {
+      const char* ci = std::getenv("CI");
+      if (ci != nullptr && std::string(ci) == "true") FAIL() << harness_->error();
+      GTEST_SKIP() << "no X server for the X11 tests";
+    }
+  }
+  X11Harness& h() { return *harness_; }
+  X11WindowSystem& ws() { return harness_->Backend(); }
+
+ private:
+  std::unique_ptr<X11Harness> harness_;
+};
+
+TEST_P(X11Backend, OwnersSubwindowsTitlesAndPixels) {
+  const Hwnd main = h().Create(u"QuillanTestMain", u"Main", 0, {200, 200, 600, 500});
+  const Hwnd dialog = h().Create(u"#32770", u"Options \u00e9", 0, {300, 300, 500, 450});
+  h().SetOwner(dialog, main);
+  const Hwnd button = h().Create(u"Button", u"OK", dialog, {10, 10, 80, 40});
+  EXPECT_EQ(ws().GetParent(dialog), main);  // the owner
+  EXPECT_EQ(ws().GetParent(button), dialog);
+  EXPECT_EQ(ws().GetParent(main), 0);
+  EXPECT_EQ(ws().GetWindowText(dialog, 100), u"Options \u00e9");
+  // A frame is never a handle: the client is found through it.
+  EXPECT_EQ(ws().WindowFromPoint(h().ToScreen(dialog, 150, 100)), dialog);
+  // The windows' white background, decoded with the visual's masks; off the screen, invalid.
+  EXPECT_EQ(ws().GetScreenPixel(h().ToScreen(dialog, 150, 100)), 0xFFFFFFu);
+  EXPECT_EQ(ws().GetScreenPixel({5000, 5000}), wintools::kClrInvalid);
+  EXPECT_TRUE(ws().SendSetText(dialog, u"\u0416 renamed"));
+  EXPECT_EQ(ws().SendGetText(dialog, 100), u"\u0416 renamed");
+  EXPECT_FALSE(ws().EnableWindow(dialog, false));
+  EXPECT_NE(ws().CannotDo(wintools::Capability::kEnableDisable), u"");
+  EXPECT_EQ(ws().CannotDo(wintools::Capability::kMinimizeMaximize).empty(), GetParam());
+}
+
+TEST_P(X11Backend, CloseAsksTheProgramAndNeverKillsIt) {
+  const Hwnd window = h().Create(u"Polite", u"Polite", 0, {100, 100, 200, 200});
+  const xcb_atom_t protocols = h().Atom("WM_PROTOCOLS");
+  const xcb_atom_t delete_window = h().Atom("WM_DELETE_WINDOW");
+  xcb_change_property(h().connection(), XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window),
+                      protocols, XCB_ATOM_ATOM, 32, 1, &delete_window);
+  h().Sync();
+  h().ReceivedMessages();
+  EXPECT_TRUE(ws().PostClose(window));
+  h().Sync();
+  const auto messages = h().ReceivedMessages();
+  EXPECT_NE(std::find(messages.begin(), messages.end(), "WM_PROTOCOLS"), messages.end());
+  EXPECT_EQ(ws().GetClassName(window, 100), u"Polite");  // still there
+  // A program that does not speak the protocol is left to the window manager, if any.
+  const Hwnd rude = h().Create(u"Rude", u"Rude", 0, {300, 100, 400, 200});
+  EXPECT_EQ(ws().PostClose(rude), GetParam());
+}
+
+TEST_P(X11Backend, WindowsThatVanishDuringAWalkBreakNothing) {
+  // Windows come and go while the backend walks the tree; every answer stays 0 or empty for
+  // the gone ones, and nothing ends the process. Bounded in count and time.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  for (int round = 0; round < 40 && std::chrono::steady_clock::now() < end; ++round) {
+    const Hwnd top = h().Create(u"Churn", u"Churn", 0, {50, 50, 150, 150});
+    const Hwnd child = h().Create(u"Leaf", u"", top, {5, 5, 20, 20});
+    // Destroyed without waiting, so the requests below race with the destruction.
+    xcb_destroy_window(h().connection(), static_cast<xcb_window_t>(top));
+    xcb_flush(h().connection());
+    ws().FindWindowEx(0, 0, u"Churn");
+    ws().WindowFromPoint({60, 60});
+    ws().GetParent(child);
+    h().Sync();
+    EXPECT_EQ(ws().GetClassName(top, 100), u"");
+    EXPECT_EQ(ws().GetWindowTextLength(child), 0);
+    EXPECT_FALSE(ws().ShowWindow(child, wintools::kSwShow));
+    EXPECT_EQ(ws().FindWindowEx(top, 0, u"Leaf"), 0);
+  }
+  // The next query still works.
+  const Hwnd alive = h().Create(u"Alive", u"Alive", 0, {10, 10, 40, 40});
+  EXPECT_EQ(ws().GetClassName(alive, 100), u"Alive");
+}
+
+TEST_P(X11Backend, TheWorkedExampleOfTheCodeGeneratorOnRealWindows) {
+  const Hwnd dialog = h().Create(u"#32770", u"Find", 0, {400, 400, 700, 600});
+  h().Create(u"Edit", u"", dialog, {10, 10, 200, 40});
+  const Hwnd second = h().Create(u"Edit", u"", dialog, {10, 60, 200, 90});
+  EXPECT_EQ(wintools::GenerateFinderCode(ws(), second),
+            u"Dim #32770 As Long\r\n"
+            u"Dim Edit As Long\r\n"
+            u"#32770& = FindWindow(\"#32770\", vbNullString)\r\n"
+            u"Edit& = FindWindowEx(#32770&, 0&, \"Edit\", vbNullString)\r\n"
+            u"Edit& = FindWindowEx(#32770&, Edit&, \"Edit\", vbNullString)\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(X11, X11Backend, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "openbox" : "bare";
+                         });
+
+}  // namespace
+}  // namespace quillan::platform
