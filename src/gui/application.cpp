@@ -21,6 +21,7 @@
 #include "gui/tool_windows.h"
 #include "gui/web_sites.h"
 #include "gui/window_action_commands.h"
+#include "gui/window_tools.h"
 #include "platform/native_path.h"
 #include "platform/posix_file_store.h"
 #include "platform/window_system_choice.h"
@@ -121,6 +122,8 @@ Application::Application(Ports ports)
                                              messengers(), codegen::PausePorts{*clock_, *pump_});
   codegen_commands_ = std::make_unique<CodegenCommands>(
       actions, *buffer_, editor, *prompter_, *declarations_, window_actions_->insertion_host());
+  window_tools_ = std::make_unique<WindowTools>(actions, *tools_, *windows_, *buffer_, editor,
+                                                *declarations_, messengers());
   file_commands_ = std::make_unique<QObject>();
   for (const FileCommand& command : kFileCommands) {
     QObject::connect(actions.Action(command.action), &QAction::triggered, file_commands_.get(),

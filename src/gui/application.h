@@ -27,6 +27,7 @@ class EditorBuffer;
 class MainWindow;
 class ToolWindows;
 class WindowActionCommands;
+class WindowTools;
 
 /// The ports the program works through. Any left null is made by the composition root with
 /// its real implementation; tests pass recorders, in-memory stores and fakes.
@@ -124,6 +125,7 @@ class Application {
   std::unique_ptr<EditCommands> edit_commands_;
   std::unique_ptr<WindowActionCommands> window_actions_;
   std::unique_ptr<CodegenCommands> codegen_commands_;
+  std::unique_ptr<WindowTools> window_tools_;
   std::unique_ptr<QObject> file_commands_;
 };
 

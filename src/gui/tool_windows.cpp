@@ -18,6 +18,8 @@ struct Rule {
 // Every window beside the main window, by objectName.
 constexpr Rule kRules[] = {
     {"frmFind", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
+    {"frmAPISpy", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
+    {"frmGenerator", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
     {"frmVar", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
 };
 

@@ -1,0 +1,134 @@
+#include "gui/code_generator_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/api_spy_window.h"
+#include "gui/editor_buffer.h"
+#include "gui/picker_arrow.h"
+#include "gui/qt_convert.h"
+#include "wintools/api_spy.h"
+#include "wintools/code_generator.h"
+
+namespace quillan::gui {
+
+CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, EditorBuffer& buffer,
+                                         QPlainTextEdit& main_editor,
+                                         codegen::InsertDeclarations& option,
+                                         const MessengerSource& messengers)
+    : QDialog(nullptr),
+      windows_(windows),
+      buffer_(buffer),
+      main_editor_(main_editor),
+      option_(option),
+      messenger_(messengers(*this)) {
+  MakeToolWindow(*this, "frmGenerator", "Code Generator");
+
+  auto* frame = new QGroupBox("Code Generator", this);
+  frame->setObjectName("Frame1");
+  arrow_ = new PickerArrow(PickerArrow::Starts::kAnyButton, frame);
+  auto* instruction = new QLabel(
+      "Drag the arrow over the window you want to generate the code for. Click insert if you "
+      "want to insert it into your code.",
+      frame);
+  instruction->setObjectName("Label1");
+  instruction->setWordWrap(true);
+  preview_ = new QPlainTextEdit(frame);
+  preview_->setObjectName("txtCode");
+  preview_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  preview_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  preview_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  preview_->setMinimumSize(420, 160);
+  check_ = new QCheckBox("Insert Declarations with code.", frame);
+  check_->setObjectName("Check1");
+  auto* insert = new QPushButton("&Insert", frame);
+  insert->setObjectName("Command2");
+  insert->setAutoDefault(false);
+  auto* close = new QPushButton("&Close", frame);
+  close->setObjectName("Command1");
+  close->setAutoDefault(false);
+  picked_ = new QLineEdit(this);
+  picked_->setObjectName("Text2");
+  picked_->hide();
+
+  auto* top_row = new QHBoxLayout;
+  top_row->addWidget(arrow_);
+  top_row->addWidget(instruction, 1);
+  auto* bottom_row = new QHBoxLayout;
+  bottom_row->addWidget(check_, 1);
+  bottom_row->addWidget(insert);
+  bottom_row->addWidget(close);
+  auto* frame_layout = new QVBoxLayout(frame);
+  frame_layout->addLayout(top_row);
+  frame_layout->addWidget(preview_, 1);
+  frame_layout->addLayout(bottom_row);
+  auto* outer = new QVBoxLayout(this);
+  outer->addWidget(frame);
+
+  // Loaded from the store when the window is made; from then on the box is the live option,
+  // which the Select Variable dialog shows too.
+  option_.Reload();
+  check_->setChecked(option_.IsOn());
+  connect(check_, &QCheckBox::toggled, this, [this](bool on) { option_.Set(on); });
+  listener_ = option_.AddListener([box = QPointer<QCheckBox>(check_)](bool on) {
+    if (box) box->setChecked(on);
+  });
+
+  connect(arrow_, &PickerArrow::Moved, this, [this](Qt::MouseButtons held) {
+    if (!held.testFlag(Qt::LeftButton)) return;
+    const wintools::Hwnd h = wintools::WindowUnderPointer(windows_);
+    if (h != 0) picked_->setText(ToQString(wintools::HandleText(h)));
+  });
+  connect(arrow_, &PickerArrow::Released, this, [this](Qt::MouseButton) { Generate(); });
+  connect(insert, &QPushButton::clicked, this, &CodeGeneratorWindow::InsertClick);
+  connect(close, &QPushButton::clicked, this, &CodeGeneratorWindow::CloseClick);
+}
+
+CodeGeneratorWindow::~CodeGeneratorWindow() { option_.RemoveListener(listener_); }
+
+void CodeGeneratorWindow::Generate() {
+  // Nothing picked since the window was made: nothing to generate, the preview stays.
+  bool number = false;
+  const int handle = picked_->text().toInt(&number);
+  if (!number) return;
+  preview_->setPlainText(ToEditorText(wintools::GenerateFinderCode(windows_, handle)));
+}
+
+std::u16string CodeGeneratorWindow::Preview() const {
+  QString text = preview_->toPlainText();
+  text.replace(QChar(u'\n'), QString("\r\n"));
+  return ToU16(text);
+}
+
+void CodeGeneratorWindow::InsertClick() {
+  bool inserted = false;
+  {
+    EditorBuffer::Command command(buffer_);
+    inserted = wintools::InsertFinderCode(Preview(), buffer_, option_, messenger_);
+  }
+  if (!inserted) return;
+  main_editor_.window()->activateWindow();
+  main_editor_.setFocus();
+  hide();
+}
+
+void CodeGeneratorWindow::CloseClick() {
+  option_.Store();
+  hide();
+}
+
+void CodeGeneratorWindow::closeEvent(QCloseEvent* event) {
+  // Closing through the frame only hides the window, like Close.
+  option_.Store();
+  event->accept();
+}
+
+}  // namespace quillan::gui

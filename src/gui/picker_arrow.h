@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+namespace quillan::gui {
+
+/// `Picture1` of the picking tools: the arrow the user drags out of the tool and drops on
+/// another program's window. A press (of the buttons the tool accepts) makes the arrow leave
+/// its place and become the mouse pointer, and grabs the mouse until the release, so that the
+/// moves over other programs' windows arrive here.
+class PickerArrow final : public QWidget {
+  Q_OBJECT
+
+ public:
+  /// Which presses start a drag: the left button only, or any.
+  enum class Starts { kLeftButton, kAnyButton };
+  PickerArrow(Starts starts, QWidget* parent);
+
+  bool dragging() const { return dragging_; }
+  /// The 32 x 32 arrow, hot spot (6, 0), as the grip and as the pointer.
+  static QPixmap ArrowPixmap();
+  static QCursor ArrowCursor();
+  QSize sizeHint() const override { return {32, 32}; }
+
+ signals:
+  /// A mouse move during the drag, with the buttons held.
+  void Moved(Qt::MouseButtons held);
+  /// A release of `button` on the arrow; the drag, if any, is over.
+  void Released(Qt::MouseButton button);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  Starts starts_;
+  bool dragging_ = false;
+};
+
+}  // namespace quillan::gui

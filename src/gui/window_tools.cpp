@@ -1,0 +1,28 @@
+#include "gui/window_tools.h"
+
+#include <QAction>
+
+#include "gui/api_spy_window.h"
+#include "gui/code_generator_window.h"
+#include "gui/tool_windows.h"
+
+namespace quillan::gui {
+
+WindowTools::WindowTools(const ActionTable& actions, ToolWindows& tools,
+                         wintools::WindowSystem& windows, EditorBuffer& buffer,
+                         QPlainTextEdit& editor, codegen::InsertDeclarations& declarations,
+                         const MessengerSource& messengers)
+    : tools_(tools), notice_(windows, messengers) {
+  setObjectName("windowTools");
+  tools_.Register("frmAPISpy", [&windows] { return new ApiSpyWindow(windows); });
+  tools_.Register("frmGenerator", [&windows, &buffer, &editor, &declarations, messengers] {
+    return new CodeGeneratorWindow(windows, buffer, editor, declarations, messengers);
+  });
+  connect(actions.Action("API_Spy"), &QAction::triggered, this, [this] { Open("frmAPISpy"); });
+  connect(actions.Action("Code_Generator"), &QAction::triggered, this,
+          [this] { Open("frmGenerator"); });
+}
+
+void WindowTools::Open(const char* name) { notice_.ToolShown(tools_.Show(name)); }
+
+}  // namespace quillan::gui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+
+#include "codegen/insert_declarations.h"
+#include "gui/action_table.h"
+#include "gui/messenger_source.h"
+#include "gui/tool_notice.h"
+#include "wintools/window_system.h"
+
+class QPlainTextEdit;
+
+namespace quillan::gui {
+
+class EditorBuffer;
+class ToolWindows;
+
+/// The window tools of the Tools menu and toolbar: API Spy and the Code Generator, made on
+/// first use by the tool-window owner. The first one shown says once when this session's
+/// window system cannot be read.
+class WindowTools final : public QObject {
+  Q_OBJECT
+
+ public:
+  WindowTools(const ActionTable& actions, ToolWindows& tools, wintools::WindowSystem& windows,
+              EditorBuffer& buffer, QPlainTextEdit& editor,
+              codegen::InsertDeclarations& declarations, const MessengerSource& messengers);
+
+ private:
+  void Open(const char* name);
+
+  ToolWindows& tools_;
+  ToolNotice notice_;
+};
+
+}  // namespace quillan::gui

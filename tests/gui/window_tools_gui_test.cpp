@@ -1,0 +1,119 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "gui/picker_arrow.h"
+#include "gui/tool_windows.h"
+#include "platform/fake_window_system.h"
+#include "support/gui_test_main.h"
+#include "support/window_fixture.h"
+
+using quillan::gui::ToQString;
+using quillan::wintools::Hwnd;
+
+// API Spy and the Code Generator through the real program, on the in-memory window tree: the
+// menu item, the drag of the arrow, and what the windows show and insert.
+class WindowToolsGuiTest : public QObject {
+  Q_OBJECT
+
+  struct Fixture : quillan::testing_support::WindowFixture {
+    quillan::platform::FakeWindowSystem tree;
+    Hwnd dialog = 0, first = 0, second = 0;
+    Fixture() {
+      dialog = tree.Add(u"#32770", u"Find", 0, {1000, 1000, 1400, 1300});
+      first = tree.Add(u"Edit", u"one\r\ntwo", dialog, {1010, 1010, 1200, 1040});
+      second = tree.Add(u"Edit", u"", dialog, {1010, 1060, 1200, 1090});
+      ports.windows = &tree;
+      Make(Plain());
+      window->show();
+    }
+    QWidget* Tool(const char* name) { return app->tool_windows().Existing(name); }
+    QString Field(const char* tool, const char* name) {
+      return Tool(tool)->findChild<QLineEdit*>(name)->text();
+    }
+    // Presses the arrow, moves over `path` of other windows and releases.
+    void Drag(const char* tool, std::initializer_list<quillan::wintools::ScreenPoint> path,
+              Qt::MouseButton button = Qt::LeftButton) {
+      QWidget* arrow = Tool(tool)->findChild<quillan::gui::PickerArrow*>("Picture1");
+      QTest::mousePress(arrow, button, {}, QPoint(6, 2));
+      for (const auto& p : path) {
+        tree.SetCursor(p);
+        QMouseEvent move(QEvent::MouseMove, QPointF(7, 3), QPointF(7, 3), Qt::NoButton, button,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(arrow, &move);
+      }
+      QTest::mouseRelease(arrow, button, {}, QPoint(6, 2));
+    }
+  };
+
+ private slots:
+  void apiSpyShowsTheWindowUnderTheArrow() {
+    Fixture f;
+    QTest::mouseClick(f.window->findChild<QToolButton*>("btnAPI"), Qt::LeftButton);
+    QWidget* spy = f.Tool("frmAPISpy");
+    QVERIFY(spy && spy->isVisible() && f.window->isEnabled());
+    QVERIFY(spy->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QCOMPARE(spy->windowTitle(), QString("API Spy"));
+    QCOMPARE(f.Field("frmAPISpy", "txtHandle"), QString("0"));
+    f.Drag("frmAPISpy", {{1100, 1020}});
+    QCOMPARE(f.Field("frmAPISpy", "txtHandle"), QString::number(f.first));
+    QCOMPARE(f.Field("frmAPISpy", "txtText"), QString("onetwo"));
+    QCOMPARE(f.Field("frmAPISpy", "txtClass"), QString("Edit"));
+    QCOMPARE(f.Field("frmAPISpy", "txtParHandle"), QString::number(f.dialog));
+    QCOMPARE(f.Field("frmAPISpy", "txtParClass"), QString("#32770"));
+    // The right button starts no drag, but its release inspects once: the bare desktop.
+    f.tree.SetCursor({5000, 5000});
+    f.Drag("frmAPISpy", {}, Qt::RightButton);
+    QCOMPARE(f.Field("frmAPISpy", "txtHandle"), QString("0"));
+    QCOMPARE(f.Field("frmAPISpy", "txtParText"), QString("NONE"));
+    // Close only hides it; the fields and the last handle stay.
+    spy->findChild<QPushButton*>("Command1")->click();
+    QVERIFY(!spy->isVisible());
+    f.window->Action("API_Spy")->trigger();
+    QCOMPARE(f.Tool("frmAPISpy"), spy);
+    QCOMPARE(f.Field("frmAPISpy", "txtParText"), QString("NONE"));
+  }
+
+  void codeGeneratorWritesAndInsertsTheFinderCode() {
+    Fixture f;
+    f.app->buffer().SetText(u"Sub A()\r\nEnd Sub");
+    f.app->buffer().SetSelStart(9);
+    f.window->Action("Code_Generator")->trigger();
+    QWidget* generator = f.Tool("frmGenerator");
+    QVERIFY(generator && generator->isVisible());
+    auto* preview = generator->findChild<QPlainTextEdit*>("txtCode");
+    // A release before anything was picked generates nothing.
+    f.Drag("frmGenerator", {});
+    QCOMPARE(preview->toPlainText(), QString());
+    // Any button starts the drag; the picked window is the last one under the arrow.
+    f.Drag("frmGenerator", {{1100, 1020}, {1100, 1070}}, Qt::LeftButton);
+    QCOMPARE(generator->findChild<QLineEdit*>("Text2")->text(), QString::number(f.second));
+    QCOMPARE(preview->toPlainText(),
+             QString("Dim #32770 As Long\nDim Edit As Long\n"
+                     "#32770& = FindWindow(\"#32770\", vbNullString)\n"
+                     "Edit& = FindWindowEx(#32770&, 0&, \"Edit\", vbNullString)\n"
+                     "Edit& = FindWindowEx(#32770&, Edit&, \"Edit\", vbNullString)\n"));
+    // The box is the shared option; off, Insert adds only the block, at the caret.
+    generator->findChild<QCheckBox*>("Check1")->setChecked(false);
+    QVERIFY(!f.app->insert_declarations().IsOn());
+    generator->findChild<QPushButton*>("Command2")->click();
+    QVERIFY(f.Text().startsWith("Sub A()\r\nDim #32770 As Long\r\n"));
+    QVERIFY(f.Text().endsWith("vbNullString)\r\nEnd Sub"));
+    QCOMPARE(f.app->buffer().SelStart(), f.app->buffer().Length());
+    QCOMPARE(f.store.Get("decs", "value"), std::string("false"));
+    QVERIFY(!generator->isVisible());
+    QVERIFY(f.app->doc().IsModified());
+    // An empty preview is refused, above the generator.
+    f.window->Action("Code_Generator")->trigger();
+    preview->clear();
+    generator->findChild<QPushButton*>("Command2")->click();
+    QCOMPARE(f.messenger.shown.back().text, std::u16string(u"You have no code to insert!"));
+    QVERIFY(generator->isVisible());
+  }
+};
+
+QUILLAN_GUI_TEST_MAIN(WindowToolsGuiTest)
+#include "window_tools_gui_test.moc"
