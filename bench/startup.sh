@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Start-up time to the painted main window, with an empty settings store: bench_startup
+# Start-up time to the painted main window, and the window tools on a real X server, with an empty settings store: bench_startup
 # starts Quillan ten times under its own Xvfb (black root, no window manager) and measures
 # from outside the program.
 set -euo pipefail
@@ -13,3 +13,5 @@ for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$scratch/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$scratch/runtime"
 mkdir -m 700 "$scratch/runtime"
 QUILLAN_PROGRAM=$(realpath "$program") "$bench"
+# The window tools on the same X server.
+"$(dirname "$bench")/bench_window_tools"

@@ -35,8 +35,8 @@ constexpr Field kFields[] = {
 void MakeToolWindow(QDialog& window, const char* object_name, const char* caption) {
   window.setObjectName(object_name);
   window.setWindowTitle(caption);
-  window.setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                        Qt::WindowStaysOnTopHint);
+  window.setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
   window.setModal(false);
 }
 

@@ -9,8 +9,8 @@ namespace quillan::wintools {
 
 namespace {
 
-// A chain or a stepping search longer than this is a loop in what the window system
-// reports, never a real window tree.
+// A chain longer than this is a loop in what the window system reports, never a real
+// window tree.
 constexpr std::size_t kMaxSteps = 100000;
 
 std::u16string Trimmed(std::u16string_view s) {
@@ -24,7 +24,14 @@ void RemoveAll(std::u16string& s, char16_t c) {
   s.erase(std::remove(s.begin(), s.end(), c), s.end());
 }
 
-std::u16string Quoted(std::u16string_view s) { return u"\"" + std::u16string(s) + u"\""; }
+std::u16string Quoted(std::u16string_view s) {
+  std::u16string quoted;
+  quoted.reserve(s.size() + 2);
+  quoted.push_back(u'"');
+  quoted.append(s);
+  quoted.push_back(u'"');
+  return quoted;
+}
 
 // The preview grows by putting each line above what is there.
 void Prepend(std::u16string& preview, std::u16string_view line) {
@@ -76,20 +83,22 @@ std::u16string GenerateFinderCode(WindowSystem& windows, Hwnd picked) {
   for (std::size_t j = 0; j <= top; ++j) {
     const ChainLevel& level = chain[j];
     const std::u16string quoted = Quoted(level.class_name);
-    const Hwnd parent = windows.GetParent(level.handle);
-    Hwnd r = windows.FindWindowEx(parent, 0, level.class_name);
-    // How many further searches reach the window; none when it is not among them.
-    std::size_t steps = 0;
-    bool met = r == level.handle;
-    for (Hwnd next = r; !met && next != 0 && steps < kMaxSteps;) {
-      next = windows.FindWindowEx(parent, next, level.class_name);
-      ++steps;
-      met = next == level.handle;
-    }
-    if (j == top || r == 0 || !met) {
+    if (j == top) {
       Prepend(preview, display[j] + u"& = FindWindow(" + quoted + u", vbNullString)");
       continue;
     }
+    // The children of its class under its parent (the next level up) that the searches of
+    // the algorithm step through, in one request: the window is the m-th of them, met after
+    // m - 1 stepping searches.
+    const std::vector<Hwnd> same_class =
+        windows.FindAllWindowsEx(chain[j + 1].handle, level.class_name);
+    const auto at = std::find(same_class.begin(), same_class.end(), level.handle);
+    if (at == same_class.end()) {
+      // Not among them (an owned window, or one the search does not reach): found at the top.
+      Prepend(preview, display[j] + u"& = FindWindow(" + quoted + u", vbNullString)");
+      continue;
+    }
+    const auto steps = static_cast<std::size_t>(at - same_class.begin());
     const std::u16string& up = display[j + 1];
     for (std::size_t i = 0; i < steps; ++i) {
       Prepend(preview, display[j] + u"& = FindWindowEx(" + up + u"&, " + display[j] + u"&, " +

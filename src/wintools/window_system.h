@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillan::wintools {
 
@@ -72,6 +73,19 @@ class WindowSystem {
   /// child_after (0: from the first) whose class is class_name, compared case-insensitively
   /// as Windows does; 0 if none.
   virtual Hwnd FindWindowEx(Hwnd parent, Hwnd child_after, std::u16string_view class_name) = 0;
+  /// Every child of parent whose class is class_name, in FindWindowEx's order: what calling
+  /// FindWindowEx from 0 until it answers 0 would give, in one request where the backend can.
+  virtual std::vector<Hwnd> FindAllWindowsEx(Hwnd parent, std::u16string_view class_name) {
+    std::vector<Hwnd> found;
+    for (Hwnd h = FindWindowEx(parent, 0, class_name); h != 0 && found.size() < kMaxFound;
+         h = FindWindowEx(parent, h, class_name)) {
+      found.push_back(h);
+    }
+    return found;
+  }
+  /// More windows than this under one parent are not a real tree.
+  static constexpr std::size_t kMaxFound = 100000;
+
   /// `ShowWindow` with kSwHide, kSwMaximize, kSwShow, kSwMinimize or kSwRestore.
   virtual bool ShowWindow(Hwnd hwnd, int cmd) = 0;
   /// `EnableWindow`.

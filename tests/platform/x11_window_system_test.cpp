@@ -141,7 +141,13 @@ class X11Harness final : public testing_support::WindowSystemHarness {
   explicit X11Harness(bool with_wm) : session_(TheSession(with_wm)), with_wm_(with_wm) {
     std::u16string reason;
     if (!session_.error.empty()) return;
-    c_ = xcb_connect(session_.display.c_str(), nullptr);
+    // The server may drop a connection made just after another client left: try again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      if (c_ != nullptr) xcb_disconnect(c_);
+      c_ = xcb_connect(session_.display.c_str(), nullptr);
+      if (xcb_connection_has_error(c_) == 0) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     backend_ = X11WindowSystem::Connect(session_.display, reason);
     root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
   }

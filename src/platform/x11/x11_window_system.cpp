@@ -4,10 +4,12 @@
 #include <xcb/xcb_icccm.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <optional>
+#include <thread>
 #include <unordered_set>
 
 #include "text/vb_string.h"
@@ -21,6 +23,8 @@ using wintools::Hwnd;
 // A window tree deeper than this, or a search longer, is not a real one.
 constexpr std::size_t kMaxDepth = 64;
 constexpr std::size_t kMaxWindows = 100000;
+// How deep below a top-level window a window manager's frame may hold the client.
+constexpr std::size_t kFrameDepth = 4;
 
 // Frees an XCB reply when it goes out of scope.
 template <typename T>
@@ -148,19 +152,72 @@ class X11WindowSystem::Impl {
     return Property(w, wm_state_, XCB_GET_PROPERTY_TYPE_ANY).has_value();
   }
 
-  // The client inside a top-level window: the window itself or the first descendant, in a
-  // breadth-first search, that carries WM_STATE; without one, the top-level itself.
+  // The client inside a top-level window: the window itself when it carries WM_STATE or
+  // WM_CLASS (a frame carries neither), else the first window with WM_STATE in a
+  // breadth-first search a few levels down, as window managers nest their frames; without
+  // one, the top-level itself.
   xcb_window_t ClientOf(xcb_window_t top) const {
-    std::deque<xcb_window_t> queue{top};
-    std::size_t seen = 0;
-    while (!queue.empty() && seen++ < kMaxWindows) {
-      const xcb_window_t w = queue.front();
-      queue.pop_front();
-      if (HasWmState(w)) return w;
-      if (auto tree = QueryTree(w))
-        queue.insert(queue.end(), tree->children.begin(), tree->children.end());
+    {
+      // Both properties in one round trip.
+      const auto state = xcb_get_property(c_, 0, top, wm_state_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
+      const auto cls = xcb_get_property(c_, 0, top, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 0);
+      auto state_reply = Get<xcb_get_property_reply_t>(c_, state, xcb_get_property_reply);
+      auto class_reply = Get<xcb_get_property_reply_t>(c_, cls, xcb_get_property_reply);
+      if ((state_reply && state_reply->type != XCB_ATOM_NONE) ||
+          (class_reply && class_reply->type != XCB_ATOM_NONE)) {
+        return top;
+      }
+    }
+    std::vector<xcb_window_t> level{top};
+    for (std::size_t depth = 0; depth < kFrameDepth && !level.empty(); ++depth) {
+      std::vector<xcb_window_t> next;
+      for (xcb_window_t w : level) {
+        if (auto tree = QueryTree(w))
+          next.insert(next.end(), tree->children.begin(), tree->children.end());
+        if (next.size() > kMaxWindows) break;
+      }
+      // One round trip for the whole level.
+      std::vector<xcb_get_property_cookie_t> cookies;
+      for (xcb_window_t w : next) {
+        cookies.push_back(xcb_get_property(c_, 0, w, wm_state_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0));
+      }
+      xcb_window_t found = 0;
+      for (std::size_t i = 0; i < next.size(); ++i) {
+        auto reply = Get<xcb_get_property_reply_t>(c_, cookies[i], xcb_get_property_reply);
+        if (found == 0 && reply && reply->type != XCB_ATOM_NONE) found = next[i];
+      }
+      if (found != 0) return found;
+      level = std::move(next);
     }
     return top;
+  }
+
+  // The class halves of several windows' WM_CLASS, their requests sent together.
+  std::vector<std::u16string> Classes(const std::vector<xcb_window_t>& windows) const {
+    std::vector<xcb_get_property_cookie_t> cookies;
+    for (xcb_window_t w : windows) {
+      cookies.push_back(xcb_get_property(c_, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 1 << 12));
+    }
+    std::vector<std::u16string> classes;
+    for (auto cookie : cookies) {
+      auto reply = Get<xcb_get_property_reply_t>(c_, cookie, xcb_get_property_reply);
+      std::string value;
+      if (reply && reply->type != XCB_ATOM_NONE) {
+        value.assign(static_cast<const char*>(xcb_get_property_value(reply.p)),
+                     static_cast<std::size_t>(std::max(xcb_get_property_value_length(reply.p), 0)));
+      }
+      classes.push_back(ClassHalf(value));
+    }
+    return classes;
+  }
+
+  static std::u16string ClassHalf(const std::string& value) {
+    // "instance\0class\0": the class half.
+    const std::size_t nul = value.find('\0');
+    if (nul == std::string::npos) return {};
+    std::string cls = value.substr(nul + 1);
+    if (const std::size_t end = cls.find('\0'); end != std::string::npos) cls.resize(end);
+    return Latin1(cls);
   }
 
   // The child of the root that holds w; 0 when w is gone or is the root.
@@ -174,9 +231,16 @@ class X11WindowSystem::Impl {
     return 0;
   }
 
+  // A client carries WM_STATE; without a window manager (or once withdrawn) it is a child
+  // of the root. Anything else is a subwindow of a client, or a frame.
   bool IsClient(xcb_window_t w) const {
-    const xcb_window_t top = TopLevelOf(w);
-    return top != 0 && ClientOf(top) == w;
+    // Both questions in one round trip.
+    const auto state = xcb_get_property(c_, 0, w, wm_state_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
+    const auto tree_cookie = xcb_query_tree(c_, w);
+    auto state_reply = Get<xcb_get_property_reply_t>(c_, state, xcb_get_property_reply);
+    auto tree = Get<xcb_query_tree_reply_t>(c_, tree_cookie, xcb_query_tree_reply);
+    if (state_reply && state_reply->type != XCB_ATOM_NONE) return true;
+    return tree && tree->parent == root_;
   }
 
   // The top-level clients, top of the stacking order first, hidden and minimized included.
@@ -240,43 +304,27 @@ class X11WindowSystem::Impl {
     return 0;
   }
 
-  // A point of the root in w's coordinates.
-  std::optional<std::pair<int, int>> FromRoot(xcb_window_t w, int x, int y) const {
-    auto reply = Get<xcb_translate_coordinates_reply_t>(
-        c_,
-        xcb_translate_coordinates(c_, root_, w, static_cast<std::int16_t>(x),
-                                  static_cast<std::int16_t>(y)),
-        xcb_translate_coordinates_reply);
-    if (!reply) return std::nullopt;
-    return std::pair<int, int>{reply->dst_x, reply->dst_y};
-  }
-
   std::u16string Title(xcb_window_t w) const {
-    if (auto name = Property(w, net_wm_name_, utf8_string_)) return text::FromUtf8(*name);
-    xcb_atom_t type = XCB_ATOM_NONE;
-    if (auto name = Property(w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, &type)) {
-      return type == utf8_string_ ? text::FromUtf8(*name) : Latin1(*name);
+    if (w == 0) return {};
+    // _NET_WM_NAME, else WM_NAME: both asked in one round trip.
+    const auto net = xcb_get_property(c_, 0, w, net_wm_name_, utf8_string_, 0, 1 << 14);
+    const auto old =
+        xcb_get_property(c_, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 14);
+    auto net_reply = Get<xcb_get_property_reply_t>(c_, net, xcb_get_property_reply);
+    auto old_reply = Get<xcb_get_property_reply_t>(c_, old, xcb_get_property_reply);
+    for (const auto* reply : {net_reply.p, old_reply.p}) {
+      if (reply == nullptr || reply->type == XCB_ATOM_NONE) continue;
+      const std::string_view value(
+          static_cast<const char*>(xcb_get_property_value(reply)),
+          static_cast<std::size_t>(std::max(xcb_get_property_value_length(reply), 0)));
+      return reply->type == utf8_string_ ? text::FromUtf8(value) : Latin1(value);
     }
     return {};
   }
 
   std::u16string ClassOf(xcb_window_t w) const {
     auto value = Property(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
-    if (!value) return {};
-    // "instance\0class\0": the class half.
-    const std::size_t nul = value->find('\0');
-    if (nul == std::string::npos) return {};
-    std::string cls = value->substr(nul + 1);
-    if (const std::size_t end = cls.find('\0'); end != std::string::npos) cls.resize(end);
-    return Latin1(cls);
-  }
-
-  xcb_window_t TransientFor(xcb_window_t w) const {
-    auto value = Property(w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW);
-    if (!value || value->size() < 4) return 0;
-    xcb_window_t owner = 0;
-    std::memcpy(&owner, value->data(), 4);
-    return owner;
+    return value ? ClassHalf(*value) : std::u16string();
   }
 
   bool SpeaksDelete(xcb_window_t w) const {
@@ -334,10 +382,20 @@ class X11WindowSystem::Impl {
 std::unique_ptr<X11WindowSystem> X11WindowSystem::Connect(const std::string& display,
                                                           std::u16string& reason, bool xwayland) {
   int screen_number = 0;
-  xcb_connection_t* c = xcb_connect(display.empty() ? nullptr : display.c_str(), &screen_number);
+  xcb_connection_t* c = nullptr;
+  // A server that is just letting another client go may drop a new connection at once; a
+  // few quick tries tell that from a display that is not there.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (c != nullptr) xcb_disconnect(c);
+    c = xcb_connect(display.empty() ? nullptr : display.c_str(), &screen_number);
+    if (xcb_connection_has_error(c) == 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   if (xcb_connection_has_error(c) != 0) {
     xcb_disconnect(c);
-    reason = u"The X11 display \"" + text::FromUtf8(display) + u"\" does not answer.";
+    const char* shown = display.empty() ? std::getenv("DISPLAY") : display.c_str();
+    reason = u"The X11 display \"" + text::FromUtf8(shown != nullptr ? shown : "") +
+             u"\" does not answer.";
     return nullptr;
   }
   xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
@@ -399,21 +457,54 @@ wintools::ScreenPoint X11WindowSystem::GetCursorPos() {
 }
 
 Hwnd X11WindowSystem::WindowFromPoint(wintools::ScreenPoint p) {
-  int x = p.x, y = p.y;
-  const xcb_window_t top = impl_->ChildAt(impl_->root(), x, y);
-  if (top == 0) return 0;
-  // The client inside the frame, then the deepest subwindow under the point.
-  xcb_window_t w = impl_->ClientOf(top);
-  const auto local = impl_->FromRoot(w, p.x, p.y);
-  if (!local) return 0;
-  x = local->first;
-  y = local->second;
-  for (std::size_t depth = 0; depth < kMaxDepth; ++depth) {
-    const xcb_window_t child = impl_->ChildAt(w, x, y);
-    if (child == 0) break;
-    w = child;
-  }
-  return static_cast<Hwnd>(w);
+  // The top-level window under the point, its client, then the deepest viewable InputOutput
+  // subwindow under the point. Each step down asks the server which child holds the point
+  // (TranslateCoordinates) and, in the same round trip, what that child is.
+  xcb_connection_t* c = impl_->c();
+  const xcb_window_t root = impl_->root();
+  auto translate = [&](xcb_window_t to) {
+    return xcb_translate_coordinates(c, root, to, static_cast<std::int16_t>(p.x),
+                                     static_cast<std::int16_t>(p.y));
+  };
+  auto descend = [&](xcb_window_t w, bool top_level_only) -> xcb_window_t {
+    auto first =
+        Get<xcb_translate_coordinates_reply_t>(c, translate(w), xcb_translate_coordinates_reply);
+    if (!first) return 0;
+    xcb_window_t child = first->child;
+    int x = first->dst_x, y = first->dst_y;
+    for (std::size_t depth = 0; child != 0 && depth < kMaxDepth; ++depth) {
+      const auto attributes_cookie = xcb_get_window_attributes(c, child);
+      const auto next_cookie = translate(child);
+      auto attributes = Get<xcb_get_window_attributes_reply_t>(c, attributes_cookie,
+                                                               xcb_get_window_attributes_reply);
+      auto next =
+          Get<xcb_translate_coordinates_reply_t>(c, next_cookie, xcb_translate_coordinates_reply);
+      if (!attributes || !next) return w;
+      if (attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT ||
+          attributes->map_state != XCB_MAP_STATE_VIEWABLE) {
+        // An InputOnly window covers the point: the topmost InputOutput child under it.
+        child = impl_->ChildAt(w, x, y);
+        if (child == 0) return w;
+        auto again = Get<xcb_translate_coordinates_reply_t>(c, translate(child),
+                                                            xcb_translate_coordinates_reply);
+        if (!again) return w;
+        w = child;
+        child = again->child;
+        x = again->dst_x;
+        y = again->dst_y;
+      } else {
+        w = child;
+        child = next->child;
+        x = next->dst_x;
+        y = next->dst_y;
+      }
+      if (top_level_only) return w;
+    }
+    return w;
+  };
+  const xcb_window_t top = descend(root, true);
+  if (top == 0 || top == root) return 0;
+  return static_cast<Hwnd>(descend(impl_->ClientOf(top), false));
 }
 
 std::u16string X11WindowSystem::GetWindowText(Hwnd hwnd, int max_count) {
@@ -431,34 +522,71 @@ std::u16string X11WindowSystem::GetClassName(Hwnd hwnd, int max_count) {
 Hwnd X11WindowSystem::GetParent(Hwnd hwnd) {
   const auto w = static_cast<xcb_window_t>(hwnd);
   if (w == 0) return 0;
-  if (impl_->IsClient(w)) return static_cast<Hwnd>(impl_->TransientFor(w));
-  auto tree = impl_->QueryTree(w);
-  if (!tree || tree->parent == impl_->root()) return 0;
-  return static_cast<Hwnd>(tree->parent);
+  // What the window is and who holds it, in one round trip: a client (WM_STATE, or a child of
+  // the root) answers its owner; a subwindow, the window it is in.
+  xcb_connection_t* c = impl_->c();
+  const auto state_cookie =
+      xcb_get_property(c, 0, w, impl_->wm_state_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
+  const auto tree_cookie = xcb_query_tree(c, w);
+  const auto owner_cookie =
+      xcb_get_property(c, 0, w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1);
+  auto state = Get<xcb_get_property_reply_t>(c, state_cookie, xcb_get_property_reply);
+  auto tree = Get<xcb_query_tree_reply_t>(c, tree_cookie, xcb_query_tree_reply);
+  auto owner = Get<xcb_get_property_reply_t>(c, owner_cookie, xcb_get_property_reply);
+  if (!tree) return 0;
+  const bool client = (state && state->type != XCB_ATOM_NONE) || tree->parent == impl_->root();
+  if (!client) return static_cast<Hwnd>(tree->parent);
+  if (!owner || owner->type == XCB_ATOM_NONE || xcb_get_property_value_length(owner.p) < 4)
+    return 0;
+  xcb_window_t owner_window = 0;
+  std::memcpy(&owner_window, xcb_get_property_value(owner.p), 4);
+  return static_cast<Hwnd>(owner_window);
 }
 
+namespace {
+
+// The children FindWindowEx looks at: for 0 the top-level clients, top of the stacking
+// order first; else the window's children bottom to top, the order they were made in unless
+// a program restacked them (as a dialog's controls come in the order of its template on
+// Windows).
+std::optional<std::vector<xcb_window_t>> SearchedChildren(const X11WindowSystem::Impl& impl,
+                                                          Hwnd parent) {
+  if (parent == 0) return impl.TopLevelClients();
+  auto tree = impl.QueryTree(static_cast<xcb_window_t>(parent));
+  if (!tree) return std::nullopt;
+  return std::move(tree->children);
+}
+
+}  // namespace
+
 Hwnd X11WindowSystem::FindWindowEx(Hwnd parent, Hwnd child_after, std::u16string_view class_name) {
-  std::vector<xcb_window_t> children;
-  if (parent == 0) {
-    children = impl_->TopLevelClients();
-  } else if (auto tree = impl_->QueryTree(static_cast<xcb_window_t>(parent))) {
-    // Bottom to top: the order the children were made in, unless a program restacked them,
-    // as a dialog's controls come in the order of its template on Windows.
-    children = std::move(tree->children);
-  } else {
-    return 0;
-  }
-  auto start = children.begin();
+  auto children = SearchedChildren(*impl_, parent);
+  if (!children) return 0;
+  auto start = children->begin();
   if (child_after != 0) {
-    start = std::find(children.begin(), children.end(), static_cast<xcb_window_t>(child_after));
-    if (start == children.end()) return 0;
+    start = std::find(children->begin(), children->end(), static_cast<xcb_window_t>(child_after));
+    if (start == children->end()) return 0;
     ++start;
   }
   const std::u16string wanted = text::FoldCase(class_name);
-  for (auto it = start; it != children.end(); ++it) {
-    if (text::FoldCase(impl_->ClassOf(*it)) == wanted) return static_cast<Hwnd>(*it);
+  const std::vector<xcb_window_t> candidates(start, children->end());
+  const std::vector<std::u16string> classes = impl_->Classes(candidates);
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    if (text::FoldCase(classes[i]) == wanted) return static_cast<Hwnd>(candidates[i]);
   }
   return 0;
+}
+
+std::vector<Hwnd> X11WindowSystem::FindAllWindowsEx(Hwnd parent, std::u16string_view class_name) {
+  std::vector<Hwnd> found;
+  auto children = SearchedChildren(*impl_, parent);
+  if (!children) return found;
+  const std::u16string wanted = text::FoldCase(class_name);
+  const std::vector<std::u16string> classes = impl_->Classes(*children);
+  for (std::size_t i = 0; i < children->size(); ++i) {
+    if (text::FoldCase(classes[i]) == wanted) found.push_back(static_cast<Hwnd>((*children)[i]));
+  }
+  return found;
 }
 
 bool X11WindowSystem::ShowWindow(Hwnd hwnd, int cmd) {

@@ -39,6 +39,8 @@ class X11WindowSystem final : public wintools::WindowSystem {
   wintools::Hwnd GetParent(wintools::Hwnd hwnd) override;
   wintools::Hwnd FindWindowEx(wintools::Hwnd parent, wintools::Hwnd child_after,
                               std::u16string_view class_name) override;
+  std::vector<wintools::Hwnd> FindAllWindowsEx(wintools::Hwnd parent,
+                                               std::u16string_view class_name) override;
   bool ShowWindow(wintools::Hwnd hwnd, int cmd) override;
   bool EnableWindow(wintools::Hwnd hwnd, bool enable) override;
   bool PostClose(wintools::Hwnd hwnd) override;
@@ -51,8 +53,10 @@ class X11WindowSystem final : public wintools::WindowSystem {
   /// Whether a window manager runs on the display.
   bool HasWindowManager() const;
 
- private:
+  /// The connection and what is read through it (in the .cpp).
   class Impl;
+
+ private:
   X11WindowSystem(std::unique_ptr<Impl> impl, bool xwayland);
   std::unique_ptr<Impl> impl_;
   bool xwayland_;

@@ -1,0 +1,101 @@
+// The window tools on a real X server (startup.sh starts Xvfb for it): one API Spy update,
+// and the Code Generator's chain and preview for a window deep in a tree.
+#include <benchmark/benchmark.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "platform/x11/x11_window_system.h"
+#include "wintools/api_spy.h"
+#include "wintools/code_generator.h"
+
+namespace {
+
+using quillan::wintools::Hwnd;
+
+// Test windows, made by a client of the benchmark's own.
+struct Windows {
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+
+  xcb_window_t Make(xcb_window_t parent, const std::string& cls, int x, int y, int w, int h) {
+    const xcb_window_t id = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, id, parent, static_cast<std::int16_t>(x),
+                      static_cast<std::int16_t>(y), static_cast<std::uint16_t>(w),
+                      static_cast<std::uint16_t>(h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, 0, nullptr);
+    std::string wm_class = "bench";
+    wm_class.push_back('\0');
+    wm_class += cls;
+    wm_class.push_back('\0');
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(wm_class.size()), wm_class.data());
+    xcb_map_window(c, id);
+    return id;
+  }
+  void Sync() { std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
+  ~Windows() { xcb_disconnect(c); }
+};
+
+std::unique_ptr<quillan::platform::X11WindowSystem> Backend(benchmark::State& state) {
+  std::u16string reason;
+  auto backend = quillan::platform::X11WindowSystem::Connect("", reason);
+  if (!backend)
+    state.SkipWithError(("no X display: " + std::string(reason.begin(), reason.end())).c_str());
+  return backend;
+}
+
+// A window under the pointer in a top-level with 20 siblings, 5 levels down.
+void BM_ApiSpyUpdateOnX11(benchmark::State& state) {
+  auto backend = Backend(state);
+  if (!backend) return;
+  Windows w;
+  for (int i = 0; i < 20; ++i) w.Make(w.screen->root, "Other", 600 + i, 600, 50, 50);
+  xcb_window_t parent = w.Make(w.screen->root, "Top", 0, 0, 500, 500);
+  for (int level = 0; level < 5; ++level)
+    parent = w.Make(parent, "Level", 5, 5, 400 - 40 * level, 400);
+  w.Sync();
+  quillan::wintools::ApiSpy spy;
+  bool alternate = false;
+  for (auto _ : state) {
+    // Moving between two points of different windows, so each update reads everything; the
+    // move itself is not timed.
+    state.PauseTiming();
+    xcb_warp_pointer(w.c, XCB_NONE, w.screen->root, 0, 0, 0, 0, alternate ? 30 : 450, 30);
+    w.Sync();
+    alternate = !alternate;
+    state.ResumeTiming();
+    if (!spy.Inspect(*backend)) state.SkipWithError("the window under the pointer did not change");
+  }
+  state.counters["handle"] = static_cast<double>(spy.last_handle());
+}
+BENCHMARK(BM_ApiSpyUpdateOnX11)->Unit(benchmark::kMicrosecond);
+
+// A window 10 levels deep, each level the last of 50 siblings of its class.
+void BM_CodeGeneratorChainOnX11(benchmark::State& state) {
+  auto backend = Backend(state);
+  if (!backend) return;
+  Windows w;
+  xcb_window_t parent = w.Make(w.screen->root, "Top", 0, 0, 500, 500);
+  for (int level = 0; level < 10; ++level) {
+    xcb_window_t last = 0;
+    for (int sibling = 0; sibling < 50; ++sibling)
+      last = w.Make(parent, "Edit", sibling, 0, 10, 10);
+    parent = last;
+  }
+  w.Sync();
+  std::size_t lines = 0;
+  for (auto _ : state) {
+    const std::u16string preview =
+        quillan::wintools::GenerateFinderCode(*backend, static_cast<Hwnd>(parent));
+    lines = static_cast<std::size_t>(std::count(preview.begin(), preview.end(), u'\n'));
+  }
+  state.counters["lines"] = static_cast<double>(lines);
+}
+BENCHMARK(BM_CodeGeneratorChainOnX11)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
