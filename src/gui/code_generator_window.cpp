@@ -7,12 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "gui/api_spy_window.h"
 #include "gui/editor_buffer.h"
+#include "gui/option_box.h"
 #include "gui/picker_arrow.h"
 #include "gui/qt_convert.h"
 #include "wintools/api_spy.h"
@@ -47,8 +47,7 @@ CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, Editor
   preview_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   preview_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   preview_->setMinimumSize(420, 160);
-  check_ = new QCheckBox("Insert Declarations with code.", frame);
-  check_->setObjectName("Check1");
+  check_ = new OptionBox(option_, frame);
   auto* insert = new QPushButton("&Insert", frame);
   insert->setObjectName("Command2");
   insert->setAutoDefault(false);
@@ -73,15 +72,6 @@ CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, Editor
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(frame);
 
-  // Loaded from the store when the window is made; from then on the box is the live option,
-  // which the Select Variable dialog shows too.
-  option_.Reload();
-  check_->setChecked(option_.IsOn());
-  connect(check_, &QCheckBox::toggled, this, [this](bool on) { option_.Set(on); });
-  listener_ = option_.AddListener([box = QPointer<QCheckBox>(check_)](bool on) {
-    if (box) box->setChecked(on);
-  });
-
   connect(arrow_, &PickerArrow::Moved, this, [this](Qt::MouseButtons held) {
     if (!held.testFlag(Qt::LeftButton)) return;
     const wintools::Hwnd h = wintools::WindowUnderPointer(windows_);
@@ -92,7 +82,7 @@ CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, Editor
   connect(close, &QPushButton::clicked, this, &CodeGeneratorWindow::CloseClick);
 }
 
-CodeGeneratorWindow::~CodeGeneratorWindow() { option_.RemoveListener(listener_); }
+CodeGeneratorWindow::~CodeGeneratorWindow() = default;
 
 void CodeGeneratorWindow::Generate() {
   // Nothing picked since the window was made: nothing to generate, the preview stays.

@@ -45,7 +45,6 @@ class CodeGeneratorWindow final : public QDialog {
   QPlainTextEdit& main_editor_;
   codegen::InsertDeclarations& option_;
   ui::Messenger& messenger_;
-  int listener_ = 0;
   PickerArrow* arrow_;
   QPlainTextEdit* preview_;
   QCheckBox* check_;

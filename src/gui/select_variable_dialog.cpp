@@ -6,12 +6,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
 
+#include "gui/option_box.h"
 #include "gui/qt_convert.h"
 #include "settings/settings_table.h"
 
@@ -62,8 +62,7 @@ SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDecla
   list_->setSortingEnabled(false);
   list_->installEventFilter(this);
 
-  check_ = new QCheckBox("Insert Declarations with code.", frame);
-  check_->setObjectName("Check1");
+  check_ = new OptionBox(option_, frame);
 
   auto* cancel = new QPushButton("&Cancel", frame);
   cancel->setObjectName("SSCommand2");
@@ -100,21 +99,11 @@ SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDecla
   setTabOrder(check_, cancel);
   setTabOrder(cancel, ok);
 
-  // A dialog made anew reads the stored option; from then on the box is the live value.
-  option_.Reload();
-  check_->setChecked(option_.IsOn());
-  connect(check_, &QCheckBox::toggled, this, [this](bool on) { option_.Set(on); });
-  // The box follows changes made elsewhere (the Code Generator shows the same option) until
-  // the dialog goes.
-  listener_ = option_.AddListener([box = QPointer<QCheckBox>(check_)](bool on) {
-    if (box) box->setChecked(on);
-  });
-
   connect(ok, &QPushButton::clicked, this, &SelectVariableDialog::OkPressed);
   connect(cancel, &QPushButton::clicked, this, &SelectVariableDialog::CancelPressed);
 }
 
-SelectVariableDialog::~SelectVariableDialog() { option_.RemoveListener(listener_); }
+SelectVariableDialog::~SelectVariableDialog() = default;
 
 void SelectVariableDialog::Present(const std::vector<std::u16string>& names,
                                    std::u16string_view tag) {

@@ -48,7 +48,6 @@ class SelectVariableDialog final : public QDialog {
 
  private:
   codegen::InsertDeclarations& option_;
-  int listener_ = 0;
   QListWidget* list_;
   QCheckBox* check_;
   QLabel* tag_label_;
