@@ -373,6 +373,50 @@ TEST_P(X11Backend, CloseAsksTheProgramAndNeverKillsIt) {
   EXPECT_EQ(ws().PostClose(rude), GetParam());
 }
 
+TEST_P(X11Backend, MinimizeMaximizeAndRestoreGoThroughTheWindowManager) {
+  const Hwnd window = h().Create(u"Sizable", u"Sizable", 0, {100, 100, 300, 250});
+  auto property = [&](const char* name) {
+    auto* reply = xcb_get_property_reply(
+        h().connection(),
+        xcb_get_property(h().connection(), 0, static_cast<xcb_window_t>(window), h().Atom(name),
+                         XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
+        nullptr);
+    std::vector<std::uint32_t> values;
+    if (reply != nullptr && reply->format == 32) {
+      const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+      values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+    }
+    std::free(reply);
+    return values;
+  };
+  auto maximized = [&] {
+    const auto state = property("_NET_WM_STATE");
+    return std::find(state.begin(), state.end(), h().Atom("_NET_WM_STATE_MAXIMIZED_VERT")) !=
+           state.end();
+  };
+  auto iconic = [&] {
+    const auto state = property("WM_STATE");
+    return !state.empty() && state[0] == XCB_ICCCM_WM_STATE_ICONIC;
+  };
+  if (!GetParam()) {
+    // Without a window manager there is no one to ask: nothing happens, and it says so.
+    EXPECT_FALSE(ws().ShowWindow(window, wintools::kSwMaximize));
+    EXPECT_FALSE(ws().ShowWindow(window, wintools::kSwMinimize));
+    EXPECT_FALSE(maximized());
+    return;
+  }
+  EXPECT_TRUE(ws().ShowWindow(window, wintools::kSwMaximize));
+  EXPECT_TRUE(WaitFor(maximized));
+  EXPECT_TRUE(ws().ShowWindow(window, wintools::kSwRestore));
+  EXPECT_TRUE(WaitFor([&] { return !maximized(); }));
+  EXPECT_TRUE(ws().ShowWindow(window, wintools::kSwMinimize));
+  EXPECT_TRUE(WaitFor(iconic));
+  // A minimized window is still found among the top-level windows.
+  EXPECT_EQ(ws().FindWindowEx(0, 0, u"sizable"), window);
+  EXPECT_TRUE(ws().ShowWindow(window, wintools::kSwRestore));
+  EXPECT_TRUE(WaitFor([&] { return !iconic(); }));
+}
+
 TEST_P(X11Backend, WindowsThatVanishDuringAWalkBreakNothing) {
   // Windows come and go while the backend walks the tree; every answer stays 0 or empty for
   // the gone ones, and nothing ends the process. Bounded in count and time.
