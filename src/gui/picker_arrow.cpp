@@ -38,6 +38,7 @@ void PickerArrow::mousePressEvent(QMouseEvent* event) {
   dragging_ = true;
   update();
   grabMouse(ArrowCursor());
+  emit Started();
 }
 
 void PickerArrow::mouseMoveEvent(QMouseEvent* event) {

@@ -24,6 +24,8 @@ class PickerArrow final : public QWidget {
   QSize sizeHint() const override { return {32, 32}; }
 
  signals:
+  /// A drag began: the arrow is the pointer now.
+  void Started();
   /// A mouse move during the drag, with the buttons held.
   void Moved(Qt::MouseButtons held);
   /// A release of `button` on the arrow; the drag, if any, is over.

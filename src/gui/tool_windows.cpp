@@ -20,6 +20,8 @@ constexpr Rule kRules[] = {
     {"frmFind", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
     {"frmAPISpy", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
     {"frmGenerator", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
+    {"frmWinSpy", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
+    {"frmSpy", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
     {"frmVar", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
 };
 

@@ -1,10 +1,13 @@
 #include "gui/window_tools.h"
 
 #include <QAction>
+#include <QPlainTextEdit>
 
 #include "gui/api_spy_window.h"
 #include "gui/code_generator_window.h"
+#include "gui/color_spy_window.h"
 #include "gui/tool_windows.h"
+#include "gui/window_spy_window.h"
 
 namespace quillan::gui {
 
@@ -18,7 +21,12 @@ WindowTools::WindowTools(const ActionTable& actions, ToolWindows& tools,
   tools_.Register("frmGenerator", [&windows, &buffer, &editor, &declarations, messengers] {
     return new CodeGeneratorWindow(windows, buffer, editor, declarations, messengers);
   });
+  tools_.Register("frmWinSpy",
+                  [&windows, &editor] { return new WindowSpyWindow(windows, *editor.window()); });
+  tools_.Register("frmSpy", [&windows] { return new ColorSpyWindow(windows); });
   connect(actions.Action("API_Spy"), &QAction::triggered, this, [this] { Open("frmAPISpy"); });
+  connect(actions.Action("Window_Spy"), &QAction::triggered, this, [this] { Open("frmWinSpy"); });
+  connect(actions.Action("Color_Spy"), &QAction::triggered, this, [this] { Open("frmSpy"); });
   connect(actions.Action("Code_Generator"), &QAction::triggered, this,
           [this] { Open("frmGenerator"); });
 }

@@ -15,7 +15,8 @@ namespace quillan::gui {
 class EditorBuffer;
 class ToolWindows;
 
-/// The window tools of the Tools menu and toolbar: API Spy and the Code Generator, made on
+/// The window tools of the Tools menu and toolbar: API Spy, Window Spy, the Code Generator and
+/// Color Spy, made on
 /// first use by the tool-window owner. The first one shown says once when this session's
 /// window system cannot be read.
 class WindowTools final : public QObject {

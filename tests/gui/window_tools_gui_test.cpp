@@ -1,10 +1,13 @@
+#include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
+#include "gui/color_spy_window.h"
 #include "gui/picker_arrow.h"
 #include "gui/tool_windows.h"
 #include "platform/fake_window_system.h"
@@ -50,6 +53,86 @@ class WindowToolsGuiTest : public QObject {
   };
 
  private slots:
+  void windowSpyActsOnTheHandleInItsBox() {
+    Fixture f;
+    f.tree.SetCannotDo(quillan::wintools::Capability::kEnableDisable, u"not on this system");
+    f.window->Action("Window_Spy")->trigger();
+    QWidget* spy = f.Tool("frmWinSpy");
+    QVERIFY(spy && spy->isVisible());
+    auto* box = spy->findChild<QLineEdit*>("Text1");
+    QCOMPARE(box->text(), QString("0"));
+    auto button = [&](const char* name) { return spy->findChild<QPushButton*>(name); };
+    // Moves over windows follow into the box; a move over nothing keeps the last handle.
+    f.Drag("frmWinSpy", {{1100, 1020}, {5000, 5000}});
+    QCOMPARE(box->text(), QString::number(f.first));
+    button("SSCommand1")->click();
+    QVERIFY(!f.tree.Find(f.first)->visible);
+    // A handle typed by hand, and one that is no number.
+    box->setText(QString::number(f.second));
+    button("SSCommand7")->click();
+    QCOMPARE(f.tree.Find(f.second)->show_state, quillan::wintools::kSwMinimize);
+    box->setText("abc");
+    button("SSCommand10")->click();
+    QVERIFY(!f.tree.Find(f.second)->close_requested);
+    // What the window system cannot do is said, not pretended.
+    QVERIFY(!button("SSCommand6")->isEnabled());
+    QCOMPARE(button("SSCommand6")->toolTip(), QString("not on this system"));
+
+    // Modify Text: caption mode, Change sends, Close gives the input back.
+    box->setText(QString::number(f.dialog));
+    button("SSCommand3")->click();
+    QWidget* dialog = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w->objectName() == "frmText" && w->isVisible()) dialog = w;
+    }
+    QVERIFY(dialog != nullptr);
+    QCOMPARE(dialog->windowTitle(), QString("Modify Caption"));
+    QCOMPARE(dialog->findChild<QLineEdit*>("Text1")->text(), QString("Find"));
+    QVERIFY(!f.window->isEnabled() && !spy->isEnabled());
+    dialog->findChild<QLineEdit*>("Text1")->setText("Replace");
+    dialog->findChild<QPushButton*>("SSCommand1")->click();
+    QCOMPARE(f.tree.Find(f.dialog)->text, std::u16string(u"Replace"));
+    QVERIFY(dialog->isVisible());  // it stays for further changes
+    dialog->findChild<QPushButton*>("SSCommand2")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(f.window->isEnabled() && spy->isEnabled());
+    // Text mode, closed through its frame: the input comes back all the same.
+    button("SSCommand4")->click();
+    QVERIFY(!f.window->isEnabled());
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w->objectName() == "frmText" && w->isVisible()) w->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(f.window->isEnabled() && spy->isEnabled());
+  }
+
+  void colorSpySamplesOnlyDuringTheDrag() {
+    Fixture f;
+    f.tree.SetPixel({10, 10}, 15 * 65536);
+    f.tree.SetCursor({10, 10});
+    f.window->Action("Color_Spy")->trigger();
+    auto* spy = qobject_cast<quillan::gui::ColorSpyWindow*>(f.Tool("frmSpy"));
+    QVERIFY(spy && spy->isVisible());
+    QCOMPARE(spy->findChild<QLabel*>("Picture2")->pixmap().size(), QSize(187, 16));
+    auto* arrow = spy->findChild<quillan::gui::PickerArrow*>("Picture1");
+    QTest::mousePress(arrow, Qt::RightButton, {}, QPoint(6, 2));
+    QVERIFY(!spy->sampling());  // the right button starts nothing
+    QTest::mouseRelease(arrow, Qt::RightButton, {}, QPoint(6, 2));
+    QTest::mousePress(arrow, Qt::LeftButton, {}, QPoint(6, 2));
+    QVERIFY(spy->sampling());
+    QTRY_COMPARE(f.Field("frmSpy", "txtHTML"), QString("#00000F"));
+    QCOMPARE(f.Field("frmSpy", "txtColor"), QString("983040"));
+    QCOMPARE(f.Field("frmSpy", "txtBlue"), QString("15"));
+    QCOMPARE(spy->findChild<QFrame*>("picColor")->palette().color(QPalette::Window),
+             QColor(0, 0, 15));
+    // Off the screen the pixel cannot be read: the values stay.
+    f.tree.SetCursor({-5, -5});
+    QTest::qWait(20);
+    QCOMPARE(f.Field("frmSpy", "txtHTML"), QString("#00000F"));
+    QTest::mouseRelease(arrow, Qt::LeftButton, {}, QPoint(6, 2));
+    QVERIFY(!spy->sampling());
+  }
+
   void apiSpyShowsTheWindowUnderTheArrow() {
     Fixture f;
     QTest::mouseClick(f.window->findChild<QToolButton*>("btnAPI"), Qt::LeftButton);

@@ -21,6 +21,7 @@
 #include "platform/window_system_contract.h"
 #include "text/vb_string.h"
 #include "wintools/code_generator.h"
+#include "wintools/window_spy.h"
 
 extern char** environ;
 
@@ -200,6 +201,13 @@ class X11Harness final : public testing_support::WindowSystemHarness {
     made_.push_back(w);
     Sync();
     return static_cast<Hwnd>(w);
+  }
+  // Paints the window's background in a 24-bit TrueColor pixel (0xRRGGBB).
+  void Paint(Hwnd window, std::uint32_t rgb) {
+    const auto w = static_cast<xcb_window_t>(window);
+    xcb_change_window_attributes(c_, w, XCB_CW_BACK_PIXEL, &rgb);
+    xcb_clear_area(c_, 0, w, 0, 0, 0, 0);
+    Sync();
   }
   void SetOwner(Hwnd window, Hwnd owner) {
     const auto o = static_cast<xcb_window_t>(owner);
@@ -451,6 +459,66 @@ TEST_P(X11Backend, TheWorkedExampleOfTheCodeGeneratorOnRealWindows) {
             u"#32770& = FindWindow(\"#32770\", vbNullString)\r\n"
             u"Edit& = FindWindowEx(#32770&, 0&, \"Edit\", vbNullString)\r\n"
             u"Edit& = FindWindowEx(#32770&, Edit&, \"Edit\", vbNullString)\r\n");
+}
+
+TEST_P(X11Backend, WindowSpyButtonsChangeARealWindow) {
+  using wintools::SpyAction;
+  const Hwnd target = h().Create(u"Target", u"Old caption", 0, {100, 100, 300, 250});
+  auto mapped = [&] {
+    auto* a = xcb_get_window_attributes_reply(
+        h().connection(),
+        xcb_get_window_attributes(h().connection(), static_cast<xcb_window_t>(target)), nullptr);
+    const bool viewable = a != nullptr && a->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(a);
+    return viewable;
+  };
+  // A handle as the user types it works like a picked one.
+  const auto typed = wintools::ParseHandle(text::FromUtf8(std::to_string(target)));
+  ASSERT_EQ(typed, target);
+  wintools::RunSpyAction(ws(), *typed, SpyAction::kHide);
+  EXPECT_TRUE(WaitFor([&] { return !mapped(); }));
+  wintools::RunSpyAction(ws(), *typed, SpyAction::kShow);
+  EXPECT_TRUE(WaitFor(mapped));
+  h().Sync();
+  // The caption through Modify Text's routines: read, changed, read back.
+  EXPECT_EQ(wintools::ReadCaption(ws(), target), u"Old caption");
+  wintools::WriteText(ws(), target, u"New caption");
+  EXPECT_EQ(wintools::ReadText(ws(), target), u"New caption");
+  EXPECT_EQ(wintools::ReadCaption(ws(), target), u"New caption");
+  // Close asks the program through WM_DELETE_WINDOW.
+  const xcb_atom_t delete_window = h().Atom("WM_DELETE_WINDOW");
+  xcb_change_property(h().connection(), XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(target),
+                      h().Atom("WM_PROTOCOLS"), XCB_ATOM_ATOM, 32, 1, &delete_window);
+  h().Sync();
+  h().ReceivedMessages();
+  wintools::RunSpyAction(ws(), target, SpyAction::kClose);
+  h().Sync();
+  const auto messages = h().ReceivedMessages();
+  EXPECT_NE(std::find(messages.begin(), messages.end(), "WM_PROTOCOLS"), messages.end());
+  // Enable and Disable cannot work on X11, and the tool is told so.
+  EXPECT_NE(wintools::SpyActionLimit(ws(), SpyAction::kDisable), u"");
+  EXPECT_EQ(wintools::SpyActionLimit(ws(), SpyAction::kMinimize).empty(), GetParam());
+}
+
+TEST_P(X11Backend, ColorSpySamplesWindowsPaintedInKnownColours) {
+  const struct {
+    std::uint32_t rgb;
+    const char16_t* color;
+    const char16_t* html;
+  } cases[] = {{0xFF0000, u"255", u"#FF0000"},
+               {0x0000FF, u"16711680", u"#0000FF"},
+               {0x000000, u"0", u"#000000"},
+               {0xFFFFFF, u"16777215", u"#FFFFFF"},
+               {0x00000F, u"983040", u"#00000F"}};
+  const Hwnd window = h().Create(u"Paint", u"Paint", 0, {500, 500, 600, 600});
+  wintools::ColorSpy spy;
+  for (const auto& c : cases) {
+    h().Paint(window, c.rgb);
+    h().MovePointer(h().ToScreen(window, 50, 50));
+    spy.Sample(ws());
+    EXPECT_EQ(spy.readout().color, c.color);
+    EXPECT_EQ(spy.readout().html, c.html);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(X11, X11Backend, ::testing::Values(false, true),

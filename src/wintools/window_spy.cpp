@@ -1,0 +1,116 @@
+#include "wintools/window_spy.h"
+
+#include <charconv>
+#include <limits>
+#include <string>
+
+namespace quillan::wintools {
+
+namespace {
+
+std::u16string Decimal(std::uint32_t value) {
+  const std::string s = std::to_string(value);
+  return std::u16string(s.begin(), s.end());
+}
+
+// Exactly n characters: the answer, cut or padded with NULs.
+std::u16string Exactly(std::u16string s, int n) {
+  s.resize(static_cast<std::size_t>(std::max(n, 0)), u'\0');
+  return s;
+}
+
+}  // namespace
+
+std::optional<Hwnd> ParseHandle(std::u16string_view text) {
+  if (text.empty() || text.size() > 11) return std::nullopt;
+  std::string ascii;
+  for (char16_t c : text) {
+    if (c > 0x7F) return std::nullopt;
+    ascii.push_back(static_cast<char>(c));
+  }
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (error != std::errc() || end != ascii.data() + ascii.size()) return std::nullopt;
+  if (value < std::numeric_limits<Hwnd>::min() || value > std::numeric_limits<Hwnd>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<Hwnd>(value);
+}
+
+void RunSpyAction(WindowSystem& windows, Hwnd h, SpyAction action) {
+  switch (action) {
+    case SpyAction::kHide:
+      windows.ShowWindow(h, kSwHide);
+      break;
+    case SpyAction::kShow:
+      windows.ShowWindow(h, kSwShow);
+      break;
+    case SpyAction::kEnable:
+      windows.EnableWindow(h, true);
+      break;
+    case SpyAction::kDisable:
+      windows.EnableWindow(h, false);
+      break;
+    case SpyAction::kMinimize:
+      windows.ShowWindow(h, kSwMinimize);
+      break;
+    case SpyAction::kMaximize:
+      windows.ShowWindow(h, kSwMaximize);
+      break;
+    case SpyAction::kRestore:
+      windows.ShowWindow(h, kSwRestore);
+      break;
+    case SpyAction::kClose:
+      windows.PostClose(h);
+      break;
+  }
+}
+
+std::u16string SpyActionLimit(const WindowSystem& windows, SpyAction action) {
+  switch (action) {
+    case SpyAction::kEnable:
+    case SpyAction::kDisable:
+      return windows.CannotDo(Capability::kEnableDisable);
+    case SpyAction::kMinimize:
+    case SpyAction::kMaximize:
+      return windows.CannotDo(Capability::kMinimizeMaximize);
+    case SpyAction::kClose:
+      return windows.CannotDo(Capability::kClose);
+    default:
+      return windows.CannotDo(Capability::kShowHide);
+  }
+}
+
+std::u16string ReadCaption(WindowSystem& windows, Hwnd h) {
+  const int n = windows.GetWindowTextLength(h);
+  return Exactly(windows.GetWindowText(h, n + 1), n);
+}
+
+std::u16string ReadText(WindowSystem& windows, Hwnd h) {
+  const int n = windows.SendGetTextLength(h);
+  return Exactly(windows.SendGetText(h, n + 1), n);
+}
+
+void WriteText(WindowSystem& windows, Hwnd h, std::u16string_view s) { windows.SendSetText(h, s); }
+
+ColorReadout ReadoutOf(std::uint32_t value) {
+  const std::uint32_t red = value & 255, green = (value / 256) & 255, blue = (value / 65536) & 255;
+  // Red first in the HTML code, six upper-case hexadecimal digits.
+  const std::uint32_t html = 65536 * red + 256 * green + blue;
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  std::u16string hex(6, u'0');
+  for (int i = 0; i < 6; ++i)
+    hex[static_cast<std::size_t>(5 - i)] = kDigits[(html >> (4 * i)) & 15];
+  return {Decimal(value), u"#" + hex, Decimal(red), Decimal(green), Decimal(blue)};
+}
+
+bool ColorSpy::Sample(WindowSystem& windows) {
+  const std::uint32_t value = windows.GetScreenPixel(windows.GetCursorPos());
+  if (value == kClrInvalid) return false;
+  const bool changed = swatch_ != value;
+  swatch_ = value;
+  readout_ = ReadoutOf(value);
+  return changed;
+}
+
+}  // namespace quillan::wintools
