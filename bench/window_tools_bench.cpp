@@ -1,5 +1,6 @@
 // The window tools on a real X server (startup.sh starts Xvfb for it): one API Spy update,
-// and the Code Generator's chain and preview for a window deep in a tree.
+// the Code Generator's chain and preview for a window deep in a tree, and one Color Spy
+// sample.
 #include <benchmark/benchmark.h>
 #include <xcb/xcb.h>
 
@@ -10,6 +11,7 @@
 #include "platform/x11/x11_window_system.h"
 #include "wintools/api_spy.h"
 #include "wintools/code_generator.h"
+#include "wintools/window_spy.h"
 
 namespace {
 
@@ -95,6 +97,19 @@ void BM_CodeGeneratorChainOnX11(benchmark::State& state) {
   state.counters["lines"] = static_cast<double>(lines);
 }
 BENCHMARK(BM_CodeGeneratorChainOnX11)->Unit(benchmark::kMillisecond);
+
+// One tick of Color Spy's timer: the pointer, the pixel under it and the readout.
+void BM_ColorSpySampleOnX11(benchmark::State& state) {
+  auto backend = Backend(state);
+  if (!backend) return;
+  Windows w;
+  w.Make(w.screen->root, "Paint", 0, 0, 200, 200);
+  w.Sync();
+  quillan::wintools::ColorSpy spy;
+  for (auto _ : state) spy.Sample(*backend);
+  state.counters["value"] = static_cast<double>(spy.swatch().value_or(0));
+}
+BENCHMARK(BM_ColorSpySampleOnX11)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
