@@ -1,0 +1,285 @@
+#include "wintools/pe_icons.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_set>
+
+namespace quillan::wintools {
+
+namespace {
+
+constexpr std::uint32_t kRtIcon = 3;
+constexpr std::uint32_t kRtGroupIcon = 14;
+// No icon image or group is larger than this; a data entry that claims more is not trusted.
+constexpr std::uint32_t kMaxResourceBytes = 16u << 20;
+// The PE format allows no more sections than this.
+constexpr std::uint16_t kMaxSections = 96;
+// An image wider or higher than this is no icon.
+constexpr int kMaxIconSide = 1024;
+
+std::uint16_t Le16(const std::string& s, std::size_t i) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(s[i]) |
+                                    static_cast<unsigned char>(s[i + 1]) << 8);
+}
+std::uint32_t Le32(const std::string& s, std::size_t i) {
+  return static_cast<std::uint32_t>(Le16(s, i)) | static_cast<std::uint32_t>(Le16(s, i + 2)) << 16;
+}
+std::uint32_t Be32(const std::string& s, std::size_t i) {
+  std::uint32_t v = 0;
+  for (std::size_t k = 0; k < 4; ++k) v = v << 8 | static_cast<unsigned char>(s[i + k]);
+  return v;
+}
+
+// Reads of the file that are checked against its size in 64-bit arithmetic first.
+class Reader {
+ public:
+  explicit Reader(ByteSource& source) : source_(source) {}
+  std::optional<std::string> Bytes(std::uint64_t offset, std::uint64_t n) {
+    const std::uint64_t size = source_.Size();
+    if (offset > size || n > size - offset) return std::nullopt;
+    std::string out;
+    if (!source_.Read(offset, static_cast<std::size_t>(n), out) || out.size() != n) {
+      return std::nullopt;
+    }
+    return out;
+  }
+
+ private:
+  ByteSource& source_;
+};
+
+struct Section {
+  std::uint32_t virtual_address = 0;
+  std::uint32_t virtual_size = 0;
+  std::uint32_t raw_size = 0;
+  std::uint32_t raw_pointer = 0;
+};
+
+struct ResourceEntry {
+  std::uint32_t name = 0;    // the ID, or the offset of the name when `named`
+  std::uint32_t offset = 0;  // from the start of the resource section
+  bool named = false;
+  bool directory = false;
+};
+
+class PeResources {
+ public:
+  explicit PeResources(ByteSource& file) : reader_(file) { valid_ = Parse(); }
+  bool valid() const { return valid_; }
+
+  // The first directory entry of `type`, and under it the entry with `id` (or, with no id,
+  // the first in stored order), down to its first data entry: the resource's bytes.
+  std::optional<std::string> Resource(std::uint32_t type, std::optional<std::uint32_t> id) {
+    std::unordered_set<std::uint32_t> visited;
+    const auto types = Directory(0, visited);
+    const auto type_entry = std::find_if(
+        types.begin(), types.end(),
+        [type](const ResourceEntry& e) { return !e.named && e.name == type && e.directory; });
+    if (type_entry == types.end()) return std::nullopt;
+    const auto names = Directory(type_entry->offset, visited);
+    const auto name_entry = std::find_if(names.begin(), names.end(), [&id](const ResourceEntry& e) {
+      return e.directory && (!id || (!e.named && e.name == *id));
+    });
+    if (name_entry == names.end()) return std::nullopt;
+    const auto languages = Directory(name_entry->offset, visited);
+    const auto data = std::find_if(languages.begin(), languages.end(),
+                                   [](const ResourceEntry& e) { return !e.directory; });
+    if (data == languages.end()) return std::nullopt;
+    return Data(data->offset);
+  }
+
+ private:
+  bool Parse() {
+    const auto dos = reader_.Bytes(0, 64);
+    if (!dos || dos->compare(0, 2, "MZ") != 0) return false;
+    const std::uint64_t pe = Le32(*dos, 0x3C);
+    const auto header = reader_.Bytes(pe, 24);
+    if (!header || header->compare(0, 4, std::string("PE\0\0", 4)) != 0) return false;
+    const std::uint16_t sections = std::min(Le16(*header, 6), kMaxSections);
+    const std::uint16_t optional_size = Le16(*header, 20);
+    const auto optional = reader_.Bytes(pe + 24, optional_size);
+    if (!optional || optional->size() < 2) return false;
+    const std::uint16_t magic = Le16(*optional, 0);
+    std::size_t count_at = 0, directories_at = 0;
+    if (magic == 0x10B) {
+      count_at = 92;
+      directories_at = 96;
+    } else if (magic == 0x20B) {
+      count_at = 108;
+      directories_at = 112;
+    } else {
+      return false;
+    }
+    if (optional->size() < directories_at + 3 * 8) return false;
+    if (Le32(*optional, count_at) < 3) return false;  // no resource directory
+    const std::uint32_t resource_rva = Le32(*optional, directories_at + 2 * 8);
+    if (resource_rva == 0) return false;
+    const auto table = reader_.Bytes(pe + 24 + optional_size, std::uint64_t{sections} * 40);
+    if (!table) return false;
+    for (std::uint16_t i = 0; i < sections; ++i) {
+      const std::size_t at = std::size_t{i} * 40;
+      sections_.push_back({Le32(*table, at + 12), Le32(*table, at + 8), Le32(*table, at + 16),
+                           Le32(*table, at + 20)});
+    }
+    const auto base = FileOffset(resource_rva);
+    if (!base) return false;
+    resource_base_ = *base;
+    return true;
+  }
+
+  // The file offset of a relative virtual address, inside the raw data of its section.
+  std::optional<std::uint64_t> FileOffset(std::uint32_t rva) const {
+    for (const Section& s : sections_) {
+      const std::uint64_t span = std::max(s.virtual_size, s.raw_size);
+      if (rva >= s.virtual_address && rva - s.virtual_address < span &&
+          rva - s.virtual_address < s.raw_size) {
+        return std::uint64_t{s.raw_pointer} + (rva - s.virtual_address);
+      }
+    }
+    return std::nullopt;
+  }
+
+  // One directory's entries, named ones first as stored, then IDs. A directory already seen
+  // (a loop in the tree) has none.
+  std::vector<ResourceEntry> Directory(std::uint32_t offset,
+                                       std::unordered_set<std::uint32_t>& visited) {
+    std::vector<ResourceEntry> entries;
+    if (!visited.insert(offset).second) return entries;
+    const auto header = reader_.Bytes(resource_base_ + offset, 16);
+    if (!header) return entries;
+    const std::uint64_t count = std::uint64_t{Le16(*header, 12)} + Le16(*header, 14);
+    const auto table = reader_.Bytes(resource_base_ + offset + 16, count * 8);
+    if (!table) return entries;
+    for (std::uint64_t i = 0; i < count; ++i) {
+      const std::uint32_t name = Le32(*table, static_cast<std::size_t>(i * 8));
+      const std::uint32_t target = Le32(*table, static_cast<std::size_t>(i * 8 + 4));
+      entries.push_back(
+          {name & 0x7FFFFFFF, target & 0x7FFFFFFF, (name >> 31) != 0, (target >> 31) != 0});
+    }
+    return entries;
+  }
+
+  // A data entry's bytes; its offset is a relative virtual address, not a section offset.
+  std::optional<std::string> Data(std::uint32_t offset) {
+    const auto entry = reader_.Bytes(resource_base_ + offset, 16);
+    if (!entry) return std::nullopt;
+    const std::uint32_t size = Le32(*entry, 4);
+    const auto at = FileOffset(Le32(*entry, 0));
+    if (!at || size == 0 || size > kMaxResourceBytes) return std::nullopt;
+    return reader_.Bytes(*at, size);
+  }
+
+  Reader reader_;
+  std::vector<Section> sections_;
+  std::uint64_t resource_base_ = 0;
+  bool valid_ = false;
+};
+
+// The image's size and depth from its own header; nullopt for no icon image.
+std::optional<IconImage> ImageOf(std::string bytes) {
+  IconImage image;
+  if (bytes.size() >= 24 && bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0) {
+    image.png = true;
+    image.width = static_cast<int>(std::min<std::uint32_t>(Be32(bytes, 16), kMaxIconSide + 1));
+    image.height = static_cast<int>(std::min<std::uint32_t>(Be32(bytes, 20), kMaxIconSide + 1));
+    image.bit_count = 32;
+  } else if (bytes.size() >= 40 && Le32(bytes, 0) >= 40) {
+    // The height counts the XOR and the AND mask.
+    const auto width = static_cast<std::int32_t>(Le32(bytes, 4));
+    const auto height = static_cast<std::int32_t>(Le32(bytes, 8));
+    image.width = width;
+    image.height = height / 2;
+    image.bit_count = Le16(bytes, 14);
+  } else {
+    return std::nullopt;
+  }
+  if (image.width <= 0 || image.height <= 0 || image.width > kMaxIconSide ||
+      image.height > kMaxIconSide) {
+    return std::nullopt;
+  }
+  image.bytes = std::move(bytes);
+  return image;
+}
+
+std::vector<IconDirectoryEntry> GroupEntries(const std::string& group) {
+  std::vector<IconDirectoryEntry> entries;
+  if (group.size() < 6 || Le16(group, 2) != 1) return entries;
+  const std::size_t count = std::min<std::size_t>(Le16(group, 4), (group.size() - 6) / 14);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t at = 6 + i * 14;
+    const auto side = [](unsigned char b) { return b == 0 ? 256 : int{b}; };
+    entries.push_back({side(static_cast<unsigned char>(group[at])),
+                       side(static_cast<unsigned char>(group[at + 1])), Le16(group, at + 6),
+                       Le16(group, at + 12)});
+  }
+  return entries;
+}
+
+void PutLe16(std::string& out, std::uint32_t v) {
+  out.push_back(static_cast<char>(v & 0xFF));
+  out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+}  // namespace
+
+bool MemoryBytes::Read(std::uint64_t offset, std::size_t n, std::string& out) {
+  if (offset > bytes_.size() || n > bytes_.size() - offset) return false;
+  out.assign(bytes_, static_cast<std::size_t>(offset), n);
+  return true;
+}
+
+int BestIconEntry(const std::vector<IconDirectoryEntry>& entries, int width, int height) {
+  int best = -1;
+  int best_size = 0, best_depth = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const int size = std::abs(entries[i].width - width) + std::abs(entries[i].height - height);
+    const int depth = std::abs(entries[i].bit_count - 32);
+    if (best < 0 || size < best_size || (size == best_size && depth < best_depth)) {
+      best = static_cast<int>(i);
+      best_size = size;
+      best_depth = depth;
+    }
+  }
+  return best;
+}
+
+ShellIcons ExtractShellIcons(ByteSource& file) {
+  ShellIcons icons;
+  PeResources resources(file);
+  if (!resources.valid()) return icons;
+  const auto group = resources.Resource(kRtGroupIcon, std::nullopt);
+  if (!group) return icons;
+  const std::vector<IconDirectoryEntry> entries = GroupEntries(*group);
+  auto image_for = [&](int side) -> std::optional<IconImage> {
+    const int best = BestIconEntry(entries, side, side);
+    if (best < 0) return std::nullopt;
+    auto bytes = resources.Resource(kRtIcon, entries[static_cast<std::size_t>(best)].id);
+    if (!bytes) return std::nullopt;
+    return ImageOf(std::move(*bytes));
+  };
+  icons.large = image_for(32);
+  icons.small = image_for(16);
+  return icons;
+}
+
+std::string IcoFileOf(const IconImage& image) {
+  std::string out;
+  PutLe16(out, 0);  // reserved
+  PutLe16(out, 1);  // an icon
+  PutLe16(out, 1);  // one image
+  out.push_back(static_cast<char>(image.width >= 256 ? 0 : image.width));
+  out.push_back(static_cast<char>(image.height >= 256 ? 0 : image.height));
+  out.push_back(0);  // no palette count
+  out.push_back(0);
+  PutLe16(out, 1);  // planes
+  PutLe16(out, static_cast<std::uint32_t>(image.bit_count));
+  const auto size = static_cast<std::uint32_t>(image.bytes.size());
+  PutLe16(out, size & 0xFFFF);
+  PutLe16(out, size >> 16);
+  PutLe16(out, 22);  // the image follows the 6 + 16 bytes of the directory
+  PutLe16(out, 0);
+  out += image.bytes;
+  return out;
+}
+
+}  // namespace quillan::wintools

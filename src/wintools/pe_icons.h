@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillan::wintools {
+
+/// Random access to the bytes of a file, so that only the headers and the resource bytes
+/// needed are read, never the whole file.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::uint64_t Size() const = 0;
+  /// The n bytes at offset; false when they are not all there.
+  virtual bool Read(std::uint64_t offset, std::size_t n, std::string& out) = 0;
+};
+
+/// A ByteSource over bytes in memory (tests, fuzzing).
+class MemoryBytes final : public ByteSource {
+ public:
+  explicit MemoryBytes(std::string bytes) : bytes_(std::move(bytes)) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  bool Read(std::uint64_t offset, std::size_t n, std::string& out) override;
+
+ private:
+  std::string bytes_;
+};
+
+/// One entry of an icon group (`GRPICONDIRENTRY`): the size and depth the directory claims
+/// (0 for 256 already turned into 256) and the ID of its RT_ICON.
+struct IconDirectoryEntry {
+  int width = 0;
+  int height = 0;
+  int bit_count = 0;
+  std::uint16_t id = 0;
+};
+
+/// One image of an icon, as stored: a DIB (BITMAPINFOHEADER, colours, XOR and AND masks) or a
+/// PNG file. Its size comes from the image's own header, which is trusted over the group's
+/// directory.
+struct IconImage {
+  std::string bytes;
+  int width = 0;
+  int height = 0;
+  int bit_count = 0;
+  bool png = false;
+};
+
+/// The icon the Windows shell shows for a PE file: the images of its first RT_GROUP_ICON that
+/// fit 32 x 32 and 16 x 16 best.
+struct ShellIcons {
+  std::optional<IconImage> large;
+  std::optional<IconImage> small;
+};
+
+/// The entry of `entries` that fits width x height best by the shell's rule: the smallest
+/// |dw| + |dh|, then the depth closest to 32 bits, ties to the earlier entry; -1 for none.
+int BestIconEntry(const std::vector<IconDirectoryEntry>& entries, int width, int height);
+
+/// Reads the shell's icon out of a PE32 or PE32+ file. Anything else (not a PE file, no
+/// resources, no icon group, a malformed or hostile file) gives no images; every read is
+/// bounds-checked, the resource tree is walked three levels deep at most without revisiting
+/// a directory, and nothing is allocated from a size the file has not proven.
+ShellIcons ExtractShellIcons(ByteSource& file);
+
+/// An ICO file holding one image: a ready container for an icon reader, and what
+/// "Save as .ico" writes.
+std::string IcoFileOf(const IconImage& image);
+
+}  // namespace quillan::wintools
