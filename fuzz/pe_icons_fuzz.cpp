@@ -1,0 +1,23 @@
+// Executables come from anywhere: any bytes must give an icon or none, never a crash, and
+// whatever is found must be an image of icon size.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "wintools/pe_icons.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace quillan::wintools;
+  MemoryBytes file(std::string(reinterpret_cast<const char*>(data), size));
+  const ShellIcons icons = ExtractShellIcons(file);
+  for (const auto& image : {icons.large, icons.small}) {
+    if (!image) continue;
+    if (image->width <= 0 || image->height <= 0 || image->width > 1024 || image->height > 1024) {
+      std::abort();
+    }
+    if (image->bytes.size() > size) std::abort();
+    if (IcoFileOf(*image).size() != image->bytes.size() + 22) std::abort();
+  }
+  return 0;
+}
