@@ -10,6 +10,7 @@
 
 #include "gui/picker_arrow.h"
 #include "gui/qt_convert.h"
+#include "gui/widgets.h"
 
 namespace quillan::gui {
 
@@ -50,9 +51,7 @@ ApiSpyWindow::ApiSpyWindow(wintools::WindowSystem& windows) : QDialog(nullptr), 
       new QLabel("Drag the arrow over the window you want to get the API from.", frame);
   instruction->setObjectName("Label7");
   instruction->setWordWrap(true);
-  auto* close = new QPushButton("&Close", frame);
-  close->setObjectName("Command1");
-  close->setAutoDefault(false);
+  auto* close = ToolButton(frame, "Command1", "&Close");
   auto* top_row = new QHBoxLayout;
   top_row->addWidget(arrow_);
   top_row->addWidget(instruction, 1);

@@ -15,6 +15,7 @@
 #include "gui/option_box.h"
 #include "gui/picker_arrow.h"
 #include "gui/qt_convert.h"
+#include "gui/widgets.h"
 #include "wintools/api_spy.h"
 #include "wintools/code_generator.h"
 
@@ -48,12 +49,8 @@ CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, Editor
   preview_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   preview_->setMinimumSize(420, 160);
   check_ = new OptionBox(option_, frame);
-  auto* insert = new QPushButton("&Insert", frame);
-  insert->setObjectName("Command2");
-  insert->setAutoDefault(false);
-  auto* close = new QPushButton("&Close", frame);
-  close->setObjectName("Command1");
-  close->setAutoDefault(false);
+  auto* insert = ToolButton(frame, "Command2", "&Insert");
+  auto* close = ToolButton(frame, "Command1", "&Close");
   picked_ = new QLineEdit(this);
   picked_->setObjectName("Text2");
   picked_->hide();

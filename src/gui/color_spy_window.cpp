@@ -13,6 +13,7 @@
 #include "gui/api_spy_window.h"
 #include "gui/picker_arrow.h"
 #include "gui/qt_convert.h"
+#include "gui/widgets.h"
 
 namespace quillan::gui {
 
@@ -71,9 +72,7 @@ ColorSpyWindow::ColorSpyWindow(wintools::WindowSystem& windows)
     fields_[i]->setReadOnly(true);
     form->addRow(kFields[i].label, fields_[i]);
   }
-  auto* close = new QPushButton("&Close", frame_);
-  close->setObjectName("Command1");
-  close->setAutoDefault(false);
+  auto* close = ToolButton(frame_, "Command1", "&Close");
   auto* top_row = new QHBoxLayout;
   top_row->addWidget(arrow_);
   top_row->addWidget(spectrum);

@@ -11,6 +11,7 @@
 
 #include "gui/editor_buffer.h"
 #include "gui/qt_convert.h"
+#include "gui/widgets.h"
 
 namespace quillan::gui {
 namespace {
@@ -34,9 +35,7 @@ QLineEdit* AddField(QWidget* parent, QGridLayout* grid, const char* label_name, 
 }
 
 QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const char* name, const char* caption) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
+  auto* button = ToolButton(parent, name, caption);
   row->addWidget(button);
   return button;
 }

@@ -13,6 +13,7 @@
 
 #include "gui/option_box.h"
 #include "gui/qt_convert.h"
+#include "gui/widgets.h"
 #include "settings/settings_table.h"
 
 namespace quillan::gui {
@@ -64,9 +65,7 @@ SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDecla
 
   check_ = new OptionBox(option_, frame);
 
-  auto* cancel = new QPushButton("&Cancel", frame);
-  cancel->setObjectName("SSCommand2");
-  cancel->setAutoDefault(false);
+  auto* cancel = ToolButton(frame, "SSCommand2", "&Cancel");
 
   auto* ok = new QPushButton("&OK", frame);
   ok->setObjectName("SSCommand1");

@@ -11,6 +11,7 @@
 #include "gui/api_spy_window.h"
 #include "gui/picker_arrow.h"
 #include "gui/qt_convert.h"
+#include "gui/widgets.h"
 #include "wintools/api_spy.h"
 
 namespace quillan::gui {
@@ -55,12 +56,8 @@ ModifyTextDialog::ModifyTextDialog(wintools::WindowSystem& windows,
   text_ = new QLineEdit(frame);
   text_->setObjectName("Text1");
   text_->setMinimumWidth(260);
-  auto* change = new QPushButton("Change", frame);
-  change->setObjectName("SSCommand1");
-  change->setAutoDefault(false);
-  auto* close = new QPushButton("Close", frame);
-  close->setObjectName("SSCommand2");
-  close->setAutoDefault(false);
+  auto* change = ToolButton(frame, "SSCommand1", "Change");
+  auto* close = ToolButton(frame, "SSCommand2", "Close");
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(change);
@@ -116,9 +113,7 @@ WindowSpyWindow::WindowSpyWindow(wintools::WindowSystem& windows, QWidget& main_
   auto* grid = new QGridLayout;
   int index = 0;
   for (const Button& spec : kButtons) {
-    auto* button = new QPushButton(spec.caption, frame);
-    button->setObjectName(spec.name);
-    button->setAutoDefault(false);
+    auto* button = ToolButton(frame, spec.name, spec.caption);
     grid->addWidget(button, index / 2, index % 2);
     ++index;
     if (!spec.action) {

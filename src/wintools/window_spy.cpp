@@ -1,6 +1,8 @@
 #include "wintools/window_spy.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -37,48 +39,46 @@ std::optional<Hwnd> ParseHandle(std::u16string_view text) {
   return static_cast<Hwnd>(value);
 }
 
+namespace {
+
+// Each action's call and what it needs: a ShowWindow command (or -1 for another call), and
+// the capability that must be there.
+struct ActionSpec {
+  SpyAction action;
+  int show_command;
+  Capability needs;
+};
+constexpr ActionSpec kActions[] = {
+    {SpyAction::kHide, kSwHide, Capability::kShowHide},
+    {SpyAction::kShow, kSwShow, Capability::kShowHide},
+    {SpyAction::kEnable, -1, Capability::kEnableDisable},
+    {SpyAction::kDisable, -1, Capability::kEnableDisable},
+    {SpyAction::kMinimize, kSwMinimize, Capability::kMinimizeMaximize},
+    {SpyAction::kMaximize, kSwMaximize, Capability::kMinimizeMaximize},
+    {SpyAction::kRestore, kSwRestore, Capability::kShowHide},
+    {SpyAction::kClose, -1, Capability::kClose},
+};
+
+const ActionSpec& SpecOf(SpyAction action) {
+  return *std::find_if(std::begin(kActions), std::end(kActions),
+                       [action](const ActionSpec& spec) { return spec.action == action; });
+}
+
+}  // namespace
+
 void RunSpyAction(WindowSystem& windows, Hwnd h, SpyAction action) {
-  switch (action) {
-    case SpyAction::kHide:
-      windows.ShowWindow(h, kSwHide);
-      break;
-    case SpyAction::kShow:
-      windows.ShowWindow(h, kSwShow);
-      break;
-    case SpyAction::kEnable:
-      windows.EnableWindow(h, true);
-      break;
-    case SpyAction::kDisable:
-      windows.EnableWindow(h, false);
-      break;
-    case SpyAction::kMinimize:
-      windows.ShowWindow(h, kSwMinimize);
-      break;
-    case SpyAction::kMaximize:
-      windows.ShowWindow(h, kSwMaximize);
-      break;
-    case SpyAction::kRestore:
-      windows.ShowWindow(h, kSwRestore);
-      break;
-    case SpyAction::kClose:
-      windows.PostClose(h);
-      break;
+  const ActionSpec& spec = SpecOf(action);
+  if (spec.show_command >= 0) {
+    windows.ShowWindow(h, spec.show_command);
+  } else if (action == SpyAction::kClose) {
+    windows.PostClose(h);
+  } else {
+    windows.EnableWindow(h, action == SpyAction::kEnable);
   }
 }
 
 std::u16string SpyActionLimit(const WindowSystem& windows, SpyAction action) {
-  switch (action) {
-    case SpyAction::kEnable:
-    case SpyAction::kDisable:
-      return windows.CannotDo(Capability::kEnableDisable);
-    case SpyAction::kMinimize:
-    case SpyAction::kMaximize:
-      return windows.CannotDo(Capability::kMinimizeMaximize);
-    case SpyAction::kClose:
-      return windows.CannotDo(Capability::kClose);
-    default:
-      return windows.CannotDo(Capability::kShowHide);
-  }
+  return windows.CannotDo(SpecOf(action).needs);
 }
 
 std::u16string ReadCaption(WindowSystem& windows, Hwnd h) {
