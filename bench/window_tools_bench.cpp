@@ -19,7 +19,7 @@ using quillan::wintools::Hwnd;
 
 // Test windows, made by a client of the benchmark's own.
 struct Windows {
-  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  xcb_connection_t* c = quillan::platform::ConnectToDisplay("");
   const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
 
   xcb_window_t Make(xcb_window_t parent, const std::string& cls, int x, int y, int w, int h) {

@@ -93,11 +93,11 @@ Application::Application(Ports ports)
   if (ports.windows != nullptr) {
     windows_ = ports.windows;
   } else {
-    platform::WindowSystemChoice choice = platform::ChooseWindowSystem(
-        platform::SessionEnvironment::FromProcess(), platform::BuiltInBackends());
-    own_windows_ = std::move(choice.backend);
+    // A backend that cannot see the session's windows says why through CannotDo.
+    own_windows_ = platform::ChooseWindowSystem(platform::SessionEnvironment::FromProcess(),
+                                                platform::BuiltInBackends())
+                       .backend;
     windows_ = own_windows_.get();
-    window_system_reason_ = std::move(choice.reason);
   }
   // The input box and the file dialogs belong to the main window.
   prompter_ = PortOr(ports.prompter, own_prompter_,

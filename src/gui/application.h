@@ -74,9 +74,6 @@ class Application {
   codegen::InsertDeclarations& insert_declarations() { return *declarations_; }
   ToolWindows& tool_windows() { return *tools_; }
   WindowActionCommands& window_actions() { return *window_actions_; }
-  wintools::WindowSystem& window_system() { return *windows_; }
-  /// Why the window tools see nothing in this session; "" when they can work.
-  const std::u16string& window_system_reason() const { return window_system_reason_; }
 
   /// The messenger whose boxes stand above `window`.
   ui::Messenger& MessengerFor(QWidget& window);
@@ -112,7 +109,6 @@ class Application {
   ui::Clock* clock_;
   ui::EventPump* pump_;
   wintools::WindowSystem* windows_ = nullptr;
-  std::u16string window_system_reason_;
   platform::ShellIntegration* shell_;
 
   // Destroyed in reverse order: the features and tool windows before the main window, the

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/x11/x11_window_system.h"
+
 namespace quillan::platform {
 
 namespace {
@@ -26,10 +28,10 @@ bool WaylandAnswers(const std::string& display) {
 }
 
 bool X11Answers(const std::string& display) {
-  xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-  const bool answers = xcb_connection_has_error(connection) == 0;
+  xcb_connection_t* connection = ConnectToDisplay(display);
+  if (connection == nullptr) return false;
   xcb_disconnect(connection);
-  return answers;
+  return true;
 }
 
 }  // namespace

@@ -96,7 +96,11 @@ struct Session {
     }
     // A window mapped while it is still starting is never framed; it manages new windows
     // once it has settled. Probe until one is framed.
-    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    xcb_connection_t* c = ConnectToDisplay(display);
+    if (c == nullptr) {
+      error = "the X server does not answer";
+      return;
+    }
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     bool framed = false;
     for (int attempt = 0; attempt < 20 && !framed; ++attempt) {
@@ -142,20 +146,15 @@ class X11Harness final : public testing_support::WindowSystemHarness {
   explicit X11Harness(bool with_wm) : session_(TheSession(with_wm)), with_wm_(with_wm) {
     std::u16string reason;
     if (!session_.error.empty()) return;
-    // The server may drop a connection made just after another client left: try again.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-      if (c_ != nullptr) xcb_disconnect(c_);
-      c_ = xcb_connect(session_.display.c_str(), nullptr);
-      if (xcb_connection_has_error(c_) == 0) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    c_ = ConnectToDisplay(session_.display);
+    if (c_ == nullptr) return;
     backend_ = X11WindowSystem::Connect(session_.display, reason);
     root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
   }
   ~X11Harness() override {
-    for (xcb_window_t w : made_) xcb_destroy_window(c_, w);
     if (c_ != nullptr) {
-      xcb_aux_sync();
+      for (xcb_window_t w : made_) xcb_destroy_window(c_, w);
+      RoundTrip();
       xcb_disconnect(c_);
     }
   }
@@ -237,7 +236,7 @@ class X11Harness final : public testing_support::WindowSystemHarness {
     Sync();
   }
   void Sync() override {
-    xcb_aux_sync();
+    RoundTrip();
     // Under a window manager the windows are framed a moment later; wait until every
     // top-level window made here carries WM_STATE, and the frame has settled.
     if (!with_wm_) return;
@@ -281,7 +280,7 @@ class X11Harness final : public testing_support::WindowSystemHarness {
   }
 
  private:
-  void xcb_aux_sync() {
+  void RoundTrip() {
     if (c_ != nullptr) std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
   }
   bool WindowExists(xcb_window_t w) {

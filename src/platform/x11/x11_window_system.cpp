@@ -148,10 +148,6 @@ class X11WindowSystem::Impl {
     return std::string(data, static_cast<std::size_t>(std::max(length, 0)));
   }
 
-  bool HasWmState(xcb_window_t w) const {
-    return Property(w, wm_state_, XCB_GET_PROPERTY_TYPE_ANY).has_value();
-  }
-
   // The client inside a top-level window: the window itself when it carries WM_STATE or
   // WM_CLASS (a frame carries neither), else the first window with WM_STATE in a
   // breadth-first search a few levels down, as window managers nest their frames; without
@@ -220,27 +216,63 @@ class X11WindowSystem::Impl {
     return Latin1(cls);
   }
 
-  // The child of the root that holds w; 0 when w is gone or is the root.
-  xcb_window_t TopLevelOf(xcb_window_t w) const {
-    for (std::size_t depth = 0; depth < kMaxDepth && w != 0 && w != root_; ++depth) {
-      auto tree = QueryTree(w);
-      if (!tree) return 0;
-      if (tree->parent == root_) return w;
-      w = tree->parent;
+  // Where a window stands, in one round trip: a client (it carries WM_STATE, or without a
+  // window manager, or once withdrawn, it is a child of the root) with its owner, or a
+  // subwindow or frame with the window it is in. nullopt when the window is gone.
+  struct Placement {
+    bool client = false;
+    xcb_window_t parent = 0;
+    xcb_window_t owner = 0;  // WM_TRANSIENT_FOR, for a client
+  };
+  std::optional<Placement> Place(xcb_window_t w) const {
+    if (w == 0) return std::nullopt;
+    const auto state_cookie =
+        xcb_get_property(c_, 0, w, wm_state_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
+    const auto tree_cookie = xcb_query_tree(c_, w);
+    const auto owner_cookie =
+        xcb_get_property(c_, 0, w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1);
+    auto state = Get<xcb_get_property_reply_t>(c_, state_cookie, xcb_get_property_reply);
+    auto tree = Get<xcb_query_tree_reply_t>(c_, tree_cookie, xcb_query_tree_reply);
+    auto owner = Get<xcb_get_property_reply_t>(c_, owner_cookie, xcb_get_property_reply);
+    if (!tree) return std::nullopt;
+    Placement placement;
+    placement.parent = tree->parent;
+    placement.client = (state && state->type != XCB_ATOM_NONE) || tree->parent == root_;
+    if (owner && owner->type != XCB_ATOM_NONE && xcb_get_property_value_length(owner.p) >= 4) {
+      std::memcpy(&placement.owner, xcb_get_property_value(owner.p), 4);
     }
-    return 0;
+    return placement;
   }
 
-  // A client carries WM_STATE; without a window manager (or once withdrawn) it is a child
-  // of the root. Anything else is a subwindow of a client, or a frame.
   bool IsClient(xcb_window_t w) const {
-    // Both questions in one round trip.
-    const auto state = xcb_get_property(c_, 0, w, wm_state_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
-    const auto tree_cookie = xcb_query_tree(c_, w);
-    auto state_reply = Get<xcb_get_property_reply_t>(c_, state, xcb_get_property_reply);
-    auto tree = Get<xcb_query_tree_reply_t>(c_, tree_cookie, xcb_query_tree_reply);
-    if (state_reply && state_reply->type != XCB_ATOM_NONE) return true;
-    return tree && tree->parent == root_;
+    const auto placement = Place(w);
+    return placement && placement->client;
+  }
+
+  // The children FindWindowEx looks at: for 0 the top-level clients, top of the stacking
+  // order first; else the window's children bottom to top, the order they were made in unless
+  // a program restacked them (as a dialog's controls come in the order of its template on
+  // Windows). nullopt when the parent is gone.
+  std::optional<std::vector<xcb_window_t>> SearchedChildren(Hwnd parent) const {
+    if (parent == 0) return TopLevelClients();
+    auto tree = QueryTree(static_cast<xcb_window_t>(parent));
+    if (!tree) return std::nullopt;
+    return std::move(tree->children);
+  }
+
+  // Those of `windows` whose class is class_name, compared case-insensitively as Windows
+  // does, in order; only the first with `first_only`.
+  std::vector<Hwnd> OfClass(const std::vector<xcb_window_t>& windows,
+                            std::u16string_view class_name, bool first_only) const {
+    std::vector<Hwnd> found;
+    const std::u16string wanted = text::FoldCase(class_name);
+    const std::vector<std::u16string> classes = Classes(windows);
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+      if (text::FoldCase(classes[i]) != wanted) continue;
+      found.push_back(static_cast<Hwnd>(windows[i]));
+      if (first_only) break;
+    }
+    return found;
   }
 
   // The top-level clients, top of the stacking order first, hidden and minimized included.
@@ -379,20 +411,21 @@ class X11WindowSystem::Impl {
   xcb_window_t root_;
 };
 
+xcb_connection_t* ConnectToDisplay(const std::string& display, int* screen_number) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    xcb_connection_t* c = xcb_connect(display.empty() ? nullptr : display.c_str(), screen_number);
+    if (xcb_connection_has_error(c) == 0) return c;
+    xcb_disconnect(c);
+  }
+  return nullptr;
+}
+
 std::unique_ptr<X11WindowSystem> X11WindowSystem::Connect(const std::string& display,
                                                           std::u16string& reason, bool xwayland) {
   int screen_number = 0;
-  xcb_connection_t* c = nullptr;
-  // A server that is just letting another client go may drop a new connection at once; a
-  // few quick tries tell that from a display that is not there.
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    if (c != nullptr) xcb_disconnect(c);
-    c = xcb_connect(display.empty() ? nullptr : display.c_str(), &screen_number);
-    if (xcb_connection_has_error(c) == 0) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  if (xcb_connection_has_error(c) != 0) {
-    xcb_disconnect(c);
+  xcb_connection_t* c = ConnectToDisplay(display, &screen_number);
+  if (c == nullptr) {
     const char* shown = display.empty() ? std::getenv("DISPLAY") : display.c_str();
     reason = u"The X11 display \"" + text::FromUtf8(shown != nullptr ? shown : "") +
              u"\" does not answer.";
@@ -520,47 +553,14 @@ std::u16string X11WindowSystem::GetClassName(Hwnd hwnd, int max_count) {
 }
 
 Hwnd X11WindowSystem::GetParent(Hwnd hwnd) {
-  const auto w = static_cast<xcb_window_t>(hwnd);
-  if (w == 0) return 0;
-  // What the window is and who holds it, in one round trip: a client (WM_STATE, or a child of
-  // the root) answers its owner; a subwindow, the window it is in.
-  xcb_connection_t* c = impl_->c();
-  const auto state_cookie =
-      xcb_get_property(c, 0, w, impl_->wm_state_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
-  const auto tree_cookie = xcb_query_tree(c, w);
-  const auto owner_cookie =
-      xcb_get_property(c, 0, w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1);
-  auto state = Get<xcb_get_property_reply_t>(c, state_cookie, xcb_get_property_reply);
-  auto tree = Get<xcb_query_tree_reply_t>(c, tree_cookie, xcb_query_tree_reply);
-  auto owner = Get<xcb_get_property_reply_t>(c, owner_cookie, xcb_get_property_reply);
-  if (!tree) return 0;
-  const bool client = (state && state->type != XCB_ATOM_NONE) || tree->parent == impl_->root();
-  if (!client) return static_cast<Hwnd>(tree->parent);
-  if (!owner || owner->type == XCB_ATOM_NONE || xcb_get_property_value_length(owner.p) < 4)
-    return 0;
-  xcb_window_t owner_window = 0;
-  std::memcpy(&owner_window, xcb_get_property_value(owner.p), 4);
-  return static_cast<Hwnd>(owner_window);
+  // A client answers its owner; a subwindow, the window it is in.
+  const auto placement = impl_->Place(static_cast<xcb_window_t>(hwnd));
+  if (!placement) return 0;
+  return static_cast<Hwnd>(placement->client ? placement->owner : placement->parent);
 }
-
-namespace {
-
-// The children FindWindowEx looks at: for 0 the top-level clients, top of the stacking
-// order first; else the window's children bottom to top, the order they were made in unless
-// a program restacked them (as a dialog's controls come in the order of its template on
-// Windows).
-std::optional<std::vector<xcb_window_t>> SearchedChildren(const X11WindowSystem::Impl& impl,
-                                                          Hwnd parent) {
-  if (parent == 0) return impl.TopLevelClients();
-  auto tree = impl.QueryTree(static_cast<xcb_window_t>(parent));
-  if (!tree) return std::nullopt;
-  return std::move(tree->children);
-}
-
-}  // namespace
 
 Hwnd X11WindowSystem::FindWindowEx(Hwnd parent, Hwnd child_after, std::u16string_view class_name) {
-  auto children = SearchedChildren(*impl_, parent);
+  auto children = impl_->SearchedChildren(parent);
   if (!children) return 0;
   auto start = children->begin();
   if (child_after != 0) {
@@ -568,25 +568,14 @@ Hwnd X11WindowSystem::FindWindowEx(Hwnd parent, Hwnd child_after, std::u16string
     if (start == children->end()) return 0;
     ++start;
   }
-  const std::u16string wanted = text::FoldCase(class_name);
-  const std::vector<xcb_window_t> candidates(start, children->end());
-  const std::vector<std::u16string> classes = impl_->Classes(candidates);
-  for (std::size_t i = 0; i < candidates.size(); ++i) {
-    if (text::FoldCase(classes[i]) == wanted) return static_cast<Hwnd>(candidates[i]);
-  }
-  return 0;
+  const auto found = impl_->OfClass({start, children->end()}, class_name, true);
+  return found.empty() ? 0 : found.front();
 }
 
 std::vector<Hwnd> X11WindowSystem::FindAllWindowsEx(Hwnd parent, std::u16string_view class_name) {
-  std::vector<Hwnd> found;
-  auto children = SearchedChildren(*impl_, parent);
-  if (!children) return found;
-  const std::u16string wanted = text::FoldCase(class_name);
-  const std::vector<std::u16string> classes = impl_->Classes(*children);
-  for (std::size_t i = 0; i < children->size(); ++i) {
-    if (text::FoldCase(classes[i]) == wanted) found.push_back(static_cast<Hwnd>((*children)[i]));
-  }
-  return found;
+  auto children = impl_->SearchedChildren(parent);
+  if (!children) return {};
+  return impl_->OfClass(*children, class_name, false);
 }
 
 bool X11WindowSystem::ShowWindow(Hwnd hwnd, int cmd) {

@@ -53,14 +53,17 @@ class X11WindowSystem final : public wintools::WindowSystem {
   /// Whether a window manager runs on the display.
   bool HasWindowManager() const;
 
-  /// The connection and what is read through it (in the .cpp).
-  class Impl;
-
  private:
+  class Impl;
   X11WindowSystem(std::unique_ptr<Impl> impl, bool xwayland);
   std::unique_ptr<Impl> impl_;
   bool xwayland_;
 };
+
+/// A connection to the X11 display ("" for $DISPLAY), or nullptr when it does not answer. A
+/// server that is just letting another client go may drop a new connection at once; a few
+/// quick tries tell that from a display that is not there.
+xcb_connection_t* ConnectToDisplay(const std::string& display, int* screen_number = nullptr);
 
 /// The X11 backend as a candidate for ChooseWindowSystem: nothing, and no reason of its own,
 /// without a DISPLAY.
