@@ -17,7 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     }
     if (image->bytes.size() > size) std::abort();
-    if (IcoFileOf(*image).size() != image->bytes.size() + 22) std::abort();
+    // Decoded pixels survive the round trip through the ICO file that saving writes.
+    const auto pixels = DecodeDib(*image);
+    if (!pixels) continue;
+    const auto saved = IconImageOf(IcoFileOf(*pixels).substr(22));
+    if (!saved || DecodeDib(*saved) != pixels) std::abort();
   }
   return 0;
 }

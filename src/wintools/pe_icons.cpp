@@ -175,8 +175,46 @@ class PeResources {
   bool valid_ = false;
 };
 
-// The image's size and depth from its own header; nullopt for no icon image.
-std::optional<IconImage> ImageOf(std::string bytes) {
+std::vector<IconDirectoryEntry> GroupEntries(const std::string& group) {
+  std::vector<IconDirectoryEntry> entries;
+  if (group.size() < 6 || Le16(group, 2) != 1) return entries;
+  const std::size_t count = std::min<std::size_t>(Le16(group, 4), (group.size() - 6) / 14);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t at = 6 + i * 14;
+    const auto side = [](unsigned char b) { return b == 0 ? 256 : int{b}; };
+    entries.push_back({side(static_cast<unsigned char>(group[at])),
+                       side(static_cast<unsigned char>(group[at + 1])), Le16(group, at + 6),
+                       Le16(group, at + 12)});
+  }
+  return entries;
+}
+
+void PutLe16(std::string& out, std::uint32_t v) {
+  out.push_back(static_cast<char>(v & 0xFF));
+  out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void PutLe32(std::string& out, std::uint32_t v) {
+  PutLe16(out, v & 0xFFFF);
+  PutLe16(out, v >> 16);
+}
+
+// A DIB row's length in bytes: rows are padded to whole 32-bit words.
+std::uint64_t RowBytes(int width, int bits) {
+  return (std::uint64_t{static_cast<std::uint32_t>(width)} * static_cast<std::uint32_t>(bits) +
+          31) /
+         32 * 4;
+}
+
+}  // namespace
+
+bool MemoryBytes::Read(std::uint64_t offset, std::size_t n, std::string& out) {
+  if (offset > bytes_.size() || n > bytes_.size() - offset) return false;
+  out.assign(bytes_, static_cast<std::size_t>(offset), n);
+  return true;
+}
+
+std::optional<IconImage> IconImageOf(std::string bytes) {
   IconImage image;
   if (bytes.size() >= 24 && bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0) {
     image.png = true;
@@ -199,33 +237,6 @@ std::optional<IconImage> ImageOf(std::string bytes) {
   }
   image.bytes = std::move(bytes);
   return image;
-}
-
-std::vector<IconDirectoryEntry> GroupEntries(const std::string& group) {
-  std::vector<IconDirectoryEntry> entries;
-  if (group.size() < 6 || Le16(group, 2) != 1) return entries;
-  const std::size_t count = std::min<std::size_t>(Le16(group, 4), (group.size() - 6) / 14);
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t at = 6 + i * 14;
-    const auto side = [](unsigned char b) { return b == 0 ? 256 : int{b}; };
-    entries.push_back({side(static_cast<unsigned char>(group[at])),
-                       side(static_cast<unsigned char>(group[at + 1])), Le16(group, at + 6),
-                       Le16(group, at + 12)});
-  }
-  return entries;
-}
-
-void PutLe16(std::string& out, std::uint32_t v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-}  // namespace
-
-bool MemoryBytes::Read(std::uint64_t offset, std::size_t n, std::string& out) {
-  if (offset > bytes_.size() || n > bytes_.size() - offset) return false;
-  out.assign(bytes_, static_cast<std::size_t>(offset), n);
-  return true;
 }
 
 int BestIconEntry(const std::vector<IconDirectoryEntry>& entries, int width, int height) {
@@ -255,30 +266,132 @@ ShellIcons ExtractShellIcons(ByteSource& file) {
     if (best < 0) return std::nullopt;
     auto bytes = resources.Resource(kRtIcon, entries[static_cast<std::size_t>(best)].id);
     if (!bytes) return std::nullopt;
-    return ImageOf(std::move(*bytes));
+    return IconImageOf(std::move(*bytes));
   };
   icons.large = image_for(32);
   icons.small = image_for(16);
   return icons;
 }
 
-std::string IcoFileOf(const IconImage& image) {
+std::optional<IconPixels> DecodeDib(const IconImage& image) {
+  const std::string& b = image.bytes;
+  if (image.png || b.size() < 40) return std::nullopt;
+  const int bits = image.bit_count;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
+    return std::nullopt;
+  }
+  if (Le32(b, 16) != 0) return std::nullopt;  // only uncompressed RGB
+  const std::uint64_t header = Le32(b, 0);
+  std::uint64_t colors = 0;
+  if (bits <= 8) {
+    colors = Le32(b, 32);
+    if (colors == 0 || colors > (1u << bits)) colors = 1u << bits;
+  }
+  const int w = image.width, h = image.height;
+  const std::uint64_t xor_at = header + 4 * colors;
+  const std::uint64_t xor_row = RowBytes(w, bits), and_row = RowBytes(w, 1);
+  const std::uint64_t and_at = xor_at + xor_row * static_cast<std::uint32_t>(h);
+  if (and_at > b.size()) return std::nullopt;
+  // An image cut short in its AND mask is drawn opaque.
+  const bool has_mask = and_row * static_cast<std::uint32_t>(h) <= b.size() - and_at;
+  const auto byte = [&b](std::uint64_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[static_cast<std::size_t>(at)]));
+  };
+  const auto palette = [&](std::uint32_t index) -> std::uint32_t {
+    if (index >= colors) return 0xFF000000;
+    const std::uint64_t at = header + 4 * std::uint64_t{index};
+    return 0xFF000000 | byte(at + 2) << 16 | byte(at + 1) << 8 | byte(at);
+  };
+  const auto five = [](std::uint32_t v) { return (v << 3) | (v >> 2); };
+
+  IconPixels out{w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h)};
+  bool any_alpha = false;
+  for (int y = 0; y < h; ++y) {
+    // Rows are stored bottom-up.
+    const std::uint64_t row = xor_at + xor_row * static_cast<std::uint32_t>(h - 1 - y);
+    for (int x = 0; x < w; ++x) {
+      const auto ux = static_cast<std::uint32_t>(x);
+      std::uint32_t pixel = 0;
+      switch (bits) {
+        case 1:
+          pixel = palette(byte(row + ux / 8) >> (7 - ux % 8) & 1);
+          break;
+        case 4:
+          pixel = palette(byte(row + ux / 2) >> (ux % 2 == 0 ? 4 : 0) & 15);
+          break;
+        case 8:
+          pixel = palette(byte(row + ux));
+          break;
+        case 16: {
+          const std::uint32_t v = byte(row + 2 * ux) | byte(row + 2 * ux + 1) << 8;
+          pixel = 0xFF000000 | five(v >> 10 & 31) << 16 | five(v >> 5 & 31) << 8 | five(v & 31);
+          break;
+        }
+        case 24:
+          pixel = 0xFF000000 | byte(row + 3 * ux + 2) << 16 | byte(row + 3 * ux + 1) << 8 |
+                  byte(row + 3 * ux);
+          break;
+        default:
+          pixel = byte(row + 4 * ux + 3) << 24 | byte(row + 4 * ux + 2) << 16 |
+                  byte(row + 4 * ux + 1) << 8 | byte(row + 4 * ux);
+          any_alpha = any_alpha || (pixel >> 24) != 0;
+          break;
+      }
+      out.argb[static_cast<std::size_t>(y) * w + x] = pixel;
+    }
+  }
+  if (bits == 32 && any_alpha) return out;
+  for (int y = 0; y < h; ++y) {
+    const std::uint64_t row = and_at + and_row * static_cast<std::uint32_t>(h - 1 - y);
+    for (int x = 0; x < w; ++x) {
+      std::uint32_t& pixel = out.argb[static_cast<std::size_t>(y) * w + x];
+      const auto ux = static_cast<std::uint32_t>(x);
+      const bool transparent = has_mask && (byte(row + ux / 8) >> (7 - ux % 8) & 1) != 0;
+      pixel = transparent ? 0 : (pixel | 0xFF000000);
+    }
+  }
+  return out;
+}
+
+std::string IcoFileOf(const IconPixels& pixels) {
+  const int w = pixels.width, h = pixels.height;
+  const std::uint64_t xor_bytes = RowBytes(w, 32) * static_cast<std::uint32_t>(h);
+  const std::uint64_t and_row = RowBytes(w, 1);
+  const auto image_bytes = static_cast<std::uint32_t>(40 + xor_bytes + and_row * h);
   std::string out;
   PutLe16(out, 0);  // reserved
   PutLe16(out, 1);  // an icon
   PutLe16(out, 1);  // one image
-  out.push_back(static_cast<char>(image.width >= 256 ? 0 : image.width));
-  out.push_back(static_cast<char>(image.height >= 256 ? 0 : image.height));
-  out.push_back(0);  // no palette count
+  out.push_back(static_cast<char>(w >= 256 ? 0 : w));
+  out.push_back(static_cast<char>(h >= 256 ? 0 : h));
+  out.push_back(0);  // no palette
   out.push_back(0);
   PutLe16(out, 1);  // planes
-  PutLe16(out, static_cast<std::uint32_t>(image.bit_count));
-  const auto size = static_cast<std::uint32_t>(image.bytes.size());
-  PutLe16(out, size & 0xFFFF);
-  PutLe16(out, size >> 16);
-  PutLe16(out, 22);  // the image follows the 6 + 16 bytes of the directory
-  PutLe16(out, 0);
-  out += image.bytes;
+  PutLe16(out, 32);
+  PutLe32(out, image_bytes);
+  PutLe32(out, 22);  // the image follows the 6 + 16 bytes of the directory
+  // BITMAPINFOHEADER; the height counts the XOR and the AND mask.
+  PutLe32(out, 40);
+  PutLe32(out, static_cast<std::uint32_t>(w));
+  PutLe32(out, static_cast<std::uint32_t>(2 * h));
+  PutLe16(out, 1);
+  PutLe16(out, 32);
+  PutLe32(out, 0);
+  PutLe32(out, image_bytes - 40);
+  for (int i = 0; i < 4; ++i) PutLe32(out, 0);
+  for (int y = h - 1; y >= 0; --y) {
+    for (int x = 0; x < w; ++x) PutLe32(out, pixels.argb[static_cast<std::size_t>(y) * w + x]);
+  }
+  // The AND mask marks the fully transparent pixels, for readers that ignore alpha.
+  for (int y = h - 1; y >= 0; --y) {
+    std::string row(static_cast<std::size_t>(and_row), '\0');
+    for (int x = 0; x < w; ++x) {
+      if ((pixels.argb[static_cast<std::size_t>(y) * w + x] >> 24) == 0) {
+        row[static_cast<std::size_t>(x / 8)] |= static_cast<char>(0x80 >> (x % 8));
+      }
+    }
+    out += row;
+  }
   return out;
 }
 

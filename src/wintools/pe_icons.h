@@ -65,8 +65,25 @@ int BestIconEntry(const std::vector<IconDirectoryEntry>& entries, int width, int
 /// a directory, and nothing is allocated from a size the file has not proven.
 ShellIcons ExtractShellIcons(ByteSource& file);
 
-/// An ICO file holding one image: a ready container for an icon reader, and what
+/// An icon's pixels, top row first, each 0xAARRGGBB with straight (not premultiplied) alpha.
+struct IconPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> argb;
+  bool operator==(const IconPixels&) const = default;
+};
+
+/// Decodes a DIB icon image of 1, 4, 8, 16, 24 or 32 bits per pixel with its AND mask; 32-bit
+/// images use their alpha unless every alpha is 0. nullopt for a PNG image or a DIB whose
+/// pixels are not all there.
+std::optional<IconPixels> DecodeDib(const IconImage& image);
+
+/// An ICO file holding the pixels as one 32-bit image with its AND mask: what
 /// "Save as .ico" writes.
-std::string IcoFileOf(const IconImage& image);
+std::string IcoFileOf(const IconPixels& pixels);
+
+/// An icon image (a DIB or PNG as stored in an executable or ICO file) with the size and
+/// depth of its own header; nullopt for bytes that are neither or no icon's size.
+std::optional<IconImage> IconImageOf(std::string bytes);
 
 }  // namespace quillan::wintools

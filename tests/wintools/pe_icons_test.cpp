@@ -2,19 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include "support/pe_builder.h"
 
 namespace quillan::wintools {
 namespace {
 
-void Put16(std::string& s, std::size_t at, std::uint32_t v) {
-  s[at] = static_cast<char>(v & 0xFF);
-  s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& s, std::size_t at, std::uint32_t v) {
-  Put16(s, at, v & 0xFFFF);
-  Put16(s, at + 2, v >> 16);
-}
+using testing_support::DibOf;
+using testing_support::Group;
+using testing_support::PeBuilder;
+using testing_support::Put16;
+using testing_support::Put32;
 
 // A DIB icon image's bytes: the header (height counting both masks) and some pixels.
 std::string Dib(int side, int bits) {
@@ -26,93 +23,6 @@ std::string Dib(int side, int bits) {
   Put16(dib, 14, static_cast<std::uint32_t>(bits));
   return dib;
 }
-
-// A group directory with (side, bits, id) entries.
-std::string Group(std::initializer_list<std::tuple<int, int, int>> images) {
-  std::string g(6 + 14 * images.size(), '\0');
-  Put16(g, 2, 1);
-  Put16(g, 4, static_cast<std::uint32_t>(images.size()));
-  std::size_t at = 6;
-  for (const auto& [side, bits, id] : images) {
-    g[at] = static_cast<char>(side == 256 ? 0 : side);
-    g[at + 1] = static_cast<char>(side == 256 ? 0 : side);
-    Put16(g, at + 4, 1);
-    Put16(g, at + 6, static_cast<std::uint32_t>(bits));
-    Put16(g, at + 12, static_cast<std::uint32_t>(id));
-    at += 14;
-  }
-  return g;
-}
-
-// A PE32 file with one resource section: RT_ICON images by ID and one RT_GROUP_ICON.
-// Offsets inside the section: directories, then data entries, then the bytes.
-struct PeBuilder {
-  std::map<int, std::string> icons;
-  std::string group;
-  int group_id = 7;
-
-  std::string Build() const {
-    constexpr std::uint32_t kRva = 0x1000, kRaw = 0x200;
-    std::string rsrc;
-    auto dir = [&rsrc](std::vector<std::pair<std::uint32_t, std::uint32_t>> entries) {
-      const std::size_t at = rsrc.size();
-      rsrc.resize(at + 16 + 8 * entries.size());
-      Put16(rsrc, at + 14, static_cast<std::uint32_t>(entries.size()));
-      for (std::size_t i = 0; i < entries.size(); ++i) {
-        Put32(rsrc, at + 16 + 8 * i, entries[i].first);
-        Put32(rsrc, at + 20 + 8 * i, entries[i].second);
-      }
-      return static_cast<std::uint32_t>(at);
-    };
-    // Fixed-size directories first, with their targets patched below.
-    const std::uint32_t root = dir({{3, 0}, {14, 0}});
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> ids;
-    for (const auto& [id, bytes] : icons) ids.emplace_back(static_cast<std::uint32_t>(id), 0);
-    const std::uint32_t icon_dir = dir(ids);
-    const std::uint32_t group_dir = dir({{static_cast<std::uint32_t>(group_id), 0}});
-    std::vector<std::uint32_t> lang_dirs;
-    for (std::size_t i = 0; i <= icons.size(); ++i) lang_dirs.push_back(dir({{1033, 0}}));
-    Put32(rsrc, root + 20, 0x80000000 | icon_dir);
-    Put32(rsrc, root + 28, 0x80000000 | group_dir);
-    for (std::size_t i = 0; i < icons.size(); ++i) {
-      Put32(rsrc, icon_dir + 20 + 8 * i, 0x80000000 | lang_dirs[i]);
-    }
-    Put32(rsrc, group_dir + 20, 0x80000000 | lang_dirs.back());
-    std::vector<const std::string*> blobs;
-    for (const auto& [id, bytes] : icons) blobs.push_back(&bytes);
-    blobs.push_back(&group);
-    std::vector<std::uint32_t> data_entries;
-    for (std::size_t i = 0; i < blobs.size(); ++i) {
-      data_entries.push_back(static_cast<std::uint32_t>(rsrc.size()));
-      rsrc.resize(rsrc.size() + 16);
-      Put32(rsrc, lang_dirs[i] + 20, data_entries[i]);
-    }
-    for (std::size_t i = 0; i < blobs.size(); ++i) {
-      const auto at = static_cast<std::uint32_t>(rsrc.size());
-      rsrc += *blobs[i];
-      Put32(rsrc, data_entries[i], kRva + at);
-      Put32(rsrc, data_entries[i] + 4, static_cast<std::uint32_t>(blobs[i]->size()));
-    }
-    std::string file(kRaw, '\0');
-    file[0] = 'M';
-    file[1] = 'Z';
-    Put32(file, 0x3C, 0x40);
-    file.replace(0x40, 4, std::string("PE\0\0", 4));
-    Put16(file, 0x46, 1);      // one section
-    Put16(file, 0x54, 224);    // optional header size
-    Put16(file, 0x58, 0x10B);  // PE32
-    Put32(file, 0x58 + 92, 16);
-    Put32(file, 0x58 + 96 + 16, kRva);
-    Put32(file, 0x58 + 96 + 20, static_cast<std::uint32_t>(rsrc.size()));
-    const std::size_t section = 0x58 + 224;
-    file.replace(section, 5, ".rsrc");
-    Put32(file, section + 8, static_cast<std::uint32_t>(rsrc.size()));
-    Put32(file, section + 12, kRva);
-    Put32(file, section + 16, static_cast<std::uint32_t>(rsrc.size()));
-    Put32(file, section + 20, kRaw);
-    return file + rsrc;
-  }
-};
 
 TEST(BestIconEntry, ClosestSizeThenDepthThenTheEarlier) {
   const std::vector<IconDirectoryEntry> entries = {{48, 48, 32, 1}, {32, 32, 8, 2},
@@ -136,11 +46,45 @@ TEST(ExtractShellIcons, TheFirstGroupsBestImagesByTheirOwnHeaders) {
   EXPECT_EQ(icons.large->width, 32);
   EXPECT_EQ(icons.small->bytes, Dib(16, 4));
   EXPECT_EQ(icons.small->height, 16);
-  // The ICO container holds the image behind a one-entry directory.
-  const std::string ico = IcoFileOf(*icons.large);
-  EXPECT_EQ(ico.size(), 22 + icons.large->bytes.size());
-  EXPECT_EQ(ico.substr(0, 6), std::string("\0\0\1\0\1\0", 6));
-  EXPECT_EQ(ico[6], 32);
+}
+
+TEST(DecodeDib, DepthsMasksAlphaAndTheSavedRoundTrip) {
+  const std::string pad3("\0\0\0", 3);
+  struct Case {
+    std::string dib;
+    std::optional<std::vector<std::uint32_t>> top_down;
+  };
+  const Case cases[] = {
+      // 4 bits, two colours (red, blue); the top-left pixel is masked out.
+      {DibOf(2, 2, 4, std::string("\0\0\xFF\0\xFF\0\0\0", 8),
+             "\x10" + pad3 + "\x01" + pad3 + std::string(4, '\0') + "\x80" + pad3),
+       std::vector<std::uint32_t>{0, 0xFF0000FF, 0xFF0000FF, 0xFFFF0000}},
+      // 32 bits whose alpha is all 0: the AND mask decides, here opaque.
+      {DibOf(1, 1, 32, "", std::string("\x01\x02\x03\0", 4) + std::string(4, '\0')),
+       std::vector<std::uint32_t>{0xFF030201}},
+      // 32 bits with alpha: the alpha stands and the mask is ignored.
+      {DibOf(2, 1, 32, "", std::string("\x01\x02\x03\x80\x04\x05\x06\0", 8) + "\xC0" + pad3),
+       std::vector<std::uint32_t>{0x80030201, 0x00060504}},
+      // 24 bits without its AND mask is drawn opaque; without all its pixels it is no image.
+      {DibOf(1, 1, 24, "", std::string("\x0A\x0B\x0C\0", 4)),
+       std::vector<std::uint32_t>{0xFF0C0B0A}},
+      {DibOf(2, 2, 24, "", std::string(6, '\0')), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    const auto image = IconImageOf(c.dib);
+    ASSERT_TRUE(image);
+    const auto pixels = DecodeDib(*image);
+    ASSERT_EQ(pixels.has_value(), c.top_down.has_value());
+    if (!pixels) continue;
+    EXPECT_EQ(pixels->argb, *c.top_down);
+    // What "Save as .ico" writes reads back as the same pixels.
+    const std::string ico = IcoFileOf(*pixels);
+    EXPECT_EQ(ico.substr(0, 6), std::string("\0\0\1\0\1\0", 6));
+    const auto saved = IconImageOf(ico.substr(22));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(DecodeDib(*saved), pixels);
+  }
 }
 
 TEST(ExtractShellIcons, AnyMalformedFileGivesNoIconAndNoCrash) {
