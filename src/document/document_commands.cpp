@@ -3,16 +3,6 @@
 namespace quillan::document {
 namespace {
 
-// In the manner of Save As, naming the file: "<path>": <what went wrong>.
-void ShowFailure(ui::Messenger& messenger, std::u16string_view path, std::u16string_view error) {
-  std::u16string text = u"\"";
-  text += path;
-  text += u"\": ";
-  text += error;
-  text += u".";
-  messenger.Show(text, ui::MessageIcon::kCritical, ui::MessageButtons::kOk);
-}
-
 bool ConfirmOverwrite(ui::Messenger& messenger, std::u16string_view path) {
   std::u16string text = u"The file \"";
   text += path;
@@ -24,6 +14,16 @@ bool ConfirmOverwrite(ui::Messenger& messenger, std::u16string_view path) {
 }
 
 }  // namespace
+
+void ShowFileFailure(ui::Messenger& messenger, std::u16string_view path,
+                     std::u16string_view error) {
+  std::u16string text = u"\"";
+  text += path;
+  text += u"\": ";
+  text += error;
+  text += u".";
+  messenger.Show(text, ui::MessageIcon::kCritical, ui::MessageButtons::kOk);
+}
 
 bool ConfirmDiscardChanges(const Document& doc, ui::Messenger& messenger) {
   if (!doc.IsModified()) return true;
@@ -68,7 +68,7 @@ bool ChangedByAnotherProgram(DocumentContext& ctx) {
 bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
   FileStore::ReadResult read = ctx.files.Read(path);
   if (!read.bytes) {
-    ShowFailure(ctx.messenger, path, read.error);
+    ShowFileFailure(ctx.messenger, path, read.error);
     return false;
   }
   const Document::DiskState disk{read.stamp, ContentHash(*read.bytes)};
@@ -100,7 +100,7 @@ bool WriteProject(DocumentContext& ctx, std::u16string_view path) {
   }
   const EncodedProject encoded = EncodeProject(ctx.buffer.Text(), ctx.doc.encoding());
   if (const auto error = ctx.files.Write(path, encoded.bytes)) {
-    ShowFailure(ctx.messenger, path, *error);
+    ShowFileFailure(ctx.messenger, path, *error);
     return false;
   }
   const auto stamp = ctx.files.Stamp(path);
@@ -118,7 +118,7 @@ bool WriteProject(DocumentContext& ctx, std::u16string_view path) {
 }
 
 void SaveAs(DocumentContext& ctx) {
-  const auto chosen = ctx.chooser.ChooseSave(kSaveTitle, kSaveFilter);
+  const auto chosen = ctx.chooser.ChooseSave(kSaveTitle, kSaveFilter, {});
   if (!chosen || chosen->empty()) return;
   if (!WriteProject(ctx, *chosen)) return;
   ctx.doc.SetTitle(TitleForName(FileNameFromPath(*chosen)));

@@ -25,6 +25,9 @@ inline constexpr std::u16string_view kOpenFilter = u"Quillan Projects(*.QLP)|*.q
 inline constexpr std::u16string_view kSaveTitle = u"Save Quillan Project";
 inline constexpr std::u16string_view kSaveFilter = u"Quillan Project(*.QLP)|*.qlp|";
 
+/// Tells that a file could not be read or written, naming it: "<path>": <what went wrong>.
+void ShowFileFailure(ui::Messenger& messenger, std::u16string_view path, std::u16string_view error);
+
 /// True when the command may go on: the flag is not "yes", or the user answered Yes to
 /// "You have made changes to <name> do you want to continue without saving?".
 bool ConfirmDiscardChanges(const Document& doc, ui::Messenger& messenger);

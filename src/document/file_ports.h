@@ -49,9 +49,11 @@ class FileChooser {
   /// The chosen existing file; nullopt when cancelled or empty.
   virtual std::optional<std::u16string> ChooseOpen(std::u16string_view title,
                                                    std::u16string_view filter) = 0;
-  /// The chosen file name to write; nullopt when cancelled or empty.
+  /// The chosen file name to write, proposing `proposed` (empty: the name the dialog held
+  /// last); nullopt when cancelled or empty.
   virtual std::optional<std::u16string> ChooseSave(std::u16string_view title,
-                                                   std::u16string_view filter) = 0;
+                                                   std::u16string_view filter,
+                                                   std::u16string_view proposed) = 0;
 };
 
 }  // namespace quillan::document

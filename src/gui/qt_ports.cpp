@@ -91,7 +91,9 @@ std::optional<std::u16string> QtFileChooser::ChooseOpen(std::u16string_view titl
 }
 
 std::optional<std::u16string> QtFileChooser::ChooseSave(std::u16string_view title,
-                                                        std::u16string_view filter) {
+                                                        std::u16string_view filter,
+                                                        std::u16string_view proposed) {
+  if (!proposed.empty()) last_name_ = ToQString(proposed);
   // The file is written under exactly the name chosen: no extension is added, and replacing
   // an existing file is not asked about.
   const QString name =

@@ -59,8 +59,8 @@ class QtFileChooser final : public document::FileChooser {
   explicit QtFileChooser(QWidget* parent) : parent_(parent) {}
   std::optional<std::u16string> ChooseOpen(std::u16string_view title,
                                            std::u16string_view filter) override;
-  std::optional<std::u16string> ChooseSave(std::u16string_view title,
-                                           std::u16string_view filter) override;
+  std::optional<std::u16string> ChooseSave(std::u16string_view title, std::u16string_view filter,
+                                           std::u16string_view proposed) override;
   /// "Desc|*.x|" -> "Desc (*.x)", the form Qt's dialogs take; a description that already
   /// ends in its patterns in parentheses, "Desc(*.X)", stands as it is written.
   static QString ToQtFilter(std::u16string_view filter);

@@ -225,6 +225,37 @@ std::optional<document::FileStamp> PosixFileStore::Stamp(std::u16string_view pat
   return StampOf(st);
 }
 
+std::unique_ptr<PosixFileBytes> PosixFileBytes::Open(std::u16string_view path) {
+  const std::string native = NativePath(path);
+  // Not blocking, and checked after opening: a pipe or device must neither block nor be read.
+  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<PosixFileBytes>(
+      new PosixFileBytes(fd, static_cast<std::uint64_t>(st.st_size)));
+}
+
+PosixFileBytes::~PosixFileBytes() { ::close(fd_); }
+
+bool PosixFileBytes::Read(std::uint64_t offset, std::size_t n, std::string& out) {
+  if (offset > size_ || n > size_ - offset) return false;
+  out.resize(n);
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t got =
+        ::pread(fd_, out.data() + done, n - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;  // an error, or the file shrank
+    done += static_cast<std::size_t>(got);
+  }
+  bytes_read_ += n;
+  return true;
+}
+
 void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 }  // namespace quillan::platform

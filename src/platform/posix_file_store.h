@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "document/file_ports.h"
+#include "wintools/pe_icons.h"
 
 namespace quillan::platform {
 
@@ -30,6 +32,28 @@ class PosixFileStore final : public document::FileStore {
 
  private:
   std::size_t max_read_bytes_;
+};
+
+/// Random-access reads of one regular file, open for as long as the object lives; only the
+/// bytes asked for are read.
+class PosixFileBytes final : public wintools::ByteSource {
+ public:
+  /// The regular file at path, opened for reading; null for anything else or a failure.
+  static std::unique_ptr<PosixFileBytes> Open(std::u16string_view path);
+  ~PosixFileBytes() override;
+  PosixFileBytes(const PosixFileBytes&) = delete;
+  PosixFileBytes& operator=(const PosixFileBytes&) = delete;
+
+  std::uint64_t Size() const override { return size_; }
+  bool Read(std::uint64_t offset, std::size_t n, std::string& out) override;
+  /// How many bytes all reads so far have taken from the file.
+  std::uint64_t bytes_read() const { return bytes_read_; }
+
+ private:
+  PosixFileBytes(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  int fd_;
+  std::uint64_t size_;
+  std::uint64_t bytes_read_ = 0;
 };
 
 /// Makes a write beyond the process's file-size limit fail with "File too large" instead of

@@ -115,6 +115,14 @@ void StoreInsertDeclarations(SettingsStore& store, bool on) {
   store.Set(section::kDecs, key::kValue, on ? "true" : "false");
 }
 
+PicSave ReadPicSave(const SettingsStore& store) {
+  return store.Get(section::kPrefs, key::kPicSave) == "bmp" ? PicSave::kBmp : PicSave::kIco;
+}
+
+void StorePicSave(SettingsStore& store, PicSave how) {
+  store.Set(section::kPrefs, key::kPicSave, how == PicSave::kBmp ? "bmp" : "ico");
+}
+
 std::string ProgramPathValue(std::string_view program_path, int major, int minor) {
   std::string v(program_path);
   v += ", ";

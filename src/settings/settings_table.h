@@ -92,6 +92,11 @@ bool ReadStyleFlag(std::string_view value);
 bool ReadInsertDeclarations(const SettingsStore& store);
 void StoreInsertDeclarations(SettingsStore& store, bool on);
 
+/// How the icon extractor saves a picture: "ico" or "bmp". Anything else reads as the icon.
+enum class PicSave { kIco, kBmp };
+PicSave ReadPicSave(const SettingsStore& store);
+void StorePicSave(SettingsStore& store, PicSave how);
+
 /// The "dir"/"path" value: the program's full path, ", " and the version as major, ".0",
 /// minor (version 1.7 gives "1.07").
 std::string ProgramPathValue(std::string_view program_path, int major, int minor);

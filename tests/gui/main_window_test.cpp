@@ -398,7 +398,7 @@ class MainWindowTest : public QObject {
     QTimer::singleShot(0, inspect);
     QVERIFY(!chooser.ChooseOpen(quillan::document::kOpenTitle, quillan::document::kOpenFilter));
     QTimer::singleShot(0, inspect);
-    QVERIFY(!chooser.ChooseSave(quillan::document::kSaveTitle, quillan::document::kSaveFilter));
+    QVERIFY(!chooser.ChooseSave(quillan::document::kSaveTitle, quillan::document::kSaveFilter, {}));
     QCOMPARE(seen, QStringList({"Open Quillan Project", "Quillan Projects(*.QLP)",
                                 "Save Quillan Project", "Quillan Project(*.QLP)"}));
   }

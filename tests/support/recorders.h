@@ -54,10 +54,10 @@ struct ScriptedPrompter : ui::Prompter {
   }
 };
 
-/// Answers the file dialogs from a script; records titles and filters.
+/// Answers the file dialogs from a script; records titles, filters and proposed names.
 struct ScriptedChooser : document::FileChooser {
   std::deque<std::optional<std::u16string>> answers;
-  std::vector<std::u16string> titles, filters;
+  std::vector<std::u16string> titles, filters, proposed;
 
   std::optional<std::u16string> Next(std::u16string_view title, std::u16string_view filter) {
     titles.emplace_back(title);
@@ -70,7 +70,9 @@ struct ScriptedChooser : document::FileChooser {
   std::optional<std::u16string> ChooseOpen(std::u16string_view t, std::u16string_view f) override {
     return Next(t, f);
   }
-  std::optional<std::u16string> ChooseSave(std::u16string_view t, std::u16string_view f) override {
+  std::optional<std::u16string> ChooseSave(std::u16string_view t, std::u16string_view f,
+                                           std::u16string_view name) override {
+    proposed.emplace_back(name);
     return Next(t, f);
   }
 };
