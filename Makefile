@@ -28,6 +28,7 @@ run: build
 
 test: deps $(TEST_DIR)/build.ninja
 	cmake --build $(TEST_DIR) -j $(JOBS)
+	bash scripts/fetch-reference-pe.sh $(TEST_DIR)/reference-pe
 	bash scripts/run-tests.sh $(TEST_DIR)
 
 bench: deps $(RELEASE_DIR)/build.ninja

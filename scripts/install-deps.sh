@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libxcb1-dev libxcb-icccm4-dev libxcb-xtest0-dev
   xvfb xauth x11-utils xdotool wmctrl openbox imagemagick desktop-file-utils shared-mime-info
-  fonts-dejavu-core
+  fonts-dejavu-core adwaita-icon-theme icoutils
 )
 
 # Extra packages may be named on the command line (make fuzz asks for clang).

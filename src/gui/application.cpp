@@ -15,6 +15,7 @@
 #include "gui/edit_commands.h"
 #include "gui/editor_buffer.h"
 #include "gui/freedesktop_shell.h"
+#include "gui/icon_window.h"
 #include "gui/main_window.h"
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
@@ -125,6 +126,12 @@ Application::Application(Ports ports)
   window_tools_ = std::make_unique<WindowTools>(actions, *tools_, *windows_, *buffer_, editor,
                                                 *declarations_, messengers());
   file_commands_ = std::make_unique<QObject>();
+  // The icon extractor's dialogs are its own, above it, unless the caller gave a chooser.
+  tools_->Register("frmIcon", [this, given = ports.chooser] {
+    return new IconWindow(given, *files_, *settings_, messengers());
+  });
+  QObject::connect(actions.Action("Get_Icon"), &QAction::triggered, file_commands_.get(),
+                   [this] { tools_->Show("frmIcon"); });
   for (const FileCommand& command : kFileCommands) {
     QObject::connect(actions.Action(command.action), &QAction::triggered, file_commands_.get(),
                      [this, run = command.run] {

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStandardPaths>
 
 namespace quillan::gui {
 
@@ -30,8 +31,32 @@ QPixmap DrawGlyph(const QString& glyph, int size, const QColor& fill) {
 
 }  // namespace
 
+QIcon ThemeIcon(const QString& name) {
+  static const bool fallback_set = [] {
+    // A platform without a desktop theme (offscreen) looks for themes nowhere; the
+    // freedesktop folders are where they are installed.
+    QStringList paths = QIcon::themeSearchPaths();
+    const QStringList data_dirs =
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+    for (const QString& dir : data_dirs) {
+      if (!paths.contains(dir + "/icons")) paths << dir + "/icons";
+    }
+    QIcon::setThemeSearchPaths(paths);
+    const QString theme = QIcon::themeName();
+    const QString fallback = QIcon::fallbackThemeName();
+    if ((theme.isEmpty() || theme == "hicolor") && (fallback.isEmpty() || fallback == "hicolor")) {
+      // Without a theme name nothing is looked up, not even in the fallback.
+      QIcon::setThemeName("hicolor");
+      QIcon::setFallbackThemeName("Adwaita");
+    }
+    return true;
+  }();
+  (void)fallback_set;
+  return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : QIcon();
+}
+
 QIcon ToolbarIcon(const char* theme_name, const char* glyph) {
-  if (QIcon::hasThemeIcon(theme_name)) return QIcon::fromTheme(theme_name);
+  if (const QIcon themed = ThemeIcon(theme_name); !themed.isNull()) return themed;
   QIcon icon;
   const QColor fill(0x3A, 0x6E, 0xA5);
   for (int size : {16, 24, 32}) icon.addPixmap(DrawGlyph(QString::fromUtf8(glyph), size, fill));

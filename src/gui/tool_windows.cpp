@@ -22,6 +22,7 @@ constexpr Rule kRules[] = {
     {"frmGenerator", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
     {"frmWinSpy", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
     {"frmSpy", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
+    {"frmIcon", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
     {"frmVar", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
 };
 
