@@ -169,6 +169,8 @@ IconWindow::~IconWindow() { StoreOption(); }
 void IconWindow::OpenFile() {
   // Cancelling leaves the current file, its pictures and the buttons as they were.
   const auto chosen = chooser_.ChooseOpen(kOpenTitle, kOpenFilter);
+  // The window manager may hand the focus to the main window when the dialog closes.
+  activateWindow();
   if (!chosen) return;
   dialog_name_ = *chosen;
   file_name_->setText(ToQString(*chosen));
@@ -188,14 +190,21 @@ void IconWindow::Save(const PictureBox& box) {
   const bool as_ico = as_ico_->isChecked();
   const auto chosen =
       chooser_.ChooseSave(kSaveTitle, as_ico ? kIcoFilter : kBmpFilter, ProposedName(dialog_name_));
+  activateWindow();
   if (!chosen) return;
+  // A name without an extension gets the one of the format written, as the proposal lacks it.
+  std::u16string path = *chosen;
+  const std::size_t slash = path.find_last_of(u'/');
+  if (path.find(u'.', slash == std::u16string::npos ? 0 : slash + 1) == std::u16string::npos) {
+    path += as_ico ? u".ico" : u".bmp";
+  }
   // An icon file holds the icon itself with its transparency; a bitmap holds the picture box.
   const std::string bytes = as_ico ? IcoBytes(box.icon()) : BmpBytes(box.picture());
-  if (const auto error = files_.Write(*chosen, bytes)) {
-    document::ShowFileFailure(messengers_(*this), *chosen, *error);
+  if (const auto error = files_.Write(path, bytes)) {
+    document::ShowFileFailure(messengers_(*this), path, *error);
     return;
   }
-  dialog_name_ = *chosen;
+  dialog_name_ = path;
 }
 
 void IconWindow::StoreOption() {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QBuffer>
 #include <QGroupBox>
 #include <QImageReader>
 #include <QLineEdit>
@@ -140,9 +141,10 @@ class IconWindowTest : public QObject {
     QCOMPARE(small.pixel(1, 0), kGreen);
     QCOMPARE(small.pixel(17, 17), face.rgb());
 
-    // "Save as .ico" writes an icon of the icon itself, proposing the program's name.
+    // "Save as .ico" writes an icon of the icon itself, proposing the program's name; a name
+    // without an extension gets the format's.
     const QString ico = f.dir.filePath("large.ico");
-    f.chooser.answers = {ToU16(ico)};
+    f.chooser.answers = {ToU16(f.dir.filePath("large"))};
     save_large->click();
     QCOMPARE(f.chooser.titles.back(), u"Save Icon");
     QCOMPARE(f.chooser.filters.back(), u"Icon File (*.ico)|*.ico|");
@@ -225,6 +227,21 @@ class IconWindowTest : public QObject {
       QVERIFY(!icons.large.isNull() && icons.large.width() <= 32 && icons.large.height() <= 32);
       QVERIFY(!icons.small.isNull() && icons.small.width() <= 16 && icons.small.height() <= 16);
     }
+    // A program whose only icon is a 48 x 48 grey PNG shows it scaled down, in both sizes.
+    QImage grey(48, 48, QImage::Format_Grayscale8);
+    grey.fill(0x60);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    grey.save(&buffer, "PNG");
+    PeBuilder png_program;
+    png_program.icons = {{5, png.toStdString()}};
+    png_program.group = Group({{48, 32, 5}});
+    const auto png_icons =
+        quillan::gui::FileIconsOf(ToU16(WriteFile(dir, "png.exe", png_program.Build())));
+    QVERIFY(!png_icons.generic);
+    QCOMPARE(png_icons.large.size(), QSize(32, 32));
+    QCOMPARE(png_icons.small.pixel(8, 8), 0xFF606060);
     // A program of this system shows the desktop theme's icon for programs (the project
     // installs the Adwaita theme, which stands in where the session names no theme).
     // (Compared premultiplied, as the theme's pixmaps are.)
