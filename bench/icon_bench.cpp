@@ -54,10 +54,9 @@ void OpenRepeatedly(benchmark::State& state, const QString& path, bool expect_ow
   quillan::testing_support::RecordingMessenger messenger;
   quillan::platform::PosixFileStore files;
   quillan::settings::MemorySettingsStore settings;
-  quillan::gui::IconWindow window(&chooser, files, settings,
-                                  [&messenger](QWidget&) -> quillan::ui::Messenger& {
-                                    return messenger;
-                                  });
+  quillan::gui::IconWindow window(
+      &chooser, files, settings,
+      [&messenger](QWidget&) -> quillan::ui::Messenger& { return messenger; });
   for (auto _ : state) {
     chooser.answers = {quillan::gui::ToU16(path)};
     window.OpenFile();
@@ -72,14 +71,18 @@ void OpenRepeatedly(benchmark::State& state, const QString& path, bool expect_ow
   state.counters["file_MB"] = static_cast<double>(file->Size()) / (1 << 20);
   state.counters["read_KB"] = static_cast<double>(file->bytes_read()) / 1024;
 }
-// The first file without an icon of a session: the type database and the theme are loaded.
-void BM_FirstOpenWithoutIcon(benchmark::State& state) {
+
+// Opens a file of zeros, which has no icon of its own, as often as the benchmark asks.
+void OpenZeros(benchmark::State& state, qint64 size) {
   QTemporaryDir dir;
-  QFile file(dir.filePath("first.exe"));
-  if (!file.open(QIODevice::WriteOnly) || !file.resize(1 << 20)) state.SkipWithError("no file");
+  QFile file(dir.filePath("data.exe"));
+  if (!file.open(QIODevice::WriteOnly) || !file.resize(size)) state.SkipWithError("no file");
   file.close();
   OpenRepeatedly(state, file.fileName(), false);
 }
+
+// The first file without an icon of a session: the type database and the theme are loaded.
+void BM_FirstOpenWithoutIcon(benchmark::State& state) { OpenZeros(state, 1 << 20); }
 BENCHMARK(BM_FirstOpenWithoutIcon)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_OpenLargeExecutable(benchmark::State& state) {
@@ -89,13 +92,7 @@ void BM_OpenLargeExecutable(benchmark::State& state) {
 BENCHMARK(BM_OpenLargeExecutable)->Unit(benchmark::kMillisecond);
 
 // 50 MB without resources: the desktop theme's icon for its type.
-void BM_OpenLargeFileWithoutIcon(benchmark::State& state) {
-  QTemporaryDir dir;
-  QFile file(dir.filePath("data.exe"));
-  if (!file.open(QIODevice::WriteOnly) || !file.resize(50 << 20)) state.SkipWithError("no file");
-  file.close();
-  OpenRepeatedly(state, file.fileName(), false);
-}
+void BM_OpenLargeFileWithoutIcon(benchmark::State& state) { OpenZeros(state, 50 << 20); }
 BENCHMARK(BM_OpenLargeFileWithoutIcon)->Unit(benchmark::kMillisecond);
 
 }  // namespace
