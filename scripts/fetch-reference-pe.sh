@@ -6,6 +6,7 @@
 set -euo pipefail
 dest=${1:?usage: fetch-reference-pe.sh DEST}
 mkdir -p "$dest"
+dest=$(cd "$dest" && pwd)
 wine_dir=usr/lib/x86_64-linux-gnu/wine/x86_64-windows
 wine_files=(notepad.exe winemine.exe taskmgr.exe winecfg.exe comdlg32.dll)
 stub_files=(lzma-x86-ansi zlib-x86-unicode)
