@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QPlainTextEdit>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +13,7 @@
 #include "codegen/primitives.h"
 #include "codegen/statement_inserts.h"
 #include "gui/application.h"
+#include "gui/code_editor.h"
 #include "gui/editor_buffer.h"
 #include "gui/main_window.h"
 #include "settings/settings_store.h"
@@ -65,10 +65,10 @@ void RunInEditor(benchmark::State& state, const char* action) {
   quillan::gui::MainWindow& window = app.window();
   window.show();
   // Straight into the widget, all of it, so that no part of the loading is timed.
-  window.editor()->setPlainText(quillan::gui::ToEditorText(MakeModule(chars)));
+  app.buffer().SetText(MakeModule(chars));
   QApplication::processEvents();
   QAction* command = window.Action(action);
-  QPlainTextEdit* editor = window.editor();
+  quillan::gui::CodeEditor* editor = window.editor();
   if (app.buffer().Length() + 1 < chars) state.SkipWithError("text incomplete");
   for (auto _ : state) {
     command->trigger();

@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QPlainTextEdit>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "codegen/dim_all.h"
 #include "codegen/handle_variables.h"
 #include "gui/application.h"
+#include "gui/code_editor.h"
 #include "gui/editor_buffer.h"
 #include "gui/main_window.h"
 #include "gui/select_variable_dialog.h"
@@ -99,7 +99,6 @@ struct Editor {
   }
   void Load(const std::u16string& module) {
     app->buffer().SetText(module);
-    app->buffer().CompleteLoad();
     QApplication::processEvents();
   }
 };

@@ -4,13 +4,13 @@
 
 #include <QAction>
 #include <QDir>
-#include <QPlainTextEdit>
 #include <QTimer>
 #include <cstring>
 #include <functional>
 #include <vector>
 
 #include "document/doc_names.h"
+#include "gui/code_editor.h"
 #include "gui/codegen_commands.h"
 #include "gui/edit_commands.h"
 #include "gui/editor_buffer.h"
@@ -106,14 +106,9 @@ Application::Application(Ports ports)
   chooser_ = PortOr(ports.chooser, own_chooser_,
                     [this] { return std::make_unique<QtFileChooser>(window_.get()); });
 
-  QPlainTextEdit& editor = *window_->editor();
+  CodeEditor& editor = *window_->editor();
   buffer_ = new EditorBuffer(&editor);
   const ActionTable& actions = window_->actions();
-  // Every command sees the whole text, even while a large project is still loading: this is
-  // the first connection of every item, so it runs before the command.
-  for (const auto& [name, action] : actions.actions()) {
-    QObject::connect(action, &QAction::triggered, buffer_, &EditorBuffer::CompleteLoad);
-  }
   ConnectDocument();
 
   tools_ = std::make_unique<ToolWindows>(*window_);
@@ -137,6 +132,7 @@ Application::Application(Ports ports)
                      [this, run = command.run] {
                        document::DocumentContext ctx = context();
                        run(ctx);
+                       ShowDocumentState();
                      });
   }
   ConnectWebSites(actions, *shell_, file_commands_.get());
@@ -147,12 +143,38 @@ Application::Application(Ports ports)
 Application::~Application() = default;
 
 void Application::ConnectDocument() {
-  // Adding the rest of a project that is still loading is no change of the user's.
-  QObject::connect(window_->editor(), &QPlainTextEdit::textChanged, window_.get(), [this] {
-    if (!buffer_->loading()) doc_.TextChanged();
+  QObject::connect(window_->editor(), &QsciScintilla::textChanged, window_.get(), [this] {
+    doc_.TextChanged();
+    ShowDocumentState();
   });
-  doc_.SetListener([this] { window_->setWindowTitle(ToQString(doc_.title())); });
+  doc_.SetListener([this] {
+    window_->setWindowTitle(ToQString(doc_.title()));
+    ShowDocumentState();
+  });
   window_->setWindowTitle(ToQString(doc_.title()));
+  ShowDocumentState();
+}
+
+void Application::ShowDocumentState() {
+  QString encoding;
+  switch (doc_.encoding()) {
+    case document::Encoding::kUtf8:
+      encoding = "UTF-8";
+      break;
+    case document::Encoding::kUtf8Bom:
+      encoding = "UTF-8 with BOM";
+      break;
+    case document::Encoding::kWindows1252:
+      encoding = "Windows-1252";
+      break;
+    case document::Encoding::kUtf16Le:
+      encoding = "UTF-16 LE";
+      break;
+    case document::Encoding::kUtf16Be:
+      encoding = "UTF-16 BE";
+      break;
+  }
+  window_->ShowDocumentState(encoding, doc_.changed() == u"yes");
 }
 
 document::DocumentContext Application::context() {

@@ -85,6 +85,7 @@ class Application {
 
  private:
   void ConnectDocument();
+  void ShowDocumentState();
   void ShowStartupMessages();
 
   // Ports made here when the caller gave none; the pointers below point at these or at

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "gui/api_spy_window.h"
+#include "gui/code_editor.h"
 #include "gui/editor_buffer.h"
 #include "gui/option_box.h"
 #include "gui/picker_arrow.h"
@@ -22,7 +23,7 @@
 namespace quillan::gui {
 
 CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, EditorBuffer& buffer,
-                                         QPlainTextEdit& main_editor,
+                                         CodeEditor& main_editor,
                                          codegen::InsertDeclarations& option,
                                          const MessengerSource& messengers)
     : QDialog(nullptr),
@@ -86,7 +87,7 @@ void CodeGeneratorWindow::Generate() {
   bool number = false;
   const int handle = picked_->text().toInt(&number);
   if (!number) return;
-  preview_->setPlainText(ToEditorText(wintools::GenerateFinderCode(windows_, handle)));
+  preview_->setPlainText(ToPlainLines(wintools::GenerateFinderCode(windows_, handle)));
 }
 
 std::u16string CodeGeneratorWindow::Preview() const {

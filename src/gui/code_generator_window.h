@@ -12,6 +12,8 @@ class QPlainTextEdit;
 
 namespace quillan::gui {
 
+class CodeEditor;
+
 class EditorBuffer;
 class PickerArrow;
 
@@ -23,7 +25,7 @@ class CodeGeneratorWindow final : public QDialog {
 
  public:
   CodeGeneratorWindow(wintools::WindowSystem& windows, EditorBuffer& buffer,
-                      QPlainTextEdit& main_editor, codegen::InsertDeclarations& option,
+                      CodeEditor& main_editor, codegen::InsertDeclarations& option,
                       const MessengerSource& messengers);
   ~CodeGeneratorWindow() override;
 
@@ -42,7 +44,7 @@ class CodeGeneratorWindow final : public QDialog {
 
   wintools::WindowSystem& windows_;
   EditorBuffer& buffer_;
-  QPlainTextEdit& main_editor_;
+  CodeEditor& main_editor_;
   codegen::InsertDeclarations& option_;
   ui::Messenger& messenger_;
   PickerArrow* arrow_;

@@ -1,10 +1,10 @@
 #include "gui/codegen_commands.h"
 
 #include <QAction>
-#include <QPlainTextEdit>
 
 #include "codegen/code_presets.h"
 #include "codegen/statement_inserts.h"
+#include "gui/code_editor.h"
 #include "gui/editor_buffer.h"
 #include "gui/web_sites.h"
 #include "text/vb_string.h"
@@ -72,7 +72,7 @@ constexpr Command kCommands[] = {
 }  // namespace
 
 CodegenCommands::CodegenCommands(const ActionTable& actions, EditorBuffer& buffer,
-                                 QPlainTextEdit& editor, ui::Prompter& prompter,
+                                 CodeEditor& editor, ui::Prompter& prompter,
                                  codegen::InsertDeclarations& declarations,
                                  codegen::InsertionHost& host) {
   setObjectName("codegenCommands");

@@ -7,9 +7,9 @@
 #include "gui/action_table.h"
 #include "ui/prompter.h"
 
-class QPlainTextEdit;
-
 namespace quillan::gui {
+
+class CodeEditor;
 
 class EditorBuffer;
 
@@ -21,7 +21,7 @@ class CodegenCommands final : public QObject {
  public:
   /// `host` ends the presets that end like a window action (it resets the Select Variable
   /// dialog).
-  CodegenCommands(const ActionTable& actions, EditorBuffer& buffer, QPlainTextEdit& editor,
+  CodegenCommands(const ActionTable& actions, EditorBuffer& buffer, CodeEditor& editor,
                   ui::Prompter& prompter, codegen::InsertDeclarations& declarations,
                   codegen::InsertionHost& host);
 };

@@ -4,10 +4,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEvent>
-#include <QPlainTextEdit>
-#include <QTextCursor>
-#include <QTextDocument>
 
+#include "gui/code_editor.h"
 #include "gui/editor_buffer.h"
 #include "gui/find_dialog.h"
 #include "gui/qt_convert.h"
@@ -15,7 +13,7 @@
 
 namespace quillan::gui {
 
-EditCommands::EditCommands(const ActionTable& actions, QPlainTextEdit& editor, EditorBuffer& buffer,
+EditCommands::EditCommands(const ActionTable& actions, CodeEditor& editor, EditorBuffer& buffer,
                            ToolWindows& tools, const MessengerSource& messengers)
     : actions_(actions),
       editor_(editor),
@@ -34,7 +32,7 @@ EditCommands::EditCommands(const ActionTable& actions, QPlainTextEdit& editor, E
   connect(actions_.Action("Find"), &QAction::triggered, this, &EditCommands::FindClick);
 
   // Any change that is not our own Undo makes the next Undo revert that change.
-  connect(editor_.document(), &QTextDocument::contentsChange, this, [this](int, int, int) {
+  connect(&editor_, &QsciScintilla::textChanged, this, [this] {
     if (!undoing_) last_change_was_undo_ = false;
   });
   editor_.viewport()->installEventFilter(this);
@@ -52,15 +50,14 @@ bool EditCommands::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EditCommands::UpdateSelectionControls() {
-  const bool selected = editor_.textCursor().hasSelection();
+  const bool selected = editor_.hasSelectedText();
   // The toolbar buttons btnCut and btnCopy follow their actions.
   for (const char* name : {"Cut", "Copy", "Delete"}) actions_.Action(name)->setEnabled(selected);
 }
 
 void EditCommands::PutOnClipboard() {
-  // Plain text with the platform's line ends: Qt's paragraph separators become "\n".
-  QString selected = editor_.textCursor().selectedText();
-  selected.replace(QChar::ParagraphSeparator, QChar(u'\n'));
+  // Plain text with the platform's line ends.
+  const QString selected = ToPlainLines(buffer_.SelText());
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->clear();
   clipboard->setText(selected);
@@ -88,9 +85,9 @@ void EditCommands::DeleteClick() { ReplaceSelection(QString()); }
 void EditCommands::UndoClick() {
   // One level, as a classic edit box keeps it: Undo reverts the last change, and an Undo
   // right after it reverts that Undo. Qt's deeper history stays on the keyboard.
-  QPlainTextEdit* editor = &editor_;
+  CodeEditor* editor = &editor_;
   undoing_ = true;
-  if (last_change_was_undo_ && editor->document()->isRedoAvailable()) {
+  if (last_change_was_undo_ && editor->isRedoAvailable()) {
     editor->redo();
   } else {
     editor->undo();

@@ -5,9 +5,9 @@
 #include "gui/action_table.h"
 #include "gui/messenger_source.h"
 
-class QPlainTextEdit;
-
 namespace quillan::gui {
+
+class CodeEditor;
 
 class EditorBuffer;
 class ToolWindows;
@@ -22,7 +22,7 @@ class EditCommands final : public QObject {
  public:
   /// Serves the items of `actions` on the editor; the Find/Replace window `frmFind` is one
   /// of the tool windows.
-  EditCommands(const ActionTable& actions, QPlainTextEdit& editor, EditorBuffer& buffer,
+  EditCommands(const ActionTable& actions, CodeEditor& editor, EditorBuffer& buffer,
                ToolWindows& tools, const MessengerSource& messengers);
   ~EditCommands() override;
 
@@ -44,7 +44,7 @@ class EditCommands final : public QObject {
   void ReplaceSelection(const QString& text);
 
   const ActionTable& actions_;
-  QPlainTextEdit& editor_;
+  CodeEditor& editor_;
   EditorBuffer& buffer_;
   ToolWindows& tools_;
   // The editor's viewport, compared only: its events arrive also while the window dies.

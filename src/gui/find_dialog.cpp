@@ -5,10 +5,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/code_editor.h"
 #include "gui/editor_buffer.h"
 #include "gui/qt_convert.h"
 #include "gui/widgets.h"
@@ -42,8 +42,7 @@ QPushButton* AddButton(QWidget* parent, QHBoxLayout* row, const char* name, cons
 
 }  // namespace
 
-FindDialog::FindDialog(EditorBuffer& buffer, QPlainTextEdit& editor,
-                       const MessengerSource& messengers)
+FindDialog::FindDialog(EditorBuffer& buffer, CodeEditor& editor, const MessengerSource& messengers)
     : QDialog(nullptr), buffer_(buffer), editor_(editor), messenger_(messengers(*this)) {
   // No owner and no modality: the window floats above everything, the editor stays usable.
   setObjectName("frmFind");

@@ -7,10 +7,12 @@
 
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
+
 class QPushButton;
 
 namespace quillan::gui {
+
+class CodeEditor;
 
 class EditorBuffer;
 
@@ -21,7 +23,7 @@ class FindDialog final : public QDialog {
 
  public:
   /// Works on the editor and its buffer; its messages stand above this window.
-  FindDialog(EditorBuffer& buffer, QPlainTextEdit& editor, const MessengerSource& messengers);
+  FindDialog(EditorBuffer& buffer, CodeEditor& editor, const MessengerSource& messengers);
   ~FindDialog() override;
 
   /// Edit > Find/Replace, before the window is shown: a non-empty selection of the editor
@@ -41,7 +43,7 @@ class FindDialog final : public QDialog {
   void ShowPosition();
 
   EditorBuffer& buffer_;
-  QPlainTextEdit& editor_;
+  CodeEditor& editor_;
   ui::Messenger& messenger_;
   document::FindReplace engine_;
   QLineEdit* find_edit_ = nullptr;

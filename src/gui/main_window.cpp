@@ -3,19 +3,22 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
 #include <vector>
 
+#include "gui/code_editor.h"
 #include "gui/colors.h"
 #include "gui/icons.h"
 #include "gui/menu_table.h"
@@ -52,12 +55,7 @@ MainWindow::MainWindow(settings::SettingsStore& settings, QWidget* parent)
   toolbar_->installEventFilter(this);
   layout->addWidget(toolbar_);
 
-  editor_ = new QPlainTextEdit(central);
-  editor_->setObjectName("txtCode");
-  editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  editor_->setTabChangesFocus(false);
+  editor_ = new CodeEditor(central);
   layout->addWidget(editor_, 1);
   editor_->installEventFilter(this);
   setCentralWidget(central);
@@ -67,6 +65,12 @@ MainWindow::MainWindow(settings::SettingsStore& settings, QWidget* parent)
   connect(Action("Exit"), &QAction::triggered, this, &MainWindow::ExitClick);
   connect(Action("OnTop"), &QAction::triggered, this, &MainWindow::OnTopClick);
   connect(Action("Hide_toolbar"), &QAction::triggered, this, &MainWindow::HideToolbarClick);
+  editor_->SetShowToolbarAction(Action("Hide_toolbar"));
+  // The menu's shortcuts are the menu's: the editor's own commands on those keys go.
+  QList<QKeySequence> keys;
+  for (const auto& [name, action] : actions_.actions()) keys << action->shortcut();
+  editor_->ReleaseKeys(keys);
+  BuildStatusBar();
 
   const double dpi = Dpi();
   resize(static_cast<int>(settings::TwipsToPixels(kDesignClientWidth, dpi)),
@@ -74,6 +78,32 @@ MainWindow::MainWindow(settings::SettingsStore& settings, QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildStatusBar() {
+  auto field = [this](const char* name, const QString& text) {
+    auto* label = new QLabel(text, this);
+    label->setObjectName(name);
+    label->setContentsMargins(6, 0, 6, 0);
+    statusBar()->addPermanentWidget(label);
+    return label;
+  };
+  position_ = field("lblPosition", "Ln 1, Col 1");
+  encoding_ = field("lblEncoding", "UTF-8");
+  line_ends_ = field("lblLineEnds", "CR LF");
+  modified_ = field("lblModified", "");
+  statusBar()->setSizeGripEnabled(true);
+  connect(editor_, &QsciScintilla::cursorPositionChanged, this, [this](int line, int) {
+    const long caret = editor_->Send(QsciScintillaBase::SCI_GETCURRENTPOS);
+    const long column =
+        editor_->Send(QsciScintillaBase::SCI_GETCOLUMN, static_cast<unsigned long>(caret));
+    position_->setText(QString("Ln %1, Col %2").arg(line + 1).arg(column + 1));
+  });
+}
+
+void MainWindow::ShowDocumentState(const QString& encoding, bool modified) {
+  encoding_->setText(encoding);
+  modified_->setText(modified ? "Modified" : "");
+}
 
 double MainWindow::Dpi() const {
   const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -247,21 +277,29 @@ void MainWindow::SetToolbarShown(bool shown) {
 bool MainWindow::toolbar_shown() const { return !toolbar_->isHidden(); }
 
 void MainWindow::ApplyEditorSettings(const settings::StartupSettings& s) {
-  QFont font(QString::fromStdString(s.font_name));
+  QString family = QString::fromStdString(s.font_name);
+  // Without the default face, the desktop's fixed-width font keeps the code lined up; a face
+  // the user chose stays as chosen.
+  if (family.compare(QString::fromUtf8(settings::kDefaultFont.data(),
+                                       static_cast<qsizetype>(settings::kDefaultFont.size())),
+                     Qt::CaseInsensitive) == 0 &&
+      !QFontDatabase::families().contains(family, Qt::CaseInsensitive)) {
+    family = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+  }
+  QFont font(family);
   font.setPointSizeF(s.font_size);
   font.setBold(s.bold);
   font.setItalic(s.italic);
   font.setUnderline(s.underline);
   font.setStrikeOut(s.strikethru);
-  editor_->setFont(font);
-  QPalette palette = editor_->palette();
+  QColor back = palette().color(QPalette::Base), fore = palette().color(QPalette::Text);
   if (s.back_color) {
-    if (auto c = ColorFromStored(*s.back_color)) palette.setColor(QPalette::Base, *c);
+    if (auto c = ColorFromStored(*s.back_color)) back = *c;
   }
   if (s.fore_color) {
-    if (auto c = ColorFromStored(*s.fore_color)) palette.setColor(QPalette::Text, *c);
+    if (auto c = ColorFromStored(*s.fore_color)) fore = *c;
   }
-  editor_->setPalette(palette);
+  editor_->SetLook(font, back, fore);
 }
 
 void MainWindow::ExitClick() { close(); }

@@ -9,9 +9,11 @@
 #include "settings/settings_table.h"
 
 class QFrame;
-class QPlainTextEdit;
+class QLabel;
 
 namespace quillan::gui {
+
+class CodeEditor;
 
 /// `frmMain`: the editor `txtCode`, the toolbar `Frame1`, the menu tree, the layout, Stay On
 /// Top and the closing rules. The commands behind the menu items are features of their own,
@@ -32,7 +34,9 @@ class MainWindow final : public QMainWindow {
   QAction* Action(const QString& name) const { return actions_.Action(name); }
   QMenu* Menu(const QString& name) const { return actions_.Menu(name); }
 
-  QPlainTextEdit* editor() const { return editor_; }
+  CodeEditor* editor() const { return editor_; }
+  /// The status bar's encoding and modified fields.
+  void ShowDocumentState(const QString& encoding, bool modified);
   QFrame* toolbar_frame() const { return toolbar_; }
   bool toolbar_shown() const;
   bool on_top() const;
@@ -66,10 +70,15 @@ class MainWindow final : public QMainWindow {
   void SetOnTop(bool on);
   void SetToolbarShown(bool shown);
   void ApplyEditorSettings(const settings::StartupSettings& s);
+  void BuildStatusBar();
   double Dpi() const;
 
   settings::SettingsStore& settings_;
-  QPlainTextEdit* editor_ = nullptr;
+  CodeEditor* editor_ = nullptr;
+  QLabel* position_ = nullptr;
+  QLabel* encoding_ = nullptr;
+  QLabel* line_ends_ = nullptr;
+  QLabel* modified_ = nullptr;
   QFrame* toolbar_ = nullptr;
   ActionTable actions_;
   std::function<bool()> close_guard_;

@@ -1,11 +1,11 @@
 #include "gui/window_action_commands.h"
 
 #include <QAction>
-#include <QPlainTextEdit>
 #include <string>
 
 #include "codegen/dim_all.h"
 #include "codegen/window_actions.h"
+#include "gui/code_editor.h"
 #include "gui/editor_buffer.h"
 #include "gui/qt_convert.h"
 #include "gui/select_variable_dialog.h"
@@ -18,7 +18,7 @@ constexpr char kDialogName[] = "frmVar";
 }  // namespace
 
 WindowActionCommands::WindowActionCommands(const ActionTable& actions, EditorBuffer& buffer,
-                                           QPlainTextEdit& editor,
+                                           CodeEditor& editor,
                                            codegen::InsertDeclarations& declarations,
                                            ToolWindows& tools, const MessengerSource& messengers,
                                            codegen::PausePorts pause)

@@ -9,9 +9,9 @@
 #include "gui/messenger_source.h"
 #include "gui/select_variable_dialog.h"
 
-class QPlainTextEdit;
-
 namespace quillan::gui {
+
+class CodeEditor;
 
 class EditorBuffer;
 class ToolWindows;
@@ -27,7 +27,7 @@ class WindowActionCommands final : public QObject,
  public:
   /// Serves the items of `actions` on the editor; the Select Variable dialog `frmVar` is one
   /// of the tool windows.
-  WindowActionCommands(const ActionTable& actions, EditorBuffer& buffer, QPlainTextEdit& editor,
+  WindowActionCommands(const ActionTable& actions, EditorBuffer& buffer, CodeEditor& editor,
                        codegen::InsertDeclarations& declarations, ToolWindows& tools,
                        const MessengerSource& messengers, codegen::PausePorts pause);
   ~WindowActionCommands() override;
@@ -60,7 +60,7 @@ class WindowActionCommands final : public QObject,
   void ShowVariableDialog() override;
 
   EditorBuffer& buffer_;
-  QPlainTextEdit& editor_;
+  CodeEditor& editor_;
   codegen::InsertDeclarations& declarations_;
   ToolWindows& tools_;
   MessengerSource messengers_;

@@ -1,9 +1,9 @@
 #include "gui/window_tools.h"
 
 #include <QAction>
-#include <QPlainTextEdit>
 
 #include "gui/api_spy_window.h"
+#include "gui/code_editor.h"
 #include "gui/code_generator_window.h"
 #include "gui/color_spy_window.h"
 #include "gui/tool_windows.h"
@@ -12,8 +12,8 @@
 namespace quillan::gui {
 
 WindowTools::WindowTools(const ActionTable& actions, ToolWindows& tools,
-                         wintools::WindowSystem& windows, EditorBuffer& buffer,
-                         QPlainTextEdit& editor, codegen::InsertDeclarations& declarations,
+                         wintools::WindowSystem& windows, EditorBuffer& buffer, CodeEditor& editor,
+                         codegen::InsertDeclarations& declarations,
                          const MessengerSource& messengers)
     : tools_(tools), notice_(windows, messengers) {
   setObjectName("windowTools");

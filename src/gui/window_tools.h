@@ -8,9 +8,9 @@
 #include "gui/tool_notice.h"
 #include "wintools/window_system.h"
 
-class QPlainTextEdit;
-
 namespace quillan::gui {
+
+class CodeEditor;
 
 class EditorBuffer;
 class ToolWindows;
@@ -24,8 +24,8 @@ class WindowTools final : public QObject {
 
  public:
   WindowTools(const ActionTable& actions, ToolWindows& tools, wintools::WindowSystem& windows,
-              EditorBuffer& buffer, QPlainTextEdit& editor,
-              codegen::InsertDeclarations& declarations, const MessengerSource& messengers);
+              EditorBuffer& buffer, CodeEditor& editor, codegen::InsertDeclarations& declarations,
+              const MessengerSource& messengers);
 
  private:
   void Open(const char* name);

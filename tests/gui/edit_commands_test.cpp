@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -34,7 +33,7 @@ struct Fixture : quillan::testing_support::WindowFixture {
     Make(std::nullopt);
     window->show();
   }
-  QPlainTextEdit* editor() const { return window->editor(); }
+  quillan::gui::CodeEditor* editor() const { return window->editor(); }
   QString Code() const { return ToQString(app->buffer().Text()); }
   void SetCode(const QString& code) {
     app->buffer().SetText(ToU16(code));
@@ -131,7 +130,7 @@ class EditCommandsTest : public QObject {
     f.ReleaseMouse();
     expect_all(true);
     QTest::keyClick(f.editor(), Qt::Key_Right);
-    QVERIFY(!f.editor()->textCursor().hasSelection());
+    QVERIFY(!f.editor()->hasSelectedText());
     expect_all(true);
     // Any button counts; here a right click, which leaves the (now empty) selection as it is.
     f.editor()->setContextMenuPolicy(Qt::NoContextMenu);
@@ -146,7 +145,7 @@ class EditCommandsTest : public QObject {
   void undoTogglesOneLevel() {
     Fixture f;
     f.SetCode("Dim a\r\n");
-    f.editor()->moveCursor(QTextCursor::End);
+    f.editor()->Send(QsciScintillaBase::SCI_DOCUMENTEND);
     QTest::keyClicks(f.editor(), "Dim b");
     QCOMPARE(f.Code(), QString("Dim a\r\nDim b"));
     f.Trigger("Undo");

@@ -1,14 +1,16 @@
 #include "gui/editor_buffer.h"
 
-#include <QPlainTextEdit>
 #include <QTest>
 #include <random>
 
+#include "gui/code_editor.h"
 #include "gui/qt_convert.h"
 #include "support/gui_test_main.h"
 #include "text/string_code_buffer.h"
 
+using quillan::gui::CodeEditor;
 using quillan::gui::EditorBuffer;
+using Sci = QsciScintillaBase;
 using quillan::gui::ToQString;
 
 // The editor adapter must behave exactly like the string buffer: CR LF counts two
@@ -18,10 +20,10 @@ class EditorBufferTest : public QObject {
 
  private slots:
   void offsetsCountCrLfAsTwoCharacters() {
-    QPlainTextEdit edit;
+    CodeEditor edit;
     EditorBuffer b(&edit);
     b.SetText(u"ab\r\ncd\r\n");
-    QCOMPARE(edit.document()->blockCount(), 3);
+    QCOMPARE(edit.lines(), 3);
     QCOMPARE(b.Length(), std::size_t{8});
     QVERIFY(b.Text() == u"ab\r\ncd\r\n");
     b.SetSelStart(4);  // the start of "cd"
@@ -37,10 +39,22 @@ class EditorBufferTest : public QObject {
     b.SetSelStart(999);
     QCOMPARE(b.SelStart(), std::size_t{8});
     QCOMPARE(b.SelLength(), std::size_t{0});
+    // Offsets are UTF-16 units however many bytes the editor needs: a pair of surrogates is
+    // two, a lone one becomes U+FFFD, and NUL characters are text like any other.
+    b.SetText(std::u16string(u"\u00e9\U0001F600\0x\xD800y", 7));
+    QCOMPARE(b.Length(), std::size_t{7});
+    QVERIFY(b.Text() == std::u16string(u"\u00e9\U0001F600\0x\uFFFDy", 7));
+    b.SetSelStart(3);
+    QCOMPARE(edit.Send(Sci::SCI_GETCURRENTPOS), 6L);
+    b.SetSelLength(2);
+    QVERIFY(b.SelText() == std::u16string(u"\0x", 2));
+    b.SetSelText(std::u16string(u"\0\0", 2));
+    QCOMPARE(b.SelStart(), std::size_t{5});
+    QVERIFY(b.Text() == std::u16string(u"\u00e9\U0001F600\0\0\uFFFDy", 7));
   }
 
   void selTextReplacesAndLeavesTheCaretBehind() {
-    QPlainTextEdit edit;
+    CodeEditor edit;
     EditorBuffer b(&edit);
     b.SetText(u"x = 1");
     b.SetSelStart(0);
@@ -54,7 +68,7 @@ class EditorBufferTest : public QObject {
   }
 
   void aCommandIsOneUndoStepAndReadsItsOwnWrites() {
-    QPlainTextEdit edit;
+    CodeEditor edit;
     EditorBuffer b(&edit);
     b.SetText(u"start");
     {
@@ -66,14 +80,14 @@ class EditorBufferTest : public QObject {
       b.SetSelText(u"Public Const SW_SHOW = 5\r\n");
       QCOMPARE(b.SelStart(), std::size_t{26});
     }
-    QCOMPARE(edit.textCursor().position(), 25);
+    QCOMPARE(edit.Send(Sci::SCI_GETCURRENTPOS), 26L);
     QVERIFY(b.Text() == u"Public Const SW_SHOW = 5\r\nstart\r\nCall ShowWindow(w, SW_SHOW)\r\n");
     edit.undo();
     QVERIFY(b.Text() == u"start");
   }
 
   void replacingRangesIsOneUndoStep() {
-    QPlainTextEdit edit;
+    CodeEditor edit;
     EditorBuffer b(&edit);
     b.SetText(u"ab\r\nab\r\nb");
     const std::size_t starts[] = {1, 5, 8};
@@ -85,25 +99,25 @@ class EditorBufferTest : public QObject {
   }
 
   void aCommandThatChangesNothingReportsNoChange() {
-    QPlainTextEdit edit;
+    CodeEditor edit;
     EditorBuffer b(&edit);
     b.SetText(u"keep");
     int changes = 0;
-    connect(&edit, &QPlainTextEdit::textChanged, this, [&changes] { ++changes; });
+    connect(&edit, &QsciScintilla::textChanged, this, [&changes] { ++changes; });
     {
       EditorBuffer::Command command(b);
       b.SetSelStart(2);
       QVERIFY(b.Text() == u"keep");
     }
     QCOMPARE(changes, 0);
-    QVERIFY(!edit.document()->isUndoAvailable());
+    QVERIFY(!edit.isUndoAvailable());
   }
 
   void randomEditsInsideACommandMatchTheStringBuffer() {
     static const std::u16string kPieces[] = {u"",       u"a",  u"\r\n",
                                              u"x\r\ny", u"\n", u"Dim q\r\n\r\n"};
     std::mt19937 rng(7);
-    QPlainTextEdit edit;
+    CodeEditor edit;
     EditorBuffer b(&edit);
     quillan::text::StringCodeBuffer mirror;
     for (int round = 0; round < 20; ++round) {
@@ -146,44 +160,40 @@ class EditorBufferTest : public QObject {
   }
 
   void editsMadeOutsideTheBufferKeepItsTextCurrent() {
-    // Typing, pasting, undo and other cursors change the document behind the buffer's back;
-    // its text must still match the editor after each of them.
-    static const QString kPieces[] = {"", "a", "\n", "x\ny", "Dim q\n\n", "\u00e9"};
+    // Typing, pasting, undo and Scintilla's own commands change the text behind the buffer's
+    // back; its text must still match the editor after each of them.
+    static const char* const kPieces[] = {
+        "", "a", "\r\n", "x\r\ny", "Dim q\r\n\r\n", "\u00e9\U0001F600"};
     std::mt19937 rng(11);
-    QPlainTextEdit edit;
+    CodeEditor edit;
     EditorBuffer b(&edit);
     b.SetText(u"one\r\ntwo\r\nthree");
-    auto expected = [&edit] {
-      QString raw = edit.document()->toRawText();
-      raw.replace(QChar::ParagraphSeparator, "\r\n");
-      return raw;
-    };
+    b.Text();
+    auto random_position = [&] { return b.ToEditorPosition(rng() % (b.Length() + 1)); };
     for (int step = 0; step < 400; ++step) {
-      const int length = edit.document()->characterCount() - 1;
-      QTextCursor c(edit.document());
       const int kind = static_cast<int>(rng() % 10);
-      if (kind == 0 && edit.document()->isUndoAvailable()) {
+      if (kind == 0 && edit.isUndoAvailable()) {
         edit.undo();
-      } else if (kind == 1 && edit.document()->isRedoAvailable()) {
+      } else if (kind == 1 && edit.isRedoAvailable()) {
         edit.redo();
       } else if (kind == 2) {
-        // Several edits in one block arrive as one merged change.
-        c.beginEditBlock();
+        // Several edits in one undo action.
+        edit.Send(Sci::SCI_BEGINUNDOACTION);
         for (int i = 0; i < 3; ++i) {
-          c.setPosition(
-              static_cast<int>(rng() % static_cast<unsigned>(edit.document()->characterCount())));
-          c.insertText(kPieces[rng() % std::size(kPieces)]);
+          edit.SendScintilla(Sci::SCI_INSERTTEXT, static_cast<uintptr_t>(random_position()),
+                             kPieces[rng() % std::size(kPieces)]);
         }
-        c.endEditBlock();
+        edit.Send(Sci::SCI_ENDUNDOACTION);
+      } else if (kind == 3) {
+        edit.Send(Sci::SCI_LINEDUPLICATE);
       } else {
-        const int pos = static_cast<int>(rng() % static_cast<unsigned>(length + 1));
-        const int end = std::min(length, pos + static_cast<int>(rng() % 5));
-        c.setPosition(pos);
-        c.setPosition(end, QTextCursor::KeepAnchor);
-        c.insertText(kPieces[rng() % std::size(kPieces)]);
+        const long from = random_position();
+        const long to = std::max(from, random_position());
+        edit.Send(Sci::SCI_SETSEL, static_cast<unsigned long>(from), to);
+        edit.replaceSelectedText(QString::fromUtf8(kPieces[rng() % std::size(kPieces)]));
       }
-      QVERIFY2(ToQString(b.Text()) == expected(), qPrintable(QString("step %1").arg(step)));
-      QCOMPARE(b.Length(), static_cast<std::size_t>(expected().size()));
+      QVERIFY2(ToQString(b.Text()) == edit.text(), qPrintable(QString("step %1").arg(step)));
+      QCOMPARE(b.Length(), static_cast<std::size_t>(edit.text().size()));
     }
     // The text was read whole once; every later change was applied to the copy.
     QCOMPARE(b.full_reads(), 1);

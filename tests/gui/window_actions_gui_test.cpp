@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -74,7 +73,7 @@ class WindowActionsGuiTest : public QObject {
       Make(Plain());
       window->show();
       commands = &app->window_actions();
-      window->editor()->setPlainText(code);
+      window->editor()->setText(code);
     }
     ~Fixture() {
       // The dialog may still be up; it goes with the window.
@@ -231,7 +230,7 @@ class WindowActionsGuiTest : public QObject {
     QCOMPARE(f.Tag(), QString("win - hide"));
     QVERIFY(!f.Check()->isChecked());
     QCOMPARE(f.Text(), kCode);
-    QVERIFY(!f.window->editor()->document()->isUndoAvailable());
+    QVERIFY(!f.window->editor()->isUndoAvailable());
     // Choosing a name now and pressing OK again runs the action, with the option off.
     f.Choose("hEdit& ");
     f.Press("SSCommand1");
@@ -332,7 +331,7 @@ class WindowActionsGuiTest : public QObject {
     quillan::testing_support::WindowFixture f;
     f.ports.clock = &clock;
     f.Make(f.Plain());
-    f.window->editor()->setPlainText(kCode);
+    f.window->editor()->setText(kCode);
     f.window->Action("Window_Show")->trigger();
     QVERIFY(clock.shapes.contains(Qt::WaitCursor));
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);

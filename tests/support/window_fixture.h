@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "gui/application.h"
+#include "gui/code_editor.h"
 #include "gui/editor_buffer.h"
 #include "gui/main_window.h"
 #include "gui/qt_convert.h"

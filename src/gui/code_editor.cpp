@@ -1,0 +1,260 @@
+#include "gui/code_editor.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace quillan::gui {
+
+namespace {
+
+using Sci = QsciScintillaBase;
+
+// Line states: the line is styled; it ends inside a continued comment; it was styled as
+// starting inside one.
+constexpr long kStyled = 1;
+constexpr long kEndsInComment = 2;
+constexpr long kEntersInComment = 4;
+// How far back the start of a chain of continued lines is looked for.
+constexpr long kMaxContinuedLines = 200;
+constexpr int kStrikeIndicator = 8;
+
+double Luminance(const QColor& c) {
+  auto channel = [](double v) {
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+QColor Blend(const QColor& from, const QColor& to, double t) {
+  return QColor::fromRgbF(static_cast<float>(from.redF() + (to.redF() - from.redF()) * t),
+                          static_cast<float>(from.greenF() + (to.greenF() - from.greenF()) * t),
+                          static_cast<float>(from.blueF() + (to.blueF() - from.blueF()) * t));
+}
+
+}  // namespace
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+std::array<QColor, text::kVbStyleCount> StyleColors(const QColor& back, const QColor& fore) {
+  using text::VbStyle;
+  const bool dark = Luminance(back) < 0.18;
+  std::array<QColor, text::kVbStyleCount> colors;
+  colors.fill(fore);
+  auto set = [&colors](VbStyle style, QColor c) { colors[static_cast<int>(style)] = c; };
+  // The classic editor's blue keywords and green comments on light paper; their usual
+  // lighter kin on a dark one.
+  set(VbStyle::kComment, dark ? QColor(0x6A, 0x99, 0x55) : QColor(0x00, 0x80, 0x00));
+  set(VbStyle::kString, dark ? QColor(0xCE, 0x91, 0x78) : QColor(0xA3, 0x15, 0x15));
+  set(VbStyle::kNumber, dark ? QColor(0xB5, 0xCE, 0xA8) : QColor(0x09, 0x86, 0x58));
+  set(VbStyle::kKeyword, dark ? QColor(0x56, 0x9C, 0xD6) : QColor(0x00, 0x00, 0xA0));
+  set(VbStyle::kTypeCharacter, dark ? QColor(0xC5, 0x86, 0xC0) : QColor(0x80, 0x00, 0x80));
+  set(VbStyle::kDeclaredName, dark ? QColor(0xDC, 0xDC, 0xAA) : QColor(0x79, 0x5E, 0x26));
+  set(VbStyle::kPreprocessor, dark ? QColor(0x9B, 0x9B, 0x9B) : QColor(0x60, 0x60, 0x60));
+  for (QColor& c : colors) {
+    // A colour too close to the background moves towards the text colour until it reads.
+    for (int step = 1; step <= 10 && ContrastRatio(c, back) < 4.5; ++step) {
+      c = Blend(c, fore, 0.1 * step);
+    }
+  }
+  return colors;
+}
+
+CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
+  setObjectName("txtCode");
+  setUtf8(true);
+  setEolMode(EolWindows);
+  setWrapMode(WrapNone);
+  // Lines are found by their UTF-16 offsets as the document counts them.
+  Send(SCI_ALLOCATELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
+  Send(SCI_SETMODEVENTMASK, SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_BEFOREDELETE |
+                                SC_PERFORMED_USER | SC_PERFORMED_UNDO | SC_PERFORMED_REDO);
+  // Only the lines shown are laid out again after a change.
+  Send(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
+  setMarginLineNumbers(0, true);
+  setMarginWidth(1, 0);
+  setCaretLineVisible(true);
+  setBraceMatching(SloppyBraceMatch);
+  setTabWidth(4);
+  connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, &CodeEditor::StyleNeeded);
+  connect(
+      this, &QsciScintillaBase::SCN_MODIFIED, this,
+      [this](int position, int type, const char* text, int length, int lines_added, int line, int,
+             int, int, int) { Modified(position, type, text, length, lines_added, line); });
+  SetLook(font(), QColor(Qt::white), QColor(Qt::black));
+}
+
+void CodeEditor::ReleaseKeys(const QList<QKeySequence>& keys) {
+  for (const QKeySequence& sequence : keys) {
+    if (sequence.isEmpty()) continue;
+    const int key = sequence[0].toCombined();
+    for (QsciCommand* command : standardCommands()->commands()) {
+      if (command->key() == key) command->setKey(0);
+      if (command->alternateKey() == key) command->setAlternateKey(0);
+    }
+  }
+}
+
+void CodeEditor::SetLook(const QFont& font, const QColor& back, const QColor& fore) {
+  font_ = font;
+  back_ = back;
+  fore_ = fore;
+  const QByteArray family = font.family().toUtf8();
+  SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, family.constData());
+  Send(SCI_STYLESETSIZEFRACTIONAL, STYLE_DEFAULT, std::lround(font.pointSizeF() * 100));
+  Send(SCI_STYLESETBOLD, STYLE_DEFAULT, font.bold());
+  Send(SCI_STYLESETITALIC, STYLE_DEFAULT, font.italic());
+  Send(SCI_STYLESETUNDERLINE, STYLE_DEFAULT, font.underline());
+  SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, fore);
+  SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, back);
+  Send(SCI_STYLECLEARALL);
+  const auto colors = StyleColors(back, fore);
+  for (int style = 0; style < text::kVbStyleCount; ++style) {
+    SendScintilla(SCI_STYLESETFORE, static_cast<unsigned long>(style), colors[style]);
+  }
+  const QColor quiet = Blend(back, fore, 0.45);
+  const QColor faint = Blend(back, fore, 0.07);
+  SendScintilla(SCI_STYLESETFORE, STYLE_LINENUMBER, quiet);
+  SendScintilla(SCI_STYLESETBACK, STYLE_LINENUMBER, Blend(back, fore, 0.04));
+  SendScintilla(SCI_STYLESETBACK, STYLE_BRACELIGHT, Blend(back, fore, 0.18));
+  Send(SCI_STYLESETBOLD, STYLE_BRACELIGHT, 1);
+  SendScintilla(SCI_STYLESETFORE, STYLE_BRACEBAD, QColor(0xD0, 0x20, 0x20));
+  setCaretLineBackgroundColor(faint);
+  setCaretForegroundColor(fore);
+  setSelectionBackgroundColor(Blend(back, QColor(0x33, 0x66, 0xCC), 0.35));
+  setSelectionForegroundColor(fore);
+  // Room for five digits of line numbers, more as the project grows.
+  setMarginWidth(
+      0, QString(std::max(5, static_cast<int>(QString::number(lines()).size()) + 1), QChar('0')));
+  // Styles have no strikeout: an indicator draws it over the whole text.
+  Send(SCI_INDICSETSTYLE, kStrikeIndicator, INDIC_STRIKE);
+  SendScintilla(SCI_INDICSETFORE, kStrikeIndicator, fore);
+  Send(SCI_SETINDICATORCURRENT, kStrikeIndicator);
+  Send(SCI_INDICATORCLEARRANGE, 0, Send(SCI_GETLENGTH));
+  if (font_.strikeOut()) Strike(0, Send(SCI_GETLENGTH));
+}
+
+void CodeEditor::Strike(long from, long length) {
+  Send(SCI_SETINDICATORCURRENT, kStrikeIndicator);
+  Send(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(from), length);
+}
+
+text::VbStyle CodeEditor::StyleAt(long position) const {
+  return static_cast<text::VbStyle>(Send(SCI_GETSTYLEAT, static_cast<unsigned long>(position)));
+}
+
+void CodeEditor::StyleNeeded(int position) {
+  const long last = Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+  const long first_shown = Send(SCI_DOCLINEFROMVISIBLE, Send(SCI_GETFIRSTVISIBLELINE));
+  const long screen = Send(SCI_LINESONSCREEN);
+  // The lines from a screenful above the first one shown to the last one asked for; lines
+  // further up are styled when they are shown.
+  for (long line = std::max(0L, first_shown - screen); line <= last; ++line) {
+    if ((Send(SCI_GETLINESTATE, static_cast<unsigned long>(line)) & kStyled) == 0) {
+      StyleLine(line, CommentEntering(line));
+    }
+  }
+  // Scintilla asks again before it paints anything, so lines styled out of order are fine.
+  Send(SCI_STARTSTYLING, 0, 0);
+}
+
+bool CodeEditor::CommentEntering(long line) const {
+  if (line == 0) return false;
+  const long before = Send(SCI_GETLINESTATE, static_cast<unsigned long>(line - 1));
+  if ((before & kStyled) != 0) return (before & kEndsInComment) != 0;
+  // The line before was never styled: find where its chain of continued lines starts and
+  // style the chain from there.
+  auto continued = [this](long l) {
+    const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(l));
+    const long end = Send(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(l));
+    long p = end - 1;
+    while (p >= start && (Send(SCI_GETCHARAT, static_cast<unsigned long>(p)) == ' ' ||
+                          Send(SCI_GETCHARAT, static_cast<unsigned long>(p)) == '\t')) {
+      --p;
+    }
+    if (p - 1 < start || Send(SCI_GETCHARAT, static_cast<unsigned long>(p)) != '_') return false;
+    const long c = Send(SCI_GETCHARAT, static_cast<unsigned long>(p - 1));
+    return c == ' ' || c == '\t';
+  };
+  if (!continued(line - 1)) return false;
+  long first = line - 1;
+  while (first > 0 && line - first < kMaxContinuedLines && continued(first - 1) &&
+         (Send(SCI_GETLINESTATE, static_cast<unsigned long>(first - 1)) & kStyled) == 0) {
+    --first;
+  }
+  auto* self = const_cast<CodeEditor*>(this);
+  bool in_comment = first > 0 && (Send(SCI_GETLINESTATE, static_cast<unsigned long>(first - 1)) &
+                                  kEndsInComment) != 0;
+  for (long l = first; l < line; ++l) {
+    self->StyleLine(l, in_comment);
+    in_comment = (Send(SCI_GETLINESTATE, static_cast<unsigned long>(l)) & kEndsInComment) != 0;
+  }
+  return in_comment;
+}
+
+void CodeEditor::StyleLine(long line, bool in_comment) {
+  const auto l = static_cast<unsigned long>(line);
+  const long start = Send(SCI_POSITIONFROMLINE, l);
+  const long end = Send(SCI_GETLINEENDPOSITION, l);
+  const long next =
+      line + 1 < Send(SCI_GETLINECOUNT) ? Send(SCI_POSITIONFROMLINE, l + 1) : Send(SCI_GETLENGTH);
+  const auto length = static_cast<std::size_t>(end - start);
+  static thread_local std::vector<text::VbStyle> styles;
+  styles.resize(length);
+  const auto* bytes = reinterpret_cast<const char*>(
+      Send(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(length)));
+  const bool ends_in_comment =
+      bytes != nullptr && text::StyleVbLine(std::string_view(bytes, length), in_comment, styles);
+  Send(SCI_STARTSTYLING, static_cast<unsigned long>(start), 0);
+  SendScintilla(SCI_SETSTYLINGEX, static_cast<uintptr_t>(length),
+                reinterpret_cast<const char*>(styles.data()));
+  if (next > end) Send(SCI_SETSTYLING, static_cast<unsigned long>(next - end), 0);
+  Send(SCI_SETLINESTATE, l,
+       kStyled | (ends_in_comment ? kEndsInComment : 0) | (in_comment ? kEntersInComment : 0));
+  // The next line was styled on another assumption about how it begins: style it again.
+  const long following = Send(SCI_GETLINESTATE, l + 1);
+  if ((following & kStyled) != 0 && ((following & kEntersInComment) != 0) != ends_in_comment) {
+    Send(SCI_SETLINESTATE, l + 1, following & ~kStyled);
+  }
+}
+
+void CodeEditor::Modified(int position, int type, const char*, int length, int lines_added,
+                          int line) {
+  if ((type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) == 0) return;
+  // The changed line and any new ones are styled again when shown. A whole new text comes
+  // after all text was removed, when no line is styled.
+  const long last = bulk_ ? line : line + std::max(0, lines_added);
+  for (long l = line; l <= last; ++l) {
+    const long state = Send(SCI_GETLINESTATE, static_cast<unsigned long>(l));
+    if (state != 0) Send(SCI_SETLINESTATE, static_cast<unsigned long>(l), 0);
+  }
+  if (lines_added != 0) {
+    const int digits = static_cast<int>(QString::number(lines()).size()) + 1;
+    if (marginWidth(0) < QFontMetrics(font_).horizontalAdvance(QString(digits, '0'))) {
+      setMarginWidth(0, QString(std::max(5, digits), QChar('0')));
+    }
+  }
+  if ((type & SC_MOD_INSERTTEXT) != 0 && font_.strikeOut()) Strike(position, length);
+}
+
+void CodeEditor::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = createStandardContextMenu();
+  if (menu == nullptr) return;
+  if (show_toolbar_ != nullptr && show_toolbar_->text() == "Show Toolbar") {
+    menu->addSeparator();
+    menu->addAction(show_toolbar_);
+  }
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(event->globalPos());
+}
+
+}  // namespace quillan::gui

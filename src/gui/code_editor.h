@@ -1,0 +1,76 @@
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QColor>
+#include <QFont>
+#include <QKeySequence>
+#include <array>
+
+#include "text/vb_lexer.h"
+
+class QAction;
+
+namespace quillan::gui {
+
+/// The colours of the code's styles on a background: a light or a dark set by the
+/// background's lightness, each pulled towards the text colour until it stands out enough.
+std::array<QColor, text::kVbStyleCount> StyleColors(const QColor& back, const QColor& fore);
+
+/// The contrast of two colours as the accessibility guidelines measure it: 1 to 21.
+double ContrastRatio(const QColor& a, const QColor& b);
+
+/// `txtCode`: Scintilla with Visual Basic highlighting, line numbers, the current line and
+/// matching brackets. Lines end in CR LF and positions are UTF-8 bytes; `EditorBuffer` maps
+/// them to the document's UTF-16 offsets.
+///
+/// Highlighting never holds the window up: only the lines that are shown are styled, when
+/// they are shown, so a jump to the end of a long project styles one screenful. Each line's
+/// state (styled or not, and whether it ends inside a continued comment) is kept in
+/// Scintilla's line states, which move with the lines on every edit.
+class CodeEditor final : public QsciScintilla {
+  Q_OBJECT
+
+ public:
+  explicit CodeEditor(QWidget* parent = nullptr);
+
+  long Send(unsigned int message, unsigned long w = 0, long l = 0) const {
+    return SendScintilla(message, w, l);
+  }
+
+  /// Takes these keys away from the editor's own commands, so that the menu's shortcuts win.
+  void ReleaseKeys(const QList<QKeySequence>& keys);
+
+  /// The font (with its bold, italic, underline and strikeout) and the base colours of the
+  /// whole text; the styles' colours follow from them.
+  void SetLook(const QFont& font, const QColor& back, const QColor& fore);
+  const QFont& look_font() const { return font_; }
+  QColor back_color() const { return back_; }
+  QColor fore_color() const { return fore_; }
+
+  /// Shown at the end of the right-click menu while its text is "Show Toolbar".
+  void SetShowToolbarAction(QAction* action) { show_toolbar_ = action; }
+
+  /// While set, text is being put into an emptied editor, whose lines are all unstyled.
+  void SetBulk(bool bulk) { bulk_ = bulk; }
+
+  /// The style Scintilla holds at a byte position (for tests and the status of a line).
+  text::VbStyle StyleAt(long position) const;
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void StyleNeeded(int position);
+  void StyleLine(long line, bool in_comment);
+  bool CommentEntering(long line) const;
+  void Modified(int position, int type, const char* text, int length, int lines_added, int line);
+  void Strike(long from, long length);
+
+  QFont font_;
+  QColor back_, fore_;
+  QAction* show_toolbar_ = nullptr;
+  bool bulk_ = false;
+};
+
+}  // namespace quillan::gui
