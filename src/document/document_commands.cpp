@@ -1,5 +1,7 @@
 #include "document/document_commands.h"
 
+#include "text/vb_string.h"
+
 namespace quillan::document {
 namespace {
 
@@ -14,6 +16,21 @@ bool ConfirmOverwrite(ui::Messenger& messenger, std::u16string_view path) {
 }
 
 }  // namespace
+
+std::u16string LongLineMessage(std::u16string_view refused, std::size_t length) {
+  auto grouped = [](std::size_t n) {
+    std::u16string digits = text::FromUtf8(std::to_string(n));
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, u",");
+    return digits;
+  };
+  std::u16string text(refused);
+  text += u": it would make a line of ";
+  text += grouped(length);
+  text += u" characters, and the editor shows lines of up to ";
+  text += grouped(text::kMaxLineLength);
+  text += u" characters without holding up the window.";
+  return text;
+}
 
 void ShowFileFailure(ui::Messenger& messenger, std::u16string_view path,
                      std::u16string_view error) {
@@ -74,6 +91,13 @@ bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
   const Document::DiskState disk{read.stamp, ContentHash(*read.bytes)};
   DecodedProject decoded = DecodeProject(*read.bytes);
   read.bytes.reset();
+  // A line the editor cannot lay out in time is refused before anything is replaced.
+  if (const std::size_t longest = text::LongestLine(decoded.text); longest > text::kMaxLineLength) {
+    ctx.messenger.Show(
+        LongLineMessage(u"\"" + std::u16string(path) + u"\" was not opened", longest),
+        ui::MessageIcon::kExclamation, ui::MessageButtons::kOk);
+    return false;
+  }
   ctx.buffer.SetText(u"");
   ctx.buffer.SetText(decoded.text);
   ctx.doc.SetChanged(u"no");

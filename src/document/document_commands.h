@@ -28,6 +28,10 @@ inline constexpr std::u16string_view kSaveFilter = u"Quillan Project(*.QLP)|*.ql
 /// Tells that a file could not be read or written, naming it: "<path>": <what went wrong>.
 void ShowFileFailure(ui::Messenger& messenger, std::u16string_view path, std::u16string_view error);
 
+/// Why something that would make a line longer than the editor takes was not done:
+/// "<refused>: it would make a line of <length> characters, ...".
+std::u16string LongLineMessage(std::u16string_view refused, std::size_t length);
+
 /// True when the command may go on: the flag is not "yes", or the user answered Yes to
 /// "You have made changes to <name> do you want to continue without saving?".
 bool ConfirmDiscardChanges(const Document& doc, ui::Messenger& messenger);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "document/document_commands.h"
+#include "text/code_buffer.h"
 #include "text/vb_string.h"
 
 namespace quillan::document {
@@ -87,6 +89,14 @@ std::size_t FindReplace::ReplaceAll(text::CodeBuffer& buffer, ui::Messenger& mes
   }
   if (count == 0) {
     ShowNotFound(messenger);
+    return 0;
+  }
+  // A line the editor could not lay out in time is not made; nothing is changed.
+  if (const std::size_t longest =
+          text::LongestLineAfterReplacing(code, changing, what.size(), with);
+      !changing.empty() && longest > text::kMaxLineLength) {
+    messenger.Show(LongLineMessage(u"Nothing was replaced", longest), ui::MessageIcon::kExclamation,
+                   ui::MessageButtons::kOk);
     return 0;
   }
   // Nothing to change leaves the code, and so the modified flag, alone.

@@ -143,7 +143,7 @@ Application::Application(Ports ports)
 Application::~Application() = default;
 
 void Application::ConnectDocument() {
-  QObject::connect(window_->editor(), &QsciScintilla::textChanged, window_.get(), [this] {
+  QObject::connect(window_->editor(), &CodeEditor::Changed, window_.get(), [this] {
     doc_.TextChanged();
     ShowDocumentState();
   });

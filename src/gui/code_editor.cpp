@@ -3,6 +3,7 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -17,10 +18,23 @@ namespace {
 using Sci = QsciScintillaBase;
 
 // Line states: the line is styled; it ends inside a continued comment; it was styled as
-// starting inside one.
+// starting inside one; then the offset of its first byte of another style than the default
+// (kNoMark for none or too far in) and a hash of its bytes. New lines take over the state
+// of a neighbour, so a state counts only while the hash matches and the marked byte still
+// has a style: text put in afresh has none.
 constexpr long kStyled = 1;
 constexpr long kEndsInComment = 2;
 constexpr long kEntersInComment = 4;
+constexpr int kMarkShift = 3;
+constexpr long kNoMark = 511;
+constexpr int kHashShift = 12;
+constexpr long kHashMask = (1L << 19) - 1;
+
+long HashOf(std::string_view bytes) {
+  std::uint32_t hash = 2166136261u;
+  for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return static_cast<long>((hash ^ (hash >> 19)) & kHashMask);
+}
 // How far back the start of a chain of continued lines is looked for.
 constexpr long kMaxContinuedLines = 200;
 constexpr int kStrikeIndicator = 8;
@@ -36,6 +50,17 @@ QColor Blend(const QColor& from, const QColor& to, double t) {
   return QColor::fromRgbF(static_cast<float>(from.redF() + (to.redF() - from.redF()) * t),
                           static_cast<float>(from.greenF() + (to.greenF() - from.greenF()) * t),
                           static_cast<float>(from.blueF() + (to.blueF() - from.blueF()) * t));
+}
+
+// The editor's accessible object: an editable text widget. The component's own one counts
+// the characters from the start of the text to the caret on every move of the caret or the
+// view, which in a long project holds up each keystroke for tens of milliseconds. Factories
+// installed later are asked first, so this one wins for the code editor.
+QAccessibleInterface* AccessibleFor(const QString& class_name, QObject* object) {
+  if (class_name == QLatin1String("quillan::gui::CodeEditor") && object->isWidgetType()) {
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -70,14 +95,22 @@ std::array<QColor, text::kVbStyleCount> StyleColors(const QColor& back, const QC
 }
 
 CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
+  static const bool accessible_installed = [] {
+    QAccessible::installFactory(AccessibleFor);
+    return true;
+  }();
+  (void)accessible_installed;
   setObjectName("txtCode");
   setUtf8(true);
   setEolMode(EolWindows);
   setWrapMode(WrapNone);
   // Lines are found by their UTF-16 offsets as the document counts them.
   Send(SCI_ALLOCATELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
-  Send(SCI_SETMODEVENTMASK, SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_BEFOREDELETE |
-                                SC_PERFORMED_USER | SC_PERFORMED_UNDO | SC_PERFORMED_REDO);
+  // Changes are reported before they happen, and only so: the notices after them make the
+  // editor count the characters from the start of the text to the change, for
+  // accessibility, on every keystroke. (A notice goes out when any of its bits is in the
+  // mask, so no "performed by" bit may be.)
+  Send(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
   // Only the lines shown are laid out again after a change.
   Send(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
   setMarginLineNumbers(0, true);
@@ -86,10 +119,13 @@ CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
   setBraceMatching(SloppyBraceMatch);
   setTabWidth(4);
   connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, &CodeEditor::StyleNeeded);
-  connect(
-      this, &QsciScintillaBase::SCN_MODIFIED, this,
-      [this](int position, int type, const char* text, int length, int lines_added, int line, int,
-             int, int, int) { Modified(position, type, text, length, lines_added, line); });
+  connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+          [this](int position, int type, const char*, int, int, int, int, int, int, int) {
+            Modified(position, type);
+          });
+  connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+    if ((updated & SC_UPDATE_CONTENT) != 0) ContentUpdated();
+  });
   SetLook(font(), QColor(Qt::white), QColor(Qt::black));
 }
 
@@ -155,16 +191,46 @@ text::VbStyle CodeEditor::StyleAt(long position) const {
 void CodeEditor::StyleNeeded(int position) {
   const long last = Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
   const long first_shown = Send(SCI_DOCLINEFROMVISIBLE, Send(SCI_GETFIRSTVISIBLELINE));
-  const long screen = Send(SCI_LINESONSCREEN);
-  // The lines from a screenful above the first one shown to the last one asked for; lines
-  // further up are styled when they are shown.
-  for (long line = std::max(0L, first_shown - screen); line <= last; ++line) {
-    if ((Send(SCI_GETLINESTATE, static_cast<unsigned long>(line)) & kStyled) == 0) {
-      StyleLine(line, CommentEntering(line));
+  const long screen = Send(SCI_LINESONSCREEN) + 1;
+  // Two runs of lines at most: the screenful shown, with one more on either side, and the
+  // screenful that ends at the position asked for (what is about to be shown after a jump).
+  // Lines elsewhere are styled when they are shown.
+  auto style = [this](long from, long to) {
+    for (long line = std::max(0L, from); line <= to; ++line) {
+      if (!StyleHolds(line)) StyleLine(line, CommentEntering(line));
     }
-  }
+  };
+  style(first_shown - screen, std::min(last, first_shown + 2 * screen));
+  style(std::max(last - screen, first_shown + 2 * screen + 1), last);
   // Scintilla asks again before it paints anything, so lines styled out of order are fine.
   Send(SCI_STARTSTYLING, 0, 0);
+}
+
+std::string_view CodeEditor::LineBytes(long line) const {
+  const auto l = static_cast<unsigned long>(line);
+  const long start = Send(SCI_POSITIONFROMLINE, l);
+  const long end = Send(SCI_GETLINEENDPOSITION, l);
+  const auto* bytes = reinterpret_cast<const char*>(
+      Send(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
+  return bytes == nullptr ? std::string_view()
+                          : std::string_view(bytes, static_cast<std::size_t>(end - start));
+}
+
+bool CodeEditor::StyleHolds(long line) const {
+  const long state = Send(SCI_GETLINESTATE, static_cast<unsigned long>(line));
+  if ((state & kStyled) == 0 || ((state >> kHashShift) & kHashMask) != HashOf(LineBytes(line))) {
+    return false;
+  }
+  const long mark = (state >> kMarkShift) & kNoMark;
+  const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  if (mark != kNoMark && Send(SCI_GETSTYLEAT, static_cast<unsigned long>(start + mark)) == 0) {
+    return false;
+  }
+  // It must also begin the way the line before it ends.
+  if (line == 0) return (state & kEntersInComment) == 0;
+  const long before = Send(SCI_GETLINESTATE, static_cast<unsigned long>(line - 1));
+  return (before & kStyled) == 0 ||
+         ((before & kEndsInComment) != 0) == ((state & kEntersInComment) != 0);
 }
 
 bool CodeEditor::CommentEntering(long line) const {
@@ -204,46 +270,48 @@ bool CodeEditor::CommentEntering(long line) const {
 void CodeEditor::StyleLine(long line, bool in_comment) {
   const auto l = static_cast<unsigned long>(line);
   const long start = Send(SCI_POSITIONFROMLINE, l);
-  const long end = Send(SCI_GETLINEENDPOSITION, l);
   const long next =
       line + 1 < Send(SCI_GETLINECOUNT) ? Send(SCI_POSITIONFROMLINE, l + 1) : Send(SCI_GETLENGTH);
-  const auto length = static_cast<std::size_t>(end - start);
+  const std::string_view bytes = LineBytes(line);
   static thread_local std::vector<text::VbStyle> styles;
-  styles.resize(length);
-  const auto* bytes = reinterpret_cast<const char*>(
-      Send(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(length)));
-  const bool ends_in_comment =
-      bytes != nullptr && text::StyleVbLine(std::string_view(bytes, length), in_comment, styles);
-  Send(SCI_STARTSTYLING, static_cast<unsigned long>(start), 0);
-  SendScintilla(SCI_SETSTYLINGEX, static_cast<uintptr_t>(length),
-                reinterpret_cast<const char*>(styles.data()));
-  if (next > end) Send(SCI_SETSTYLING, static_cast<unsigned long>(next - end), 0);
-  Send(SCI_SETLINESTATE, l,
-       kStyled | (ends_in_comment ? kEndsInComment : 0) | (in_comment ? kEntersInComment : 0));
-  // The next line was styled on another assumption about how it begins: style it again.
-  const long following = Send(SCI_GETLINESTATE, l + 1);
-  if ((following & kStyled) != 0 && ((following & kEntersInComment) != 0) != ends_in_comment) {
-    Send(SCI_SETLINESTATE, l + 1, following & ~kStyled);
-  }
-}
-
-void CodeEditor::Modified(int position, int type, const char*, int length, int lines_added,
-                          int line) {
-  if ((type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) == 0) return;
-  // The changed line and any new ones are styled again when shown. A whole new text comes
-  // after all text was removed, when no line is styled.
-  const long last = bulk_ ? line : line + std::max(0, lines_added);
-  for (long l = line; l <= last; ++l) {
-    const long state = Send(SCI_GETLINESTATE, static_cast<unsigned long>(l));
-    if (state != 0) Send(SCI_SETLINESTATE, static_cast<unsigned long>(l), 0);
-  }
-  if (lines_added != 0) {
-    const int digits = static_cast<int>(QString::number(lines()).size()) + 1;
-    if (marginWidth(0) < QFontMetrics(font_).horizontalAdvance(QString(digits, '0'))) {
-      setMarginWidth(0, QString(std::max(5, digits), QChar('0')));
+  styles.assign(bytes.size(), text::VbStyle::kDefault);
+  const bool ends_in_comment = text::StyleVbLine(bytes, in_comment, styles);
+  long mark = kNoMark;
+  for (std::size_t i = 0; i < styles.size() && static_cast<long>(i) < kNoMark; ++i) {
+    if (styles[i] != text::VbStyle::kDefault) {
+      mark = static_cast<long>(i);
+      break;
     }
   }
-  if ((type & SC_MOD_INSERTTEXT) != 0 && font_.strikeOut()) Strike(position, length);
+  const long hash = HashOf(bytes);
+  Send(SCI_STARTSTYLING, static_cast<unsigned long>(start), 0);
+  SendScintilla(SCI_SETSTYLINGEX, static_cast<uintptr_t>(styles.size()),
+                reinterpret_cast<const char*>(styles.data()));
+  const long end = start + static_cast<long>(bytes.size());
+  if (next > end) Send(SCI_SETSTYLING, static_cast<unsigned long>(next - end), 0);
+  Send(SCI_SETLINESTATE, l,
+       kStyled | (ends_in_comment ? kEndsInComment : 0) | (in_comment ? kEntersInComment : 0) |
+           mark << kMarkShift | hash << kHashShift);
+}
+
+void CodeEditor::Modified(int position, int type) {
+  if ((type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) == 0) return;
+  // The line about to change is styled again when it is shown.
+  if (!bulk_) {
+    const long line = Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+    if (Send(SCI_GETLINESTATE, static_cast<unsigned long>(line)) != 0) {
+      Send(SCI_SETLINESTATE, static_cast<unsigned long>(line), 0);
+    }
+  }
+  emit Changed();
+}
+
+void CodeEditor::ContentUpdated() {
+  const int digits = static_cast<int>(QString::number(lines()).size()) + 1;
+  if (marginWidth(0) < QFontMetrics(font_).horizontalAdvance(QString(digits, '0'))) {
+    setMarginWidth(0, QString(std::max(5, digits), QChar('0')));
+  }
+  if (font_.strikeOut()) Strike(0, Send(SCI_GETLENGTH));
 }
 
 void CodeEditor::contextMenuEvent(QContextMenuEvent* event) {

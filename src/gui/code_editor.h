@@ -57,6 +57,10 @@ class CodeEditor final : public QsciScintilla {
   /// The style Scintilla holds at a byte position (for tests and the status of a line).
   text::VbStyle StyleAt(long position) const;
 
+ signals:
+  /// The text is about to change (typing, a paste, undo, any edit).
+  void Changed();
+
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -64,7 +68,10 @@ class CodeEditor final : public QsciScintilla {
   void StyleNeeded(int position);
   void StyleLine(long line, bool in_comment);
   bool CommentEntering(long line) const;
-  void Modified(int position, int type, const char* text, int length, int lines_added, int line);
+  void Modified(int position, int type);
+  void ContentUpdated();
+  std::string_view LineBytes(long line) const;
+  bool StyleHolds(long line) const;
   void Strike(long from, long length);
 
   QFont font_;

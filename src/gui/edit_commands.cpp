@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QEvent>
 
+#include "document/document_commands.h"
 #include "gui/code_editor.h"
 #include "gui/editor_buffer.h"
 #include "gui/find_dialog.h"
@@ -19,6 +20,7 @@ EditCommands::EditCommands(const ActionTable& actions, CodeEditor& editor, Edito
       editor_(editor),
       buffer_(buffer),
       tools_(tools),
+      messengers_(messengers),
       viewport_(editor.viewport()) {
   setObjectName("editCommands");
   tools_.Register("frmFind",
@@ -32,7 +34,7 @@ EditCommands::EditCommands(const ActionTable& actions, CodeEditor& editor, Edito
   connect(actions_.Action("Find"), &QAction::triggered, this, &EditCommands::FindClick);
 
   // Any change that is not our own Undo makes the next Undo revert that change.
-  connect(&editor_, &QsciScintilla::textChanged, this, [this] {
+  connect(&editor_, &CodeEditor::Changed, this, [this] {
     if (!undoing_) last_change_was_undo_ = false;
   });
   editor_.viewport()->installEventFilter(this);
@@ -78,7 +80,21 @@ void EditCommands::CutClick() {
 
 void EditCommands::CopyClick() { PutOnClipboard(); }
 
-void EditCommands::PasteClick() { ReplaceSelection(QGuiApplication::clipboard()->text()); }
+void EditCommands::PasteClick() {
+  const QString text = QGuiApplication::clipboard()->text();
+  // A line the editor could not lay out in time is not made.
+  const std::size_t at = buffer_.SelStart();
+  const std::size_t starts[] = {at};
+  if (const std::size_t longest =
+          text::LongestLineAfterReplacing(buffer_.Text(), starts, buffer_.SelLength(), ToU16(text));
+      longest > text::kMaxLineLength) {
+    messengers_(*editor_.window())
+        .Show(document::LongLineMessage(u"The clipboard was not pasted", longest),
+              ui::MessageIcon::kExclamation, ui::MessageButtons::kOk);
+    return;
+  }
+  ReplaceSelection(text);
+}
 
 void EditCommands::DeleteClick() { ReplaceSelection(QString()); }
 

@@ -47,6 +47,7 @@ class EditCommands final : public QObject {
   CodeEditor& editor_;
   EditorBuffer& buffer_;
   ToolWindows& tools_;
+  MessengerSource messengers_;
   // The editor's viewport, compared only: its events arrive also while the window dies.
   const QObject* viewport_;
   // The last change of the text was our Undo, so the next Undo reverts it.

@@ -39,6 +39,26 @@ std::u16string Normalized(std::u16string_view s) {
   return out;
 }
 
+// The number of UTF-8 bytes the editor's form of s takes.
+std::size_t EditorBytes(std::u16string_view s) {
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char16_t c = s[i];
+    if (c < 0x80) {
+      bytes += (c == u'\r' || c == u'\n') ? 2 : 1;
+      if (c == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n') ++i;
+    } else if (c < 0x800) {
+      bytes += 2;
+    } else if (IsHigh(c) && i + 1 < s.size() && IsLow(s[i + 1])) {
+      bytes += 4;
+      ++i;
+    } else {
+      bytes += 3;
+    }
+  }
+  return bytes;
+}
+
 }  // namespace
 
 void AppendEditorText(std::u16string_view s, std::string& out) {
@@ -61,11 +81,27 @@ QString ToPlainLines(std::u16string_view s) {
 
 EditorBuffer::EditorBuffer(CodeEditor* edit) : QObject(edit), edit_(edit) {
   connect(edit_, &QsciScintillaBase::SCN_MODIFIED, this,
-          [this](int position, int type, const char* text, int length, int, int, int, int, int,
-                 int) { OnModified(position, type, text, length); });
+          [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+            OnModified(position, type, length);
+          });
+}
+
+void EditorBuffer::TakePendingInsert() const {
+  if (!pending_insert_) return;
+  // The notice came before the insertion; the inserted bytes are in the editor now.
+  const auto [offset, position, length] = *pending_insert_;
+  pending_insert_.reset();
+  const auto* bytes = reinterpret_cast<const char*>(edit_->Send(
+      Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(position), static_cast<long>(length)));
+  if (bytes == nullptr) {
+    cache_valid_ = false;
+    return;
+  }
+  text_.insert(offset, text::FromUtf8(std::string_view(bytes, length)));
 }
 
 const std::u16string& EditorBuffer::Text() const {
+  TakePendingInsert();
   if (!cache_valid_) {
     ++full_reads_;
     const long length = edit_->Send(Sci::SCI_GETLENGTH);
@@ -77,6 +113,7 @@ const std::u16string& EditorBuffer::Text() const {
 }
 
 std::size_t EditorBuffer::Length() const {
+  TakePendingInsert();
   if (cache_valid_) return text_.size();
   return ToDocumentOffset(edit_->Send(Sci::SCI_GETLENGTH));
 }
@@ -170,17 +207,19 @@ void EditorBuffer::SetSelText(std::u16string_view s) {
   Replace(std::min(anchor, caret), std::max(anchor, caret), s);
 }
 
-void EditorBuffer::OnModified(int position, int type, const char* text, int length) {
+void EditorBuffer::OnModified(int position, int type, int length) {
+  TakePendingInsert();
   if (own_edit_ > 0 || !cache_valid_) return;
-  // Typing, undo, a paste or a drop changed the text: the copy follows from the changed
-  // range alone. A deletion is measured before it happens, while its offsets still map.
+  // Typing, undo, a paste or a drop is about to change the text: the copy follows from the
+  // changed range alone, measured before the change, while its offsets still map.
   if ((type & Sci::SC_MOD_BEFOREDELETE) != 0) {
     const std::size_t from = ToDocumentOffset(position);
     const std::size_t to = ToDocumentOffset(position + length);
     text_.erase(from, to - from);
-  } else if ((type & Sci::SC_MOD_INSERTTEXT) != 0) {
-    text_.insert(ToDocumentOffset(position),
-                 text::FromUtf8(std::string_view(text, static_cast<std::size_t>(length))));
+  } else if ((type & Sci::SC_MOD_BEFOREINSERT) != 0) {
+    // The notice does not carry the text: it is read once it is in.
+    pending_insert_ =
+        PendingInsert{ToDocumentOffset(position), position, static_cast<std::size_t>(length)};
   }
 }
 
@@ -190,7 +229,8 @@ void EditorBuffer::SetText(std::u16string_view s) {
   edit_->Send(Sci::SCI_SETUNDOCOLLECTION, 0);
   edit_->Send(Sci::SCI_CLEARALL);
   edit_->Send(Sci::SCI_SETLINESTATE, 0, 0);
-  edit_->Send(Sci::SCI_ALLOCATE, s.size() + 1);
+  // Room for all of it at once: growing the editor's buffers on the way would copy them.
+  edit_->Send(Sci::SCI_ALLOCATE, EditorBytes(s) + 1);
   std::string piece;
   for (std::size_t at = 0; at < s.size();) {
     std::size_t end = std::min(s.size(), at + kPieceUnits);
@@ -205,6 +245,7 @@ void EditorBuffer::SetText(std::u16string_view s) {
   edit_->Send(Sci::SCI_EMPTYUNDOBUFFER);
   edit_->SetBulk(false);
   --own_edit_;
+  pending_insert_.reset();
   cache_valid_ = false;
   text_ = std::u16string();
   SetCaret(0, 0);

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 #include <string>
 
 #include "text/code_buffer.h"
@@ -60,7 +61,8 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   };
 
  private:
-  void OnModified(int position, int type, const char* text, int length);
+  void OnModified(int position, int type, int length);
+  void TakePendingInsert() const;
   void OpenUndoAction();
   void SetCaret(long anchor, long caret);
   void Replace(long from, long to, std::u16string_view with);
@@ -75,6 +77,13 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   // current from the editor's change notices after that.
   mutable bool cache_valid_ = false;
   mutable std::u16string text_;
+  // An insertion that was announced but whose text was not yet taken into the copy.
+  struct PendingInsert {
+    std::size_t offset;
+    long position;
+    std::size_t length;
+  };
+  mutable std::optional<PendingInsert> pending_insert_;
 };
 
 /// The UTF-8 form the editor holds of a text: lone CR and LF become CR LF, a lone surrogate

@@ -45,6 +45,17 @@ class CodeBuffer {
                              std::u16string_view with) = 0;
 };
 
+/// The longest line the editor takes, in UTF-16 units. It lays a line out whole on every
+/// change, which for longer lines would hold the window up for seconds.
+inline constexpr std::size_t kMaxLineLength = 1'000'000;
+
+/// The length of the longest line (lines end in CR, LF or CR LF).
+std::size_t LongestLine(std::u16string_view text);
+
+/// The longest line that `ReplacedRanges` would make, found without making it.
+std::size_t LongestLineAfterReplacing(std::u16string_view text, std::span<const std::size_t> starts,
+                                      std::size_t length, std::u16string_view with);
+
 /// The text that `ReplaceRanges` makes of `text`, built in one pass.
 std::u16string ReplacedRanges(std::u16string_view text, std::span<const std::size_t> starts,
                               std::size_t length, std::u16string_view with);

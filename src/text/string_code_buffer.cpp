@@ -61,3 +61,63 @@ void StringCodeBuffer::Changed() {
 }
 
 }  // namespace quillan::text
+
+namespace quillan::text {
+
+namespace {
+
+// Lines of a piece of text: the length of its first line, of its longest whole line inside,
+// and of its last line, and whether it holds a line end at all.
+struct Lines {
+  std::size_t first = 0, longest = 0, last = 0;
+  bool broken = false;
+};
+
+Lines LinesOf(std::u16string_view s) {
+  Lines lines;
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == u'\r' || s[i] == u'\n') {
+      if (!lines.broken) lines.first = run;
+      lines.longest = std::max(lines.longest, run);
+      lines.broken = true;
+      run = 0;
+      if (s[i] == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n') ++i;
+    } else {
+      ++run;
+    }
+  }
+  if (!lines.broken) lines.first = run;
+  lines.last = run;
+  lines.longest = std::max(lines.longest, run);
+  return lines;
+}
+
+}  // namespace
+
+std::size_t LongestLine(std::u16string_view text) { return LinesOf(text).longest; }
+
+std::size_t LongestLineAfterReplacing(std::u16string_view text, std::span<const std::size_t> starts,
+                                      std::size_t length, std::u16string_view with) {
+  const Lines inserted = LinesOf(with);
+  std::size_t longest = 0, current = 0, at = 0;
+  // Adds a piece to the line being built: it lengthens the current line until its first
+  // line end, and each later line starts afresh.
+  auto add = [&](const Lines& piece) {
+    if (!piece.broken) {
+      current += piece.first;
+      return;
+    }
+    longest = std::max({longest, current + piece.first, piece.longest});
+    current = piece.last;
+  };
+  for (std::size_t start : starts) {
+    add(LinesOf(text.substr(at, start - at)));
+    add(inserted);
+    at = start + length;
+  }
+  add(LinesOf(text.substr(std::min(at, text.size()))));
+  return std::max(longest, current);
+}
+
+}  // namespace quillan::text

@@ -103,7 +103,7 @@ class EditorBufferTest : public QObject {
     EditorBuffer b(&edit);
     b.SetText(u"keep");
     int changes = 0;
-    connect(&edit, &QsciScintilla::textChanged, this, [&changes] { ++changes; });
+    connect(&edit, &CodeEditor::Changed, this, [&changes] { ++changes; });
     {
       EditorBuffer::Command command(b);
       b.SetSelStart(2);
