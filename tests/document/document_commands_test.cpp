@@ -1,4 +1,5 @@
 #include "document/document_commands.h"
+#include "document/find_replace.h"
 
 #include <gtest/gtest.h>
 
@@ -259,6 +260,41 @@ TEST_F(DocumentCommands, SaveAsksBeforeOverwritingAnotherProgramsChange) {
   Save(c);
   EXPECT_EQ(messenger.shown.size(), 3u);
   EXPECT_EQ(files.files[u"/p/other.qlp"], "mine edited\r\n");
+}
+
+}  // namespace
+}  // namespace quillan::document
+
+namespace quillan::document {
+namespace {
+
+// A line longer than the editor takes is refused whole, by opening or by Replace All, and
+// says so; a line within the limit, however it arises, is not.
+TEST_F(DocumentCommands, LinesTooLongForTheEditorAreRefusedWithoutLoss) {
+  Type(u"mine");
+  files.files[u"/p/long.qlp"] = "x\r\n" + std::string(text::kMaxLineLength + 1, 'y') + "\r\n";
+  files.files[u"/p/edge.qlp"] = std::string(text::kMaxLineLength, 'y') + "\r\n";
+  auto c = ctx();
+  EXPECT_FALSE(LoadProject(c, u"/p/long.qlp"));
+  EXPECT_EQ(messenger.shown.back().text,
+            u"\"/p/long.qlp\" was not opened: it would make a line of 1,000,001 characters, and "
+            u"the editor shows lines of up to 1,000,000 characters without holding up the "
+            u"window.");
+  EXPECT_EQ(buffer.Text(), u"mine");
+  EXPECT_TRUE(LoadProject(c, u"/p/edge.qlp"));
+
+  // Two occurrences on one line, each made half a million characters long, would pass the
+  // limit; on separate lines they do not.
+  FindReplace engine;
+  buffer.SetText(u"a a\r\na");
+  const std::u16string half(text::kMaxLineLength / 2, u'z');
+  EXPECT_EQ(engine.ReplaceAll(buffer, messenger, u"a", half), 0u);
+  EXPECT_TRUE(messenger.shown.back().text.starts_with(
+      u"Nothing was replaced: it would make a line of 1,000,001 characters"));
+  EXPECT_EQ(buffer.Text(), u"a a\r\na");
+  buffer.SetText(u"a\r\na");
+  EXPECT_EQ(engine.ReplaceAll(buffer, messenger, u"a", half), 2u);
+  EXPECT_EQ(text::LongestLine(buffer.Text()), half.size());
 }
 
 }  // namespace

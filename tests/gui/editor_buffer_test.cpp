@@ -120,7 +120,7 @@ class EditorBufferTest : public QObject {
     CodeEditor edit;
     EditorBuffer b(&edit);
     quillan::text::StringCodeBuffer mirror;
-    for (int round = 0; round < 20; ++round) {
+    for (int round = 0; round < 100; ++round) {
       b.SetText(u"one\r\ntwo\r\nthree");
       mirror.SetText(u"one\r\ntwo\r\nthree");
       EditorBuffer::Command command(b);

@@ -386,6 +386,12 @@ class MainWindowTest : public QObject {
       QVERIFY2(triggered == 1, name);
     }
     QVERIFY(!w.editor()->hasSelectedText());
+    // The editor's own commands on those keys are gone: with its menu item disabled, Ctrl+D
+    // does not duplicate the line.
+    const std::u16string before = f.app->buffer().Text();
+    w.Action("Dim_vars")->setEnabled(false);
+    QTest::keySequence(w.editor(), w.Action("Dim_vars")->shortcut());
+    QVERIFY(f.app->buffer().Text() == before);
   }
 
   void fileDialogsShowTheirFiltersAsWritten() {

@@ -1,0 +1,149 @@
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+
+#include "gui/code_editor.h"
+#include "support/gui_test_main.h"
+#include "support/window_fixture.h"
+
+using quillan::gui::CodeEditor;
+using quillan::gui::ToU16;
+using quillan::text::VbStyle;
+using Sci = QsciScintillaBase;
+
+// The code editor through the real program: highlighting of what is shown, the status bar,
+// the colours on the stored background, strikethrough and the right-click menu.
+class CodeEditorTest : public QObject {
+  Q_OBJECT
+
+  struct Fixture : quillan::testing_support::WindowFixture {
+    explicit Fixture(std::function<void(quillan::settings::MemorySettingsStore&)> seed = {}) {
+      if (seed) seed(store);
+      Make(Plain());
+      window->show();
+      QVERIFY(QTest::qWaitForWindowExposed(window));
+    }
+    CodeEditor* editor() const { return window->editor(); }
+    void Paint() const {
+      editor()->viewport()->repaint();
+      QApplication::processEvents();
+    }
+    VbStyle StyleAtLine(long line, long column) const {
+      return editor()->StyleAt(
+          editor()->Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line)) + column);
+    }
+    QString Status(const char* name) const { return window->findChild<QLabel*>(name)->text(); }
+  };
+
+ private slots:
+  void highlightsTheLinesShownWhenTheyAreShown() {
+    Fixture f;
+    std::u16string code;
+    for (int i = 0; i < 100000; ++i) code += u"Dim x As Long ' note\r\n";
+    code += u"x = \"text\" + 12";
+    f.app->buffer().SetText(code);
+    f.Paint();
+    QCOMPARE(f.StyleAtLine(0, 0), VbStyle::kKeyword);
+    QCOMPARE(f.StyleAtLine(0, 14), VbStyle::kComment);
+    // Ctrl+End styles the end at once, and nothing between.
+    QTest::keyClick(f.editor(), Qt::Key_End, Qt::ControlModifier);
+    f.Paint();
+    QCOMPARE(f.StyleAtLine(100000, 4), VbStyle::kString);
+    QCOMPARE(f.StyleAtLine(100000, 13), VbStyle::kNumber);
+    QCOMPARE(f.editor()->Send(Sci::SCI_GETLINESTATE, 50000), 0L);
+    QCOMPARE(f.StyleAtLine(99999, 0), VbStyle::kKeyword);
+    // A comment continued with " _" takes the next line along, and gives it back when the
+    // " _" goes; a quote typed at a line's start makes it a comment, until undone.
+    auto go_to = [&f](long position) {
+      f.editor()->Send(Sci::SCI_GOTOPOS, static_cast<unsigned long>(position));
+    };
+    go_to(f.editor()->Send(Sci::SCI_GETLINEENDPOSITION, 99999));
+    QTest::keyClicks(f.editor(), " _");
+    f.Paint();
+    QCOMPARE(f.StyleAtLine(100000, 4), VbStyle::kComment);
+    QTest::keyClick(f.editor(), Qt::Key_Backspace);
+    f.Paint();
+    QCOMPARE(f.StyleAtLine(100000, 4), VbStyle::kString);
+    go_to(f.editor()->Send(Sci::SCI_POSITIONFROMLINE, 100000));
+    QTest::keyClick(f.editor(), Qt::Key_Apostrophe);
+    f.Paint();
+    QCOMPARE(f.StyleAtLine(100000, 5), VbStyle::kComment);
+    f.editor()->undo();
+    f.Paint();
+    QCOMPARE(f.StyleAtLine(100000, 4), VbStyle::kString);
+  }
+
+  void statusBarShowsPositionEncodingLineEndsAndChanges() {
+    Fixture f;
+    QCOMPARE(f.Status("lblPosition"), QString("Ln 1, Col 1"));
+    QCOMPARE(f.Status("lblEncoding"), QString("UTF-8"));
+    QCOMPARE(f.Status("lblLineEnds"), QString("CR LF"));
+    QCOMPARE(f.Status("lblModified"), QString());
+    f.editor()->setFocus();
+    QTest::keyClicks(f.editor(), "ab");
+    QTest::keyClick(f.editor(), Qt::Key_Return);
+    QTest::keyClicks(f.editor(), "c");
+    f.Paint();
+    QCOMPARE(f.Status("lblPosition"), QString("Ln 2, Col 2"));
+    QCOMPARE(f.Status("lblModified"), QString("Modified"));
+    QVERIFY(f.app->buffer().Text() == u"ab\r\nc");
+    // A Windows-1252 project shows its encoding, unmodified.
+    QTemporaryDir dir;
+    QFile file(dir.filePath("old.qlp"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("caf\xE9\r\n");
+    file.close();
+    f.messenger.answers = {quillan::ui::MessageAnswer::kYes};
+    f.chooser.answers = {ToU16(file.fileName())};
+    f.window->Action("Open")->trigger();
+    QCOMPARE(f.Status("lblEncoding"), QString("Windows-1252"));
+    QCOMPARE(f.Status("lblModified"), QString());
+  }
+
+  void colorsReadOnTheStoredBackgroundAndStrikeoutCoversAllText() {
+    // White text on black, struck through.
+    Fixture f([](quillan::settings::MemorySettingsStore& s) {
+      s.Set("prefs", "backcolor", "0");
+      s.Set("prefs", "forecolor", "16777215");
+      s.Set("prefs", "strikethru", "1");
+    });
+    for (int style = 0; style < quillan::text::kVbStyleCount; ++style) {
+      const long bgr = f.editor()->Send(Sci::SCI_STYLEGETFORE, static_cast<unsigned long>(style));
+      const QColor color(bgr & 255, (bgr >> 8) & 255, (bgr >> 16) & 255);
+      QVERIFY2(quillan::gui::ContrastRatio(color, Qt::black) >= 4.5, qPrintable(color.name()));
+    }
+    f.app->buffer().SetText(u"Dim a");
+    f.editor()->setFocus();
+    QTest::keyClick(f.editor(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(f.editor(), " typed");
+    f.Paint();
+    for (long at : {0L, 4L, 8L}) {
+      QCOMPARE(f.editor()->Send(Sci::SCI_INDICATORVALUEAT, 8, at), 1L);
+    }
+  }
+
+  void rightClickOffersShowToolbarWhileTheToolbarIsHidden() {
+    Fixture f;
+    auto menu_texts = [&f] {
+      QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                              f.editor()->mapToGlobal(QPoint(20, 20)));
+      QApplication::sendEvent(f.editor()->viewport(), &event);
+      QStringList texts;
+      for (QMenu* menu : f.editor()->findChildren<QMenu*>()) {
+        for (QAction* a : menu->actions()) texts << a->text();
+        delete menu;
+      }
+      return texts;
+    };
+    const QStringList shown = menu_texts();
+    QVERIFY(shown.contains("&Undo") && !shown.contains("Show Toolbar"));
+    f.window->Action("Hide_toolbar")->trigger();
+    const QStringList hidden = menu_texts();
+    QVERIFY(hidden.contains("Show Toolbar"));
+    QVERIFY(hidden.contains("&Undo"));
+  }
+};
+
+QUILLAN_GUI_TEST_MAIN(CodeEditorTest)
+#include "code_editor_test.moc"
