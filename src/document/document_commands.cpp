@@ -19,9 +19,13 @@ bool ConfirmOverwrite(ui::Messenger& messenger, std::u16string_view path) {
 
 std::u16string LongLineMessage(std::u16string_view refused, std::size_t length) {
   auto grouped = [](std::size_t n) {
-    std::u16string digits = text::FromUtf8(std::to_string(n));
-    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, u",");
-    return digits;
+    const std::string digits = std::to_string(n);
+    std::u16string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+      if (i > 0 && (digits.size() - i) % 3 == 0) out += u',';
+      out += static_cast<char16_t>(digits[i]);
+    }
+    return out;
   };
   std::u16string text(refused);
   text += u": it would make a line of ";
@@ -89,17 +93,25 @@ bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
     return false;
   }
   const Document::DiskState disk{read.stamp, ContentHash(*read.bytes)};
-  DecodedProject decoded = DecodeProject(*read.bytes);
+  DecodedProject decoded = DecodeProject(*read.bytes, /*keep_utf8=*/true);
   read.bytes.reset();
   // A line the editor cannot lay out in time is refused before anything is replaced.
-  if (const std::size_t longest = text::LongestLine(decoded.text); longest > text::kMaxLineLength) {
-    ctx.messenger.Show(
-        LongLineMessage(u"\"" + std::u16string(path) + u"\" was not opened", longest),
-        ui::MessageIcon::kExclamation, ui::MessageButtons::kOk);
+  if (const std::size_t longest =
+          decoded.in_utf8 ? text::LongestLineUtf8(decoded.utf8) : text::LongestLine(decoded.text);
+      longest > text::kMaxLineLength) {
+    std::u16string refused = u"\"";
+    refused += path;
+    refused += u"\" was not opened";
+    ctx.messenger.Show(LongLineMessage(refused, longest), ui::MessageIcon::kExclamation,
+                       ui::MessageButtons::kOk);
     return false;
   }
   ctx.buffer.SetText(u"");
-  ctx.buffer.SetText(decoded.text);
+  if (decoded.in_utf8) {
+    ctx.buffer.SetTextUtf8(decoded.utf8);
+  } else {
+    ctx.buffer.SetText(decoded.text);
+  }
   ctx.doc.SetChanged(u"no");
   ctx.doc.SetTitle(TitleForName(FileNameFromPath(path)));
   ctx.doc.SetPath(path);

@@ -39,6 +39,20 @@ void AppendNormalized(std::u16string& out, char16_t c, bool& pending_cr) {
   }
 }
 
+// The bytes with every lone CR or LF made CR LF.
+void NormalizeLineEnds(std::string_view bytes, std::string& out) {
+  out.reserve(bytes.size() + 2);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == '\r' || c == '\n') {
+      out += "\r\n";
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    } else {
+      out += c;
+    }
+  }
+}
+
 void DecodeUtf8(std::string_view bytes, std::u16string& out) {
   bool pending_cr = false;
   std::size_t i = 0;
@@ -121,22 +135,30 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
-DecodedProject DecodeProject(std::string_view bytes) {
+DecodedProject DecodeProject(std::string_view bytes, bool keep_utf8) {
   DecodedProject result;
-  result.text.reserve(bytes.size());
   const bool whole_units = bytes.size() % 2 == 0;
   if (whole_units && (bytes.starts_with(kUtf16LeBom) || bytes.starts_with(kUtf16BeBom))) {
     const bool big_endian = bytes.starts_with(kUtf16BeBom);
     result.encoding = big_endian ? Encoding::kUtf16Be : Encoding::kUtf16Le;
+    result.text.reserve(bytes.size() / 2);
     DecodeUtf16(bytes.substr(2), big_endian, result.text);
   } else if (IsValidUtf8(bytes)) {
     if (bytes.substr(0, kBom.size()) == kBom) {
       result.encoding = Encoding::kUtf8Bom;
       bytes.remove_prefix(kBom.size());
     }
+    if (keep_utf8) {
+      result.in_utf8 = true;
+      NormalizeLineEnds(bytes, result.utf8);
+      if (result.utf8.ends_with("\r\n")) result.utf8.resize(result.utf8.size() - 2);
+      return result;
+    }
+    result.text.reserve(bytes.size());
     DecodeUtf8(bytes, result.text);
   } else {
     result.encoding = Encoding::kWindows1252;
+    result.text.reserve(bytes.size());
     DecodeCp1252(bytes, result.text);
   }
   // Every save appends one CR LF; take exactly that one back off.

@@ -12,13 +12,18 @@ enum class Encoding { kUtf8, kUtf8Bom, kWindows1252, kUtf16Le, kUtf16Be };
 struct DecodedProject {
   std::u16string text;
   Encoding encoding = Encoding::kUtf8;
+  /// With `keep_utf8`, a UTF-8 file's text stays UTF-8, here, with the same line ends; `text`
+  /// then stays empty.
+  std::string utf8;
+  bool in_utf8 = false;
 };
 
 /// Reads a .qlp file's bytes: UTF-16 when they start with its byte-order mark (FF FE little
 /// endian, FE FF big endian) and come in whole units, else valid UTF-8 (a byte-order mark is
 /// remembered), else Windows-1252 byte for byte; lone CR or LF line ends become CR LF; the one CR
 /// LF that every save appends is dropped when the file ends with it.
-DecodedProject DecodeProject(std::string_view bytes);
+/// `keep_utf8` spares a large UTF-8 project its conversion to UTF-16 on the way to the editor.
+DecodedProject DecodeProject(std::string_view bytes, bool keep_utf8 = false);
 
 /// Document text written as a .qlp file: the text, then CR LF.
 struct EncodedProject {

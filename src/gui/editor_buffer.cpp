@@ -224,22 +224,45 @@ void EditorBuffer::OnModified(int position, int type, int length) {
 }
 
 void EditorBuffer::SetText(std::u16string_view s) {
+  Load(EditorBytes(s), [s](std::size_t& at, std::string& piece) {
+    std::size_t end = std::min(s.size(), at + kPieceUnits);
+    // A piece never ends between a CR and its LF or inside a surrogate pair.
+    while (end < s.size() && end > at + 1 && (s[end - 1] == u'\r' || IsHigh(s[end - 1]))) --end;
+    AppendEditorText(s.substr(at, end - at), piece);
+    at = end;
+    return at < s.size();
+  });
+}
+
+void EditorBuffer::SetTextUtf8(std::string_view utf8) {
+  Load(utf8.size(), [utf8](std::size_t& at, std::string& piece) {
+    std::size_t end = std::min(utf8.size(), at + kPieceUnits);
+    // A piece never ends between a CR and its LF or inside a character.
+    while (end < utf8.size() && end > at + 1 &&
+           (utf8[end - 1] == '\r' || (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)) {
+      --end;
+    }
+    piece.assign(utf8.substr(at, end - at));
+    at = end;
+    return at < utf8.size();
+  });
+}
+
+void EditorBuffer::Load(std::size_t bytes,
+                        const std::function<bool(std::size_t&, std::string&)>& next_piece) {
   ++own_edit_;
   edit_->SetBulk(true);
   edit_->Send(Sci::SCI_SETUNDOCOLLECTION, 0);
   edit_->Send(Sci::SCI_CLEARALL);
   edit_->Send(Sci::SCI_SETLINESTATE, 0, 0);
   // Room for all of it at once: growing the editor's buffers on the way would copy them.
-  edit_->Send(Sci::SCI_ALLOCATE, EditorBytes(s) + 1);
+  edit_->Send(Sci::SCI_ALLOCATE, bytes + 1);
   std::string piece;
-  for (std::size_t at = 0; at < s.size();) {
-    std::size_t end = std::min(s.size(), at + kPieceUnits);
-    // A piece never ends between a CR and its LF or inside a surrogate pair.
-    while (end < s.size() && end > at + 1 && (s[end - 1] == u'\r' || IsHigh(s[end - 1]))) --end;
+  std::size_t at = 0;
+  for (bool more = true; more;) {
     piece.clear();
-    AppendEditorText(s.substr(at, end - at), piece);
+    more = next_piece(at, piece);
     edit_->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(piece.size()), piece.data());
-    at = end;
   }
   edit_->Send(Sci::SCI_SETUNDOCOLLECTION, 1);
   edit_->Send(Sci::SCI_EMPTYUNDOBUFFER);

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,6 +35,7 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   void SetSelLength(std::size_t n) override;
   void SetSelText(std::u16string_view s) override;
   void SetText(std::u16string_view s) override;
+  void SetTextUtf8(std::string_view utf8) override;
   void ReplaceRanges(std::span<const std::size_t> starts, std::size_t length,
                      std::u16string_view with) override;
 
@@ -67,6 +69,9 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   void SetCaret(long anchor, long caret);
   void Replace(long from, long to, std::u16string_view with);
   void ReplaceBytes(long from, long to, const std::string& bytes);
+  // Puts a whole new text in, piece by piece, without undo; `next_piece` appends the piece
+  // that starts at `at`, moves `at` past it and tells whether more follow.
+  void Load(std::size_t bytes, const std::function<bool(std::size_t&, std::string&)>& next_piece);
 
   CodeEditor* edit_;
   int depth_ = 0;

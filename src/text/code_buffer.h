@@ -39,6 +39,9 @@ class CodeBuffer {
   virtual void SetSelText(std::u16string_view s) = 0;
   /// Replaces the whole text; the caret ends at 0.
   virtual void SetText(std::u16string_view s) = 0;
+  /// The same with valid UTF-8 whose lines end in CR LF, which a buffer that keeps UTF-8 takes
+  /// without converting it.
+  virtual void SetTextUtf8(std::string_view utf8);
   /// Replaces the `length` characters at each of `starts` (ascending, non-overlapping) with
   /// `with`, as one change of the text and one undo step; the caret ends at 0.
   virtual void ReplaceRanges(std::span<const std::size_t> starts, std::size_t length,
@@ -51,6 +54,8 @@ inline constexpr std::size_t kMaxLineLength = 1'000'000;
 
 /// The length of the longest line (lines end in CR, LF or CR LF).
 std::size_t LongestLine(std::u16string_view text);
+/// The same for valid UTF-8, counted in UTF-16 units.
+std::size_t LongestLineUtf8(std::string_view utf8);
 
 /// The longest line that `ReplacedRanges` would make, found without making it.
 std::size_t LongestLineAfterReplacing(std::u16string_view text, std::span<const std::size_t> starts,

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/vb_string.h"
+
 namespace quillan::text {
 
 StringCodeBuffer::StringCodeBuffer(std::u16string text, std::size_t caret)
@@ -96,6 +98,22 @@ Lines LinesOf(std::u16string_view s) {
 }  // namespace
 
 std::size_t LongestLine(std::u16string_view text) { return LinesOf(text).longest; }
+
+std::size_t LongestLineUtf8(std::string_view utf8) {
+  std::size_t longest = 0, run = 0;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    if (b == '\r' || b == '\n') {
+      longest = std::max(longest, run);
+      run = 0;
+    } else if ((b & 0xC0) != 0x80) {
+      run += b >= 0xF0 ? 2 : 1;  // four bytes are a surrogate pair
+    }
+  }
+  return std::max(longest, run);
+}
+
+void CodeBuffer::SetTextUtf8(std::string_view utf8) { SetText(FromUtf8(utf8)); }
 
 std::size_t LongestLineAfterReplacing(std::u16string_view text, std::span<const std::size_t> starts,
                                       std::size_t length, std::u16string_view with) {
