@@ -17,6 +17,7 @@
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
 #include "settings/settings_store.h"
+#include "support/recorders.h"
 
 namespace {
 
@@ -28,12 +29,13 @@ std::string MakeProject(std::size_t target_bytes) {
       "    hWnd& = FindWindow(\"Notepad\", vbNullString)",
       "    If hWnd& <> 0 Then Call ShowWindow(hWnd&, SW_SHOW)",
       "    Text1.Text = Text1.Text & \"Found: \" & Str$(hWnd&)",
+      "    End If",
       "End Sub",
   };
   std::string out;
   out.reserve(target_bytes + 64);
   for (std::size_t i = 0; out.size() < target_bytes; ++i) {
-    out += kLines[i % 6];
+    out += kLines[i % 7];
     out += "\r\n";
   }
   return out;
@@ -170,6 +172,27 @@ void BM_KeystrokeIn20MB(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_KeystrokeIn20MB)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// A 50 MB file that is one line: refused with a message instead of holding up the window.
+void BM_OpenSingleLine50MB(benchmark::State& state) {
+  Env& env = TheEnv();
+  const QString path = env.dir.filePath("line.qlp");
+  std::ofstream(path.toStdString(), std::ios::binary) << std::string(50u << 20, 'x');
+  quillan::testing_support::RecordingMessenger messenger;
+  quillan::gui::Ports ports = Ports(env);
+  ports.messenger = &messenger;
+  quillan::gui::Application app(ports);
+  app.window().show();
+  for (auto _ : state) {
+    auto ctx = app.context();
+    if (quillan::document::LoadProject(ctx, quillan::gui::ToU16(path))) {
+      state.SkipWithError("opened");
+    }
+    Paint(app);
+  }
+  state.counters["messages"] = static_cast<double>(messenger.shown.size());
+}
+BENCHMARK(BM_OpenSingleLine50MB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_Save20MB(benchmark::State& state) {
   Env& env = TheEnv();

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTest>
 #include <memory>
 #include <string>
 
@@ -99,6 +100,30 @@ void BM_ReplaceAll10MB(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ReplaceAll10MB)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Replace All that grows the 10 MB to 100 MB (each "value" becomes 455 characters), until
+// the window has painted the result and answered a keystroke.
+void BM_ReplaceAllGrowingTenfold(benchmark::State& state) {
+  const std::u16string code = MakeCode();
+  Editor editor;
+  const std::string with = "Total" + std::string(450, 'x');
+  editor.SetTexts("value", with.c_str());
+  quillan::gui::CodeEditor* text = editor.window->editor();
+  for (auto _ : state) {
+    state.PauseTiming();
+    editor.Load(code);
+    state.ResumeTiming();
+    editor.dialog->ReplaceAllClick();
+    text->viewport()->repaint();
+    QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
+    text->viewport()->repaint();
+    QApplication::processEvents();
+    state.PauseTiming();
+    if (editor.app->buffer().Length() < 90'000'000) state.SkipWithError("not replaced");
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ReplaceAllGrowingTenfold)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // For comparison: the time to put the same 10 MB into the editor and show it.
 void BM_SetText10MB(benchmark::State& state) {

@@ -14,3 +14,5 @@ for b in "$build_dir"/bench/bench_*; do
 done
 echo "== start-up"
 bash "$here/startup.sh" "$build_dir/src/quillan" "$build_dir/bench/bench_startup"
+echo "== editor against FeatherPad"
+bash "$here/editor_vs_featherpad.sh" "$build_dir/src/quillan"
