@@ -5,8 +5,13 @@
 
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -312,6 +317,37 @@ void CodeEditor::ContentUpdated() {
     setMarginWidth(0, QString(std::max(5, digits), QChar('0')));
   }
   if (font_.strikeOut()) Strike(0, Send(SCI_GETLENGTH));
+}
+
+void CodeEditor::paste() {
+  if (PasteAllowed(QGuiApplication::clipboard()->text())) QsciScintilla::paste();
+}
+
+void CodeEditor::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Paste) && !PasteAllowed(QGuiApplication::clipboard()->text())) {
+    event->accept();
+    return;
+  }
+  QsciScintilla::keyPressEvent(event);
+}
+
+void CodeEditor::mouseReleaseEvent(QMouseEvent* event) {
+  // The middle button pastes the primary selection.
+  if (event->button() == Qt::MiddleButton &&
+      !PasteAllowed(QGuiApplication::clipboard()->text(QClipboard::Selection))) {
+    event->accept();
+    return;
+  }
+  QsciScintilla::mouseReleaseEvent(event);
+}
+
+void CodeEditor::dropEvent(QDropEvent* event) {
+  if (event->mimeData() != nullptr && event->mimeData()->hasText() &&
+      !PasteAllowed(event->mimeData()->text())) {
+    event->ignore();
+    return;
+  }
+  QsciScintilla::dropEvent(event);
 }
 
 void CodeEditor::contextMenuEvent(QContextMenuEvent* event) {

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QKeySequence>
 #include <array>
+#include <functional>
 
 #include "text/vb_lexer.h"
 
@@ -48,6 +49,10 @@ class CodeEditor final : public QsciScintilla {
   QColor back_color() const { return back_; }
   QColor fore_color() const { return fore_; }
 
+  /// Asked before the editor pastes or takes a drop of its own (Ctrl+V, Shift+Insert, the
+  /// middle button, the right-click menu, a drag); false leaves the text as it is.
+  void SetPasteCheck(std::function<bool(const QString&)> check) { paste_check_ = std::move(check); }
+
   /// Shown at the end of the right-click menu while its text is "Show Toolbar".
   void SetShowToolbarAction(QAction* action) { show_toolbar_ = action; }
 
@@ -61,8 +66,14 @@ class CodeEditor final : public QsciScintilla {
   /// The text is about to change (typing, a paste, undo, any edit).
   void Changed();
 
+ public slots:
+  void paste() override;
+
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void StyleNeeded(int position);
@@ -78,6 +89,8 @@ class CodeEditor final : public QsciScintilla {
   QColor back_, fore_;
   QAction* show_toolbar_ = nullptr;
   bool bulk_ = false;
+  std::function<bool(const QString&)> paste_check_;
+  bool PasteAllowed(const QString& text) const { return !paste_check_ || paste_check_(text); }
 };
 
 }  // namespace quillan::gui

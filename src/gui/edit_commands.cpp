@@ -28,6 +28,7 @@ EditCommands::EditCommands(const ActionTable& actions, CodeEditor& editor, Edito
   connect(actions_.Action("Cut"), &QAction::triggered, this, &EditCommands::CutClick);
   connect(actions_.Action("Copy"), &QAction::triggered, this, &EditCommands::CopyClick);
   connect(actions_.Action("Paste"), &QAction::triggered, this, &EditCommands::PasteClick);
+  editor_.SetPasteCheck([this](const QString& text) { return MayPaste(text); });
   connect(actions_.Action("Delete"), &QAction::triggered, this, &EditCommands::DeleteClick);
   connect(actions_.Action("Undo"), &QAction::triggered, this, &EditCommands::UndoClick);
   connect(actions_.Action("Select_All"), &QAction::triggered, this, &EditCommands::SelectAllClick);
@@ -80,20 +81,29 @@ void EditCommands::CutClick() {
 
 void EditCommands::CopyClick() { PutOnClipboard(); }
 
+bool EditCommands::MayPaste(const QString& text) {
+  // A line the editor could not lay out in time is not made. Most pastes are short beside
+  // the limit and need no look at the whole text.
+  const std::u16string pasted = ToU16(text);
+  const long caret = editor_.Send(QsciScintillaBase::SCI_GETCURRENTPOS);
+  const long line =
+      editor_.Send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(caret));
+  const auto line_bytes = static_cast<std::size_t>(
+      editor_.Send(QsciScintillaBase::SCI_LINELENGTH, static_cast<unsigned long>(line)));
+  if (text::LongestLine(pasted) + line_bytes <= text::kMaxLineLength) return true;
+  const std::size_t starts[] = {buffer_.SelStart()};
+  const std::size_t longest =
+      text::LongestLineAfterReplacing(buffer_.Text(), starts, buffer_.SelLength(), pasted);
+  if (longest <= text::kMaxLineLength) return true;
+  messengers_(*editor_.window())
+      .Show(document::LongLineMessage(u"The text was not pasted", longest),
+            ui::MessageIcon::kExclamation, ui::MessageButtons::kOk);
+  return false;
+}
+
 void EditCommands::PasteClick() {
   const QString text = QGuiApplication::clipboard()->text();
-  // A line the editor could not lay out in time is not made.
-  const std::size_t at = buffer_.SelStart();
-  const std::size_t starts[] = {at};
-  if (const std::size_t longest =
-          text::LongestLineAfterReplacing(buffer_.Text(), starts, buffer_.SelLength(), ToU16(text));
-      longest > text::kMaxLineLength) {
-    messengers_(*editor_.window())
-        .Show(document::LongLineMessage(u"The clipboard was not pasted", longest),
-              ui::MessageIcon::kExclamation, ui::MessageButtons::kOk);
-    return;
-  }
-  ReplaceSelection(text);
+  if (MayPaste(text)) ReplaceSelection(text);
 }
 
 void EditCommands::DeleteClick() { ReplaceSelection(QString()); }

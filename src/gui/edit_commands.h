@@ -42,6 +42,7 @@ class EditCommands final : public QObject {
   void UpdateSelectionControls();
   void PutOnClipboard();
   void ReplaceSelection(const QString& text);
+  bool MayPaste(const QString& text);
 
   const ActionTable& actions_;
   CodeEditor& editor_;

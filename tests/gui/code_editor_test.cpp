@@ -1,9 +1,11 @@
+#include "gui/code_editor.h"
+
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
 
-#include "gui/code_editor.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"
 
@@ -121,6 +123,22 @@ class CodeEditorTest : public QObject {
     for (long at : {0L, 4L, 8L}) {
       QCOMPARE(f.editor()->Send(Sci::SCI_INDICATORVALUEAT, 8, at), 1L);
     }
+  }
+
+  void pastesThatWouldMakeATooLongLineAreRefused() {
+    Fixture f;
+    f.app->buffer().SetText(u"ab");
+    f.editor()->setFocus();
+    QGuiApplication::clipboard()->setText(QString(1'000'001, 'y'));
+    QTest::keyClick(f.editor(), Qt::Key_V, Qt::ControlModifier);
+    f.window->Action("Paste")->trigger();
+    QCOMPARE(f.messenger.shown.size(), std::size_t{2});
+    QVERIFY(
+        f.messenger.shown[0].text.starts_with(u"The text was not pasted: it would make a line"));
+    QVERIFY(f.app->buffer().Text() == u"ab");
+    QGuiApplication::clipboard()->setText("ok\nthen");
+    QTest::keyClick(f.editor(), Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(f.app->buffer().Text() == u"ok\r\nthenab");
   }
 
   void rightClickOffersShowToolbarWhileTheToolbarIsHidden() {

@@ -51,6 +51,10 @@ class EditorBufferTest : public QObject {
     b.SetSelText(std::u16string(u"\0\0", 2));
     QCOMPARE(b.SelStart(), std::size_t{5});
     QVERIFY(b.Text() == std::u16string(u"\u00e9\U0001F600\0\0\uFFFDy", 7));
+    // Only CR and LF end lines: the Unicode separators and noncharacters are text.
+    b.SetText(u"a\u2029b\uFDD0c\uFDD1d\u2028");
+    QCOMPARE(edit.lines(), 1);
+    QVERIFY(b.Text() == u"a\u2029b\uFDD0c\uFDD1d\u2028");
   }
 
   void selTextReplacesAndLeavesTheCaretBehind() {
