@@ -57,13 +57,90 @@ QColor Blend(const QColor& from, const QColor& to, double t) {
                           static_cast<float>(from.blueF() + (to.blueF() - from.blueF()) * t));
 }
 
-// The editor's accessible object: an editable text widget. The component's own one counts
-// the characters from the start of the text to the caret on every move of the caret or the
-// view, which in a long project holds up each keystroke for tens of milliseconds. Factories
-// installed later are asked first, so this one wins for the code editor.
+// The editor's accessible object: editable text whose offsets are found through the UTF-16
+// line index. The component's own one counts the characters from the start of the text to
+// the caret on every move of the caret or the view, which in a long project holds up each
+// keystroke for tens of milliseconds. Factories installed later are asked first, so this one
+// wins for the code editor.
+class AccessibleEditor final : public QAccessibleWidget, public QAccessibleTextInterface {
+ public:
+  explicit AccessibleEditor(CodeEditor* editor)
+      : QAccessibleWidget(editor, QAccessible::EditableText), editor_(editor) {}
+
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface*>(this)
+                                              : QAccessibleWidget::interface_cast(type);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.editable = true;
+    s.multiLine = true;
+    return s;
+  }
+
+  void selection(int index, int* start, int* end) const override {
+    *start = *end = 0;
+    if (index != 0 || !editor_->hasSelectedText()) return;
+    *start = Offset(editor_->Send(Sci::SCI_GETSELECTIONSTART));
+    *end = Offset(editor_->Send(Sci::SCI_GETSELECTIONEND));
+  }
+  int selectionCount() const override { return editor_->hasSelectedText() ? 1 : 0; }
+  void addSelection(int start, int end) override { setSelection(0, start, end); }
+  void removeSelection(int) override {
+    const long caret = editor_->Send(Sci::SCI_GETCURRENTPOS);
+    editor_->Send(Sci::SCI_SETSEL, static_cast<unsigned long>(caret), caret);
+  }
+  void setSelection(int, int start, int end) override {
+    editor_->Send(Sci::SCI_SETSEL, static_cast<unsigned long>(Position(start)), Position(end));
+  }
+  int cursorPosition() const override { return Offset(editor_->Send(Sci::SCI_GETCURRENTPOS)); }
+  void setCursorPosition(int offset) override {
+    editor_->Send(Sci::SCI_GOTOPOS, static_cast<unsigned long>(Position(offset)));
+  }
+  QString text(int start, int end) const override {
+    const long from = Position(start), to = Position(end);
+    if (to <= from) return {};
+    const auto* bytes = reinterpret_cast<const char*>(
+        editor_->Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), to - from));
+    return bytes == nullptr ? QString() : QString::fromUtf8(bytes, to - from);
+  }
+  QString text(QAccessible::Text t) const override {
+    return t == QAccessible::Value ? QString() : QAccessibleWidget::text(t);
+  }
+  int characterCount() const override { return Offset(editor_->Send(Sci::SCI_GETLENGTH)); }
+  QRect characterRect(int offset) const override {
+    const long position = Position(offset);
+    const int x = static_cast<int>(editor_->Send(Sci::SCI_POINTXFROMPOSITION, 0, position));
+    const int y = static_cast<int>(editor_->Send(Sci::SCI_POINTYFROMPOSITION, 0, position));
+    const int height = static_cast<int>(editor_->Send(Sci::SCI_TEXTHEIGHT, 0));
+    const QPoint at = editor_->viewport()->mapToGlobal(QPoint(x, y));
+    return QRect(at, QSize(1, height));
+  }
+  int offsetAtPoint(const QPoint& point) const override {
+    const QPoint local = editor_->viewport()->mapFromGlobal(point);
+    return Offset(editor_->Send(Sci::SCI_POSITIONFROMPOINT, static_cast<unsigned long>(local.x()),
+                                local.y()));
+  }
+  void scrollToSubstring(int start, int) override {
+    editor_->Send(Sci::SCI_SCROLLRANGE, static_cast<unsigned long>(Position(start)),
+                  Position(start));
+  }
+  QString attributes(int offset, int* start, int* end) const override {
+    *start = *end = offset;
+    return {};
+  }
+
+ private:
+  int Offset(long position) const { return static_cast<int>(editor_->OffsetOf(position)); }
+  long Position(int offset) const {
+    return editor_->PositionOf(static_cast<std::size_t>(std::max(0, offset)));
+  }
+  CodeEditor* editor_;
+};
+
 QAccessibleInterface* AccessibleFor(const QString& class_name, QObject* object) {
   if (class_name == QLatin1String("quillan::gui::CodeEditor") && object->isWidgetType()) {
-    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
+    return new AccessibleEditor(static_cast<CodeEditor*>(object));
   }
   return nullptr;
 }
@@ -130,6 +207,11 @@ CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
           });
   connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
     if ((updated & SC_UPDATE_CONTENT) != 0) ContentUpdated();
+    // Screen readers follow the caret.
+    if ((updated & (SC_UPDATE_CONTENT | SC_UPDATE_SELECTION)) != 0 && QAccessible::isActive()) {
+      QAccessibleTextCursorEvent event(this, static_cast<int>(OffsetOf(Send(SCI_GETCURRENTPOS))));
+      QAccessible::updateAccessibility(&event);
+    }
   });
   SetLook(font(), QColor(Qt::white), QColor(Qt::black));
 }
@@ -187,6 +269,24 @@ void CodeEditor::SetLook(const QFont& font, const QColor& back, const QColor& fo
 void CodeEditor::Strike(long from, long length) {
   Send(SCI_SETINDICATORCURRENT, kStrikeIndicator);
   Send(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(from), length);
+}
+
+std::size_t CodeEditor::OffsetOf(long position) const {
+  const long line = Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+  const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  const long base = Send(SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
+                         SC_LINECHARACTERINDEX_UTF16);
+  return static_cast<std::size_t>(
+      base + Send(SCI_COUNTCODEUNITS, static_cast<unsigned long>(start), position));
+}
+
+long CodeEditor::PositionOf(std::size_t offset) const {
+  const long line = Send(SCI_LINEFROMINDEXPOSITION, offset, SC_LINECHARACTERINDEX_UTF16);
+  const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  const long base = Send(SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
+                         SC_LINECHARACTERINDEX_UTF16);
+  return Send(SCI_POSITIONRELATIVECODEUNITS, static_cast<unsigned long>(start),
+              static_cast<long>(offset) - base);
 }
 
 text::VbStyle CodeEditor::StyleAt(long position) const {

@@ -59,6 +59,11 @@ class CodeEditor final : public QsciScintilla {
   /// While set, text is being put into an emptied editor, whose lines are all unstyled.
   void SetBulk(bool bulk) { bulk_ = bulk; }
 
+  /// Byte positions <-> UTF-16 offsets, through the UTF-16 line index: a line's lookup and a
+  /// count within the line, never from the start of the text.
+  std::size_t OffsetOf(long position) const;
+  long PositionOf(std::size_t offset) const;
+
   /// The style Scintilla holds at a byte position (for tests and the status of a line).
   text::VbStyle StyleAt(long position) const;
 

@@ -119,24 +119,11 @@ std::size_t EditorBuffer::Length() const {
 }
 
 std::size_t EditorBuffer::ToDocumentOffset(long position) const {
-  const long line = edit_->Send(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
-  const long start = edit_->Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-  const long base = edit_->Send(Sci::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
-                                Sci::SC_LINECHARACTERINDEX_UTF16);
-  return static_cast<std::size_t>(
-      base + edit_->Send(Sci::SCI_COUNTCODEUNITS, static_cast<unsigned long>(start), position));
+  return edit_->OffsetOf(position);
 }
 
 long EditorBuffer::ToEditorPosition(std::size_t offset) const {
-  offset = std::min(offset, Length());
-  const long line =
-      edit_->Send(Sci::SCI_LINEFROMINDEXPOSITION, offset, Sci::SC_LINECHARACTERINDEX_UTF16);
-  const long start = edit_->Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-  const long base = edit_->Send(Sci::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
-                                Sci::SC_LINECHARACTERINDEX_UTF16);
-  const long position =
-      edit_->Send(Sci::SCI_POSITIONRELATIVECODEUNITS, static_cast<unsigned long>(start),
-                  static_cast<long>(offset) - base);
+  const long position = edit_->PositionOf(std::min(offset, Length()));
   if (position > 0 &&
       edit_->Send(Sci::SCI_GETCHARAT, static_cast<unsigned long>(position)) == '\n' &&
       edit_->Send(Sci::SCI_GETCHARAT, static_cast<unsigned long>(position - 1)) == '\r') {

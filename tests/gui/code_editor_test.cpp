@@ -1,5 +1,6 @@
 #include "gui/code_editor.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -123,6 +124,20 @@ class CodeEditorTest : public QObject {
     for (long at : {0L, 4L, 8L}) {
       QCOMPARE(f.editor()->Send(Sci::SCI_INDICATORVALUEAT, 8, at), 1L);
     }
+  }
+
+  void screenReadersSeeTheTextInUtf16Offsets() {
+    Fixture f;
+    f.app->buffer().SetText(u"\u00e9t\u00e9\r\n\U0001F600 end");
+    f.app->buffer().SetSelStart(7);
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(f.editor())->textInterface();
+    QVERIFY(text != nullptr);
+    QCOMPARE(text->characterCount(), 11);
+    QCOMPARE(text->cursorPosition(), 7);
+    QCOMPARE(text->text(3, 7), QString("\r\n\U0001F600"));
+    text->setSelection(0, 0, 3);
+    QVERIFY(f.app->buffer().SelText() == u"\u00e9t\u00e9");
   }
 
   void pastesThatWouldMakeATooLongLineAreRefused() {
