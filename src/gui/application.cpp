@@ -17,6 +17,7 @@
 #include "gui/freedesktop_shell.h"
 #include "gui/icon_window.h"
 #include "gui/main_window.h"
+#include "gui/preferences_dialog.h"
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
 #include "gui/tool_windows.h"
@@ -127,6 +128,9 @@ Application::Application(Ports ports)
   });
   QObject::connect(actions.Action("Get_Icon"), &QAction::triggered, file_commands_.get(),
                    [this] { tools_->Show("frmIcon"); });
+  tools_->Register("frmPrefs", [this] { return new PreferencesDialog(*settings_, *window_); });
+  QObject::connect(actions.Action("Prefs"), &QAction::triggered, file_commands_.get(),
+                   [this] { tools_->Show("frmPrefs"); });
   for (const FileCommand& command : kFileCommands) {
     QObject::connect(actions.Action(command.action), &QAction::triggered, file_commands_.get(),
                      [this, run = command.run] {

@@ -185,6 +185,11 @@ void MainWindow::ApplyStartupSettings(const settings::StartupSettings& s) {
   ApplyEditorSettings(s);
 }
 
+void MainWindow::ApplyPreferences(const settings::StartupSettings& s) {
+  SetToolbarShown(s.toolbar_shown);
+  ApplyEditorSettings(s);
+}
+
 void MainWindow::ApplyGeometry(const settings::Geometry& g) {
   const double dpi = Dpi();
   auto px = [dpi](std::int32_t twips) {

@@ -44,6 +44,9 @@ class MainWindow final : public QMainWindow {
   /// Asked before the window closes; false keeps it open (the discard question).
   void SetCloseGuard(std::function<bool()> guard) { close_guard_ = std::move(guard); }
 
+  /// What the Preferences' OK applies: the editor's font, colours and styles, and the toolbar.
+  void ApplyPreferences(const settings::StartupSettings& s);
+
   /// Stores the outer geometry in twips under "size".
   void StoreGeometry();
 

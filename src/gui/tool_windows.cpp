@@ -24,6 +24,7 @@ constexpr Rule kRules[] = {
     {"frmSpy", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
     {"frmIcon", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
     {"frmVar", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
+    {"frmPrefs", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
 };
 
 const Rule& RuleFor(const QString& name) {

@@ -102,6 +102,19 @@ void StoreOnTop(SettingsStore& store, bool on_top) {
   store.Set(section::kWindow, key::kOnTop, on_top ? "true" : "false");
 }
 
+void StorePrefs(SettingsStore& store, const EditorPrefs& p) {
+  StoreToolbar(store, p.toolbar_shown);
+  store.Set(section::kPrefs, key::kFont, p.font_name);
+  store.Set(section::kPrefs, key::kFontSize, FormatSingle(p.font_size));
+  store.Set(section::kPrefs, key::kBackColor, std::to_string(p.back_color));
+  store.Set(section::kPrefs, key::kForeColor, std::to_string(p.fore_color));
+  const std::pair<std::string_view, bool> flags[] = {{key::kBold, p.bold},
+                                                     {key::kItalic, p.italic},
+                                                     {key::kUnderline, p.underline},
+                                                     {key::kStrikethru, p.strikethru}};
+  for (const auto& [key, on] : flags) store.Set(section::kPrefs, key, on ? "1" : "0");
+}
+
 void StoreToolbar(SettingsStore& store, bool shown) {
   store.Set(section::kPrefs, key::kToolbar, shown ? "use" : "no");
 }

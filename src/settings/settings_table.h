@@ -80,6 +80,16 @@ StartupSettings ReadStartupSettings(const SettingsStore& store);
 void StoreGeometry(SettingsStore& store, std::int32_t width, std::int32_t height, std::int32_t left,
                    std::int32_t top);
 
+/// What the Preferences' OK stores: every key of "prefs" that the editor's look uses.
+struct EditorPrefs {
+  bool toolbar_shown = true;
+  std::string font_name;
+  float font_size = 8;
+  std::int32_t back_color = 0, fore_color = 0;
+  bool bold = false, italic = false, underline = false, strikethru = false;
+};
+void StorePrefs(SettingsStore& store, const EditorPrefs& prefs);
+
 /// "true"/"false" for the on-top state.
 void StoreOnTop(SettingsStore& store, bool on_top);
 /// "use"/"no" for the toolbar state.
