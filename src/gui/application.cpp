@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/doc_names.h"
+#include "gui/about_dialog.h"
 #include "gui/code_editor.h"
 #include "gui/codegen_commands.h"
 #include "gui/edit_commands.h"
@@ -131,6 +132,9 @@ Application::Application(Ports ports)
   tools_->Register("frmPrefs", [this] { return new PreferencesDialog(*settings_, *window_); });
   QObject::connect(actions.Action("Prefs"), &QAction::triggered, file_commands_.get(),
                    [this] { tools_->Show("frmPrefs"); });
+  tools_->Register("frmAbout", [this] { return new AboutDialog(*shell_, *window_); });
+  QObject::connect(actions.Action("About"), &QAction::triggered, file_commands_.get(),
+                   [this] { tools_->Show("frmAbout"); });
   for (const FileCommand& command : kFileCommands) {
     QObject::connect(actions.Action(command.action), &QAction::triggered, file_commands_.get(),
                      [this, run = command.run] {

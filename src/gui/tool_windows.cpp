@@ -25,6 +25,7 @@ constexpr Rule kRules[] = {
     {"frmIcon", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
     {"frmVar", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
     {"frmPrefs", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
+    {"frmAbout", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
 };
 
 const Rule& RuleFor(const QString& name) {
