@@ -16,6 +16,7 @@
 #include "gui/edit_commands.h"
 #include "gui/editor_buffer.h"
 #include "gui/freedesktop_shell.h"
+#include "gui/help_window.h"
 #include "gui/icon_window.h"
 #include "gui/main_window.h"
 #include "gui/preferences_dialog.h"
@@ -135,6 +136,9 @@ Application::Application(Ports ports)
   tools_->Register("frmAbout", [this] { return new AboutDialog(*shell_, *window_); });
   QObject::connect(actions.Action("About"), &QAction::triggered, file_commands_.get(),
                    [this] { tools_->Show("frmAbout"); });
+  tools_->Register("frmHelp", [this] { return new HelpWindow(*window_, messengers()); });
+  QObject::connect(actions.Action("Help_Contents"), &QAction::triggered, file_commands_.get(),
+                   [this] { tools_->Show("frmHelp"); });
   for (const FileCommand& command : kFileCommands) {
     QObject::connect(actions.Action(command.action), &QAction::triggered, file_commands_.get(),
                      [this, run = command.run] {

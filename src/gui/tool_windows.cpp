@@ -26,6 +26,7 @@ constexpr Rule kRules[] = {
     {"frmVar", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
     {"frmPrefs", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
     {"frmAbout", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
+    {"frmHelp", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
 };
 
 const Rule& RuleFor(const QString& name) {

@@ -1,10 +1,15 @@
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 
 #include "gui/about_dialog.h"
 #include "gui/tool_windows.h"
+#include "help/help_topics.h"
 #include "platform/shell_integration.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"
@@ -19,7 +24,8 @@ struct RecordingShell : quillan::platform::ShellIntegration {
 
 }  // namespace
 
-// The About box through the real program: its links' hover states and what opens them.
+// The About box and the help window through the real program: the links' hover states
+// and what opens them; descriptions, the Index search and the way back to the main window.
 class AboutTest : public QObject {
   Q_OBJECT
 
@@ -73,6 +79,47 @@ class AboutTest : public QObject {
     // OK hides the box and gives the main window back.
     f.about->findChild<QPushButton*>("SSCommand1")->click();
     QVERIFY(!f.about->isVisible() && f.window->isEnabled());
+  }
+
+  void helpShowsDescriptionsSearchesTheIndexAndGivesTheMainWindowBack() {
+    Fixture f;
+    f.about->hide();
+    f.window->Action("Help_Contents")->trigger();
+    QWidget* help = f.app->tool_windows().Existing("frmHelp");
+    QVERIFY(help && help->isVisible() && !f.window->isEnabled());
+    auto* text = help->findChild<QPlainTextEdit*>("txtHelp");
+    QVERIFY(text->toPlainText().startsWith("Welcome to the Quillan help contents."));
+    auto* contents = help->findChild<QListWidget*>("lstTopics");
+    auto* index = help->findChild<QListWidget*>("lstTopics1");
+    // Window Spy: the sentence, an empty line and the ten lines in the Contents.
+    contents->setCurrentRow(12);
+    emit contents->itemDoubleClicked(contents->currentItem());
+    QCOMPARE(text->toPlainText().split('\n').size(), 12);
+    // Display with the Index current and nothing selected there asks for a topic.
+    help->findChild<QTabWidget*>("SSTab1")->setCurrentIndex(1);
+    help->findChild<QPushButton*>("SSCommand2")->click();
+    QCOMPARE(f.messenger.shown.back().text, std::u16string(quillan::help::kSelectATopic));
+    // Enter in the search box walks the Index; Display shows what it found.
+    auto* find = help->findChild<QLineEdit*>("txtFind");
+    find->setText("spy");
+    QStringList walked;
+    for (int i = 0; i < 4; ++i) {
+      QTest::keyClick(find, Qt::Key_Return);
+      walked << index->currentItem()->text();
+    }
+    QCOMPARE(walked, QStringList({"API Spy", "Color Spy", "Window Spy", "Window Spy"}));
+    help->findChild<QPushButton*>("SSCommand2")->click();
+    QCOMPARE(text->toPlainText(),
+             QString("Drag the cursor over a window to get the window's handle. "
+                     "Then you can manipulate the window with different "
+                     "functions.\n"));
+    // Done and the window's close both give the main window back.
+    help->findChild<QPushButton*>("SSCommand1")->click();
+    QVERIFY(!help->isVisible() && f.window->isEnabled());
+    f.window->Action("Help_Contents")->trigger();
+    QCOMPARE(index->currentItem()->text(), QString("Window Spy"));
+    help->close();
+    QVERIFY(f.window->isEnabled());
   }
 };
 
