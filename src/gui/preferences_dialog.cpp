@@ -80,10 +80,8 @@ PreferencesDialog::PreferencesDialog(settings::SettingsStore& settings, MainWind
   size_bar_->setObjectName("VScroll1");
   size_bar_->setRange(kMinSize, kMaxSize);
   size_bar_->setValue(kMinSize);
-  // The upper arrow makes the text larger.
-  size_bar_->setInvertedAppearance(true);
-  size_bar_->setInvertedControls(true);
-  size_bar_->setFixedHeight(size_->sizeHint().height() + 8);
+  // As on a classic vertical scroll bar, the lower arrow raises the value: the size.
+  size_bar_->setFixedHeight(std::max(44, size_->sizeHint().height() + 12));
   auto* styles = new QHBoxLayout;
   for (std::size_t i = 0; i < std::size(kStyles); ++i) {
     styles_[i] = new QCheckBox(kStyles[i].letter, font_frame);
