@@ -2,15 +2,15 @@
 
 namespace quillan::document {
 
-std::u16string FileNameFromPath(std::u16string_view path) {
-  const auto p = path.rfind(kPathSeparator);
+std::u16string FileNameFromPath(std::u16string_view path, char16_t separator) {
+  const auto p = path.rfind(separator);
   if (p == std::u16string_view::npos) return {};
   return std::u16string(path.substr(p + 1));
 }
 
-std::u16string DocNameFromCaption(std::u16string_view caption) {
+std::u16string DocNameFromCaption(std::u16string_view caption, char16_t separator) {
   std::size_t start = 0;  // 0-based index of the first character of t
-  const auto sep = caption.rfind(kPathSeparator);
+  const auto sep = caption.rfind(separator);
   if (sep != std::u16string_view::npos) {
     start = sep + 1;
   } else {
@@ -22,9 +22,9 @@ std::u16string DocNameFromCaption(std::u16string_view caption) {
   return std::u16string(t);
 }
 
-std::u16string AddBackslash(std::u16string_view folder) {
+std::u16string AddBackslash(std::u16string_view folder, char16_t separator) {
   std::u16string out(folder);
-  if (out.empty() || out.back() != kPathSeparator) out.push_back(kPathSeparator);
+  if (out.empty() || out.back() != separator) out.push_back(separator);
   return out;
 }
 

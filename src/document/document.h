@@ -26,8 +26,10 @@ class Document {
   const std::u16string& title() const { return title_; }
   Encoding encoding() const { return encoding_; }
 
-  /// A path counts as known only when it contains a separator.
-  bool HasKnownPath() const { return path_.find(kPathSeparator) != std::u16string::npos; }
+  /// A path counts as known only when it contains the system's separator.
+  bool HasKnownPath(char16_t separator) const {
+    return path_.find(separator) != std::u16string::npos;
+  }
 
   /// The editor's change event: sets the flag to "yes".
   void TextChanged() { SetChanged(u"yes"); }

@@ -46,17 +46,17 @@ void ShowFileFailure(ui::Messenger& messenger, std::u16string_view path,
   messenger.Show(text, ui::MessageIcon::kCritical, ui::MessageButtons::kOk);
 }
 
-bool ConfirmDiscardChanges(const Document& doc, ui::Messenger& messenger) {
+bool ConfirmDiscardChanges(const Document& doc, ui::Messenger& messenger, char16_t separator) {
   if (!doc.IsModified()) return true;
   std::u16string prompt = u"You have made changes to ";
-  prompt += DocNameFromCaption(doc.title());
+  prompt += DocNameFromCaption(doc.title(), separator);
   prompt += u" do you want to continue without saving?";
   return messenger.Show(prompt, ui::MessageIcon::kCritical, ui::MessageButtons::kYesNo) ==
          ui::MessageAnswer::kYes;
 }
 
 void New(DocumentContext& ctx) {
-  if (!ConfirmDiscardChanges(ctx.doc, ctx.messenger)) return;
+  if (!ConfirmDiscardChanges(ctx.doc, ctx.messenger, ctx.files.PathSeparator())) return;
   ctx.buffer.SetText(u"");
   ctx.doc.SetChanged(u"no");
   // A new document is untitled: keeping the old path would let Save overwrite that file.
@@ -113,7 +113,7 @@ bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
     ctx.buffer.SetText(decoded.text);
   }
   ctx.doc.SetChanged(u"no");
-  ctx.doc.SetTitle(TitleForName(FileNameFromPath(path)));
+  ctx.doc.SetTitle(TitleForName(FileNameFromPath(path, ctx.files.PathSeparator())));
   ctx.doc.SetPath(path);
   ctx.doc.SetEncoding(decoded.encoding);
   ctx.doc.SetDiskState(disk);
@@ -121,7 +121,7 @@ bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
 }
 
 void Open(DocumentContext& ctx) {
-  if (!ConfirmDiscardChanges(ctx.doc, ctx.messenger)) return;
+  if (!ConfirmDiscardChanges(ctx.doc, ctx.messenger, ctx.files.PathSeparator())) return;
   const auto chosen = ctx.chooser.ChooseOpen(kOpenTitle, kOpenFilter);
   if (!chosen || chosen->empty()) return;
   LoadProject(ctx, *chosen);
@@ -157,13 +157,13 @@ void SaveAs(DocumentContext& ctx) {
   const auto chosen = ctx.chooser.ChooseSave(kSaveTitle, kSaveFilter, {});
   if (!chosen || chosen->empty()) return;
   if (!WriteProject(ctx, *chosen)) return;
-  ctx.doc.SetTitle(TitleForName(FileNameFromPath(*chosen)));
+  ctx.doc.SetTitle(TitleForName(FileNameFromPath(*chosen, ctx.files.PathSeparator())));
   ctx.doc.SetChanged(u"no");
   ctx.doc.SetPath(*chosen);
 }
 
 void Save(DocumentContext& ctx) {
-  if (!ctx.doc.HasKnownPath()) {
+  if (!ctx.doc.HasKnownPath(ctx.files.PathSeparator())) {
     SaveAs(ctx);
     return;
   }

@@ -34,7 +34,7 @@ std::u16string LongLineMessage(std::u16string_view refused, std::size_t length);
 
 /// True when the command may go on: the flag is not "yes", or the user answered Yes to
 /// "You have made changes to <name> do you want to continue without saving?".
-bool ConfirmDiscardChanges(const Document& doc, ui::Messenger& messenger);
+bool ConfirmDiscardChanges(const Document& doc, ui::Messenger& messenger, char16_t separator);
 
 /// File > New: empties the text; the document becomes untitled.
 void New(DocumentContext& ctx);

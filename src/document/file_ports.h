@@ -40,6 +40,8 @@ class FileStore {
   virtual std::optional<std::u16string> Write(std::u16string_view path, std::string_view bytes) = 0;
   /// The regular file at path as it is now; nullopt when there is none.
   virtual std::optional<FileStamp> Stamp(std::u16string_view path) = 0;
+  /// The separator of this system's paths: "/" on POSIX systems, the backslash on Windows.
+  virtual char16_t PathSeparator() const = 0;
 };
 
 /// The Open and Save As file dialogs. Filters use the "Description|pattern|" form.

@@ -148,8 +148,9 @@ Application::Application(Ports ports)
                      });
   }
   ConnectWebSites(actions, *shell_, file_commands_.get());
-  window_->SetCloseGuard(
-      [this] { return document::ConfirmDiscardChanges(doc_, MessengerFor(*window_)); });
+  window_->SetCloseGuard([this] {
+    return document::ConfirmDiscardChanges(doc_, MessengerFor(*window_), files_->PathSeparator());
+  });
 }
 
 Application::~Application() = default;

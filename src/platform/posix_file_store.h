@@ -26,6 +26,7 @@ class PosixFileStore final : public document::FileStore {
   ReadResult Read(std::u16string_view path) override;
   std::optional<std::u16string> Write(std::u16string_view path, std::string_view bytes) override;
   std::optional<document::FileStamp> Stamp(std::u16string_view path) override;
+  char16_t PathSeparator() const override { return u'/'; }
 
   /// Where the copy of the old content goes while a file is written in place.
   static std::string BackupPath(const std::string& native_path);

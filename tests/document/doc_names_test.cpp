@@ -2,29 +2,38 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quillan::document {
 namespace {
 
-TEST(DocNames, FileNameFromPath) {
-  EXPECT_EQ(FileNameFromPath(u"/home/ann/demo.qlp"), u"demo.qlp");
-  EXPECT_EQ(FileNameFromPath(u"demo.qlp"), u"");
-  EXPECT_EQ(FileNameFromPath(u"/home/ann/"), u"");
+// Written with "/"; each case runs once as it stands and once with every "/" a backslash,
+// as the names of each system are split by its own separator only.
+std::u16string On(std::u16string s, char16_t separator) {
+  std::replace(s.begin(), s.end(), u'/', separator);
+  return s;
 }
 
-TEST(DocNames, DocNameFromCaption) {
-  EXPECT_EQ(DocNameFromCaption(u"Quillan - [Untitled]"), u"Untitled");
-  EXPECT_EQ(DocNameFromCaption(u"Quillan - [demo.qlp]"), u"demo.qlp");
-  // A "[" inside the file name does not confuse it: the first "[" is the title's own.
-  EXPECT_EQ(DocNameFromCaption(u"Quillan - [a[1].qlp]"), u"a[1].qlp");
-  // With a separator in the caption the name is taken after the last one.
-  EXPECT_EQ(DocNameFromCaption(u"Quillan - [x/y[z].qlp]"), u"y[z].qlp");
-  EXPECT_EQ(DocNameFromCaption(u"Quillan"), u"Quilla");
-  EXPECT_EQ(DocNameFromCaption(u""), u"");
-}
-
-TEST(DocNames, AddBackslashAddsOneSeparatorOnly) {
-  EXPECT_EQ(AddBackslash(u"/usr/bin"), u"/usr/bin/");
-  EXPECT_EQ(AddBackslash(u"/"), u"/");
+TEST(DocNames, NamesSplitAtTheSystemsSeparatorOnly) {
+  for (const char16_t sep : {u'/', u'\\'}) {
+    SCOPED_TRACE(static_cast<char>(sep));
+    EXPECT_EQ(FileNameFromPath(On(u"/home/ann/demo.qlp", sep), sep), u"demo.qlp");
+    EXPECT_EQ(FileNameFromPath(u"demo.qlp", sep), u"");
+    EXPECT_EQ(FileNameFromPath(On(u"/home/ann/", sep), sep), u"");
+    EXPECT_EQ(DocNameFromCaption(u"Quillan - [Untitled]", sep), u"Untitled");
+    EXPECT_EQ(DocNameFromCaption(u"Quillan - [demo.qlp]", sep), u"demo.qlp");
+    // A "[" inside the file name does not confuse it: the first "[" is the title's own.
+    EXPECT_EQ(DocNameFromCaption(u"Quillan - [a[1].qlp]", sep), u"a[1].qlp");
+    // With a separator in the caption the name is taken after the last one.
+    EXPECT_EQ(DocNameFromCaption(On(u"Quillan - [x/y[z].qlp]", sep), sep), u"y[z].qlp");
+    EXPECT_EQ(DocNameFromCaption(u"Quillan", sep), u"Quilla");
+    EXPECT_EQ(DocNameFromCaption(u"", sep), u"");
+    EXPECT_EQ(AddBackslash(On(u"/usr/bin", sep), sep), On(u"/usr/bin/", sep));
+    EXPECT_EQ(AddBackslash(On(u"/", sep), sep), On(u"/", sep));
+  }
+  // The other system's separator is part of a name.
+  EXPECT_EQ(FileNameFromPath(u"/home/a\\b.qlp", u'/'), u"a\\b.qlp");
+  EXPECT_EQ(FileNameFromPath(u"C:\\my/files.qlp", u'\\'), u"my/files.qlp");
   EXPECT_EQ(TitleForName(u"demo.qlp"), u"Quillan - [demo.qlp]");
 }
 

@@ -1,5 +1,4 @@
 #include "document/document_commands.h"
-#include "document/find_replace.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,7 @@
 #include <map>
 #include <vector>
 
+#include "document/find_replace.h"
 #include "support/recorders.h"
 #include "text/string_code_buffer.h"
 
@@ -50,6 +50,7 @@ struct MemoryFiles : FileStore {
     if (it == files.end()) return std::nullopt;
     return FileStamp{1, 1, it->second.size(), writes[it->first], racy};
   }
+  char16_t PathSeparator() const override { return u'/'; }
   void ChangeKeepingStamp(const std::u16string& path, std::string bytes) {
     files[path] = std::move(bytes);
   }
@@ -77,7 +78,7 @@ TEST_F(DocumentCommands, UnmodifiedDocumentIsNeverAskedAbout) {
   auto c = ctx();
   New(c);
   EXPECT_TRUE(messenger.shown.empty());
-  EXPECT_TRUE(ConfirmDiscardChanges(doc, messenger));
+  EXPECT_TRUE(ConfirmDiscardChanges(doc, messenger, u'/'));
   EXPECT_TRUE(messenger.shown.empty());
 }
 
