@@ -187,7 +187,7 @@ void Application::ShowDocumentState() {
       encoding = "UTF-16 BE";
       break;
   }
-  window_->ShowDocumentState(encoding, doc_.changed() == u"yes");
+  window_->ShowDocumentState(encoding, doc_.IsModified());
 }
 
 document::DocumentContext Application::context() {

@@ -344,18 +344,7 @@ bool CodeEditor::CommentEntering(long line) const {
   if ((before & kStyled) != 0) return (before & kEndsInComment) != 0;
   // The line before was never styled: find where its chain of continued lines starts and
   // style the chain from there.
-  auto continued = [this](long l) {
-    const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(l));
-    const long end = Send(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(l));
-    long p = end - 1;
-    while (p >= start && (Send(SCI_GETCHARAT, static_cast<unsigned long>(p)) == ' ' ||
-                          Send(SCI_GETCHARAT, static_cast<unsigned long>(p)) == '\t')) {
-      --p;
-    }
-    if (p - 1 < start || Send(SCI_GETCHARAT, static_cast<unsigned long>(p)) != '_') return false;
-    const long c = Send(SCI_GETCHARAT, static_cast<unsigned long>(p - 1));
-    return c == ' ' || c == '\t';
-  };
+  auto continued = [this](long l) { return text::EndsInContinuation(LineBytes(l)); };
   if (!continued(line - 1)) return false;
   long first = line - 1;
   while (first > 0 && line - first < kMaxContinuedLines && continued(first - 1) &&

@@ -17,6 +17,16 @@
 
 namespace quillan::gui {
 
+namespace {
+
+// The selected entry's row; -1 when none is selected.
+int SelectedRow(const QListWidget* list) {
+  const QListWidgetItem* item = list->currentItem();
+  return item != nullptr && item->isSelected() ? list->currentRow() : -1;
+}
+
+}  // namespace
+
 HelpWindow::HelpWindow(QWidget& main_window, const MessengerSource& messengers)
     : QDialog(&main_window), messengers_(messengers) {
   setObjectName("frmHelp");
@@ -86,8 +96,7 @@ void HelpWindow::DisplayClick() { ShowDescription(pages_->currentIndex() == 1); 
 
 void HelpWindow::ShowDescription(bool index) {
   QListWidget* list = index ? index_ : contents_;
-  const int row =
-      list->currentItem() != nullptr && list->currentItem()->isSelected() ? list->currentRow() : -1;
+  const int row = SelectedRow(list);
   if (row < 0) {
     messengers_(*this).Show(help::kSelectATopic, ui::MessageIcon::kExclamation,
                             ui::MessageButtons::kOk);
@@ -99,9 +108,7 @@ void HelpWindow::ShowDescription(bool index) {
 }
 
 void HelpWindow::SearchIndex() {
-  const int row = index_->currentItem() != nullptr && index_->currentItem()->isSelected()
-                      ? index_->currentRow()
-                      : -1;
+  const int row = SelectedRow(index_);
   const auto found = help::SearchIndex(row < 0 ? std::nullopt : std::optional<std::size_t>(row),
                                        ToU16(find_->text()));
   if (found) index_->setCurrentRow(static_cast<int>(*found));

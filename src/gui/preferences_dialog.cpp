@@ -193,32 +193,26 @@ PreferencesDialog::PreferencesDialog(settings::SettingsStore& settings, MainWind
   codegen::RemoveDuplicateItems(families);
   for (const std::u16string& family : families) fonts_->addItem(ToQString(family));
 
-  const std::string toolbar = settings_.Get(settings::section::kPrefs, settings::key::kToolbar);
-  toolbar_->setChecked(toolbar == "use" || toolbar.empty());
-  std::string font = settings_.Get(settings::section::kPrefs, settings::key::kFont);
-  if (font.empty()) font = settings::kDefaultFont;
-  SelectFont(fonts_, QString::fromStdString(font));
-  QFont f(QString::fromStdString(font));
-  const auto size =
-      settings::ParseSingle(settings_.Get(settings::section::kPrefs, settings::key::kFontSize));
-  const float points = size && *size >= 1 && *size <= kMaxSize ? *size : float{kMinSize};
+  // The stored choices, read by the same rules as at start-up.
+  const settings::StartupSettings stored = settings::ReadStartupSettings(settings_);
+  toolbar_->setChecked(stored.toolbar_shown);
+  const QString font = QString::fromStdString(stored.font_name);
+  SelectFont(fonts_, font);
+  QFont f(font);
+  const float points = stored.font_size;
   f.setPointSizeF(points);
   preview_->setFont(f);
   SetSwatch(back_, kDesignBack);
   SetSwatch(fore_, kDesignFore);
-  for (auto [key, swatch] :
-       {std::pair{settings::key::kBackColor, back_}, std::pair{settings::key::kForeColor, fore_}}) {
-    if (const auto value = settings::ParseInt32(settings_.Get(settings::section::kPrefs, key))) {
-      if (const auto color = ColorFromStored(*value)) SetSwatch(swatch, *color);
-    }
+  for (auto [value, swatch] :
+       {std::pair{stored.back_color, back_}, std::pair{stored.fore_color, fore_}}) {
+    if (!value) continue;
+    if (const auto color = ColorFromStored(*value)) SetSwatch(swatch, *color);
   }
   ApplyPreviewColors();
-  const std::string_view style_keys[] = {settings::key::kBold, settings::key::kItalic,
-                                         settings::key::kUnderline, settings::key::kStrikethru};
-  for (std::size_t i = 0; i < std::size(style_keys); ++i) {
-    styles_[i]->setChecked(
-        settings::ReadStyleFlag(settings_.Get(settings::section::kPrefs, style_keys[i])));
-  }
+  const bool stored_styles[] = {stored.bold, stored.italic, stored.underline, stored.strikethru};
+  for (std::size_t i = 0; i < std::size(stored_styles); ++i)
+    styles_[i]->setChecked(stored_styles[i]);
   // A half rounds to the even number; setting the value the bar already has changes nothing,
   // and the preview then keeps its exact size.
   size_bar_->setValue(

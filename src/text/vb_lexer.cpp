@@ -55,14 +55,13 @@ bool EqualsNoCase(std::string_view a, std::string_view lower) {
   return true;
 }
 
-// A comment's own line end: " _" continues it onto the next line.
+}  // namespace
+
 bool EndsInContinuation(std::string_view line) {
   while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
   return line.size() >= 2 && line.back() == '_' &&
          (line[line.size() - 2] == ' ' || line[line.size() - 2] == '\t');
 }
-
-}  // namespace
 
 bool StyleVbLine(std::string_view line, bool in_comment, std::span<VbStyle> styles) {
   const std::size_t n = std::min(line.size(), styles.size());

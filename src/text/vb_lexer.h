@@ -20,6 +20,9 @@ enum class VbStyle : std::uint8_t {
 };
 inline constexpr int kVbStyleCount = 9;
 
+/// True when the line ends in the continuation " _" (trailing blanks aside).
+bool EndsInContinuation(std::string_view line);
+
 /// Styles one line of Visual Basic code (UTF-8, without its line end): one style per byte.
 /// `in_comment` tells that the line before was a comment ending in the continuation " _",
 /// which makes this line a comment too. Returns the same for the next line. A line depends
