@@ -1,10 +1,12 @@
 # Two commands do everything on a fresh Debian 12 / Ubuntu machine:
 #   make run    install what is missing, build, start Quillan on the current display
-#   make test   install what is missing, build with sanitizers, run every test
+#   make test   install what is missing, build with sanitizers, run every test; then build
+#               the logic and the Win32 backend with mingw-w64 and run their tests under Wine
 # Also: make build, make bench, make format, make clean.
 
 RELEASE_DIR := build/release
 TEST_DIR    := build/asan
+WINDOWS_DIR := build/mingw
 JOBS        ?= $(shell nproc)
 
 .PHONY: all deps build run test bench format clean
@@ -30,6 +32,7 @@ test: deps $(TEST_DIR)/build.ninja
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	bash scripts/fetch-reference-pe.sh $(TEST_DIR)/reference-pe
 	bash scripts/run-tests.sh $(TEST_DIR)
+	bash scripts/windows-checks.sh $(WINDOWS_DIR)
 
 bench: deps $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS)

@@ -11,6 +11,7 @@ packages=(
   libxcb1-dev libxcb-icccm4-dev libxcb-xtest0-dev
   xvfb xauth x11-utils xdotool wmctrl openbox imagemagick desktop-file-utils shared-mime-info
   fonts-dejavu-core adwaita-icon-theme icoutils
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 # Extra packages may be named on the command line (make fuzz asks for clang).

@@ -58,7 +58,9 @@ Hwnd FakeWindowSystem::WindowFromPoint(wintools::ScreenPoint p) {
     descended = false;
     for (Hwnd h : order_) {
       const Window& w = windows_.at(h);
-      if (w.parent == parent && w.visible && w.rect.Contains(p)) {
+      // As on Windows, a disabled child is passed over for its parent.
+      const bool disabled_child = w.parent != 0 && !w.enabled;
+      if (w.parent == parent && w.visible && !disabled_child && w.rect.Contains(p)) {
         found = h;
         parent = h;
         descended = true;

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "platform/none_window_system.h"
-#include "platform/x11/x11_window_system.h"
 
 namespace quillan::platform {
 
@@ -22,8 +21,6 @@ std::string Variable(const char* name) {
 SessionEnvironment SessionEnvironment::FromProcess() {
   return {Variable("DISPLAY"), Variable("WAYLAND_DISPLAY")};
 }
-
-std::vector<BackendCandidate> BuiltInBackends() { return {{"x11", TryX11}}; }
 
 WindowSystemChoice ChooseWindowSystem(const SessionEnvironment& env,
                                       const std::vector<BackendCandidate>& candidates) {

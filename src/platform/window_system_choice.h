@@ -27,7 +27,7 @@ struct BackendCandidate {
       try_make;
 };
 
-/// The backends this build has, in the order they are tried.
+/// The backends this build has, in the order they are tried (defined by the backend files).
 std::vector<BackendCandidate> BuiltInBackends();
 
 /// The chosen backend, and when it is the `none` backend, why (the tools show this).

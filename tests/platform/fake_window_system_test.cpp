@@ -28,6 +28,12 @@ class FakeHarness final : public testing_support::WindowSystemHarness {
     return ws_.Add(std::u16string(class_name), std::u16string(text), parent,
                    {r.left, r.top, r.right, r.bottom});
   }
+  Hwnd CreateOwned(std::u16string_view class_name, std::u16string_view text, Hwnd owner, TestRect r,
+                   bool) override {
+    const Hwnd h = Create(class_name, text, 0, r);
+    ws_.Find(h)->owner = owner;
+    return h;
+  }
   void Destroy(Hwnd hwnd) override { ws_.Remove(hwnd); }
   wintools::ScreenPoint ToScreen(Hwnd hwnd, int x, int y) override {
     const FakeWindowSystem::Window* w = ws_.Find(hwnd);
@@ -42,7 +48,7 @@ class FakeHarness final : public testing_support::WindowSystemHarness {
 using testing_support::WindowSystemContract;
 INSTANTIATE_TEST_SUITE_P(Fake, WindowSystemContract,
                          ::testing::Values(testing_support::BackendUnderTest{
-                             "fake", [] { return std::make_unique<FakeHarness>(); }}),
+                             "fake", {}, [] { return std::make_unique<FakeHarness>(); }}),
                          testing_support::BackendName);
 
 TEST(FakeWindowSystem, KeepsWhatTheContractCannotSee) {

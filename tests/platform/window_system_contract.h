@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string_view>
 
 #include "wintools/window_system.h"
@@ -26,6 +27,10 @@ class WindowSystemHarness {
   /// top-level window. Siblings made by one test never overlap.
   virtual wintools::Hwnd Create(std::u16string_view class_name, std::u16string_view text,
                                 wintools::Hwnd parent, TestRect rect) = 0;
+  /// A shown top-level window owned by `owner`: a pop-up such as a dialog box, or an ordinary
+  /// overlapped window (on X11 both carry WM_TRANSIENT_FOR).
+  virtual wintools::Hwnd CreateOwned(std::u16string_view class_name, std::u16string_view text,
+                                     wintools::Hwnd owner, TestRect rect, bool popup) = 0;
   /// Destroys the window as its program would, children included.
   virtual void Destroy(wintools::Hwnd hwnd) = 0;
   /// The screen point at (x, y) inside the window (a window manager may have moved it).
@@ -36,11 +41,30 @@ class WindowSystemHarness {
   virtual void Sync() {}
 };
 
-/// One backend under test: its name and how to make a fresh harness for each case.
+/// Where backends answer differently, each states what it answers; the suite checks that
+/// instead of skipping.
+struct BackendExpectations {
+  /// GetParent of an owned overlapped (not pop-up) window gives the owner. Windows gives 0:
+  /// only pop-ups report their owner.
+  bool overlapped_owner_is_parent = true;
+  /// EnableWindow works on another program's window (X11 has no such state).
+  bool can_enable = true;
+  /// WindowFromPoint passes over a disabled child to its parent, as Windows does.
+  bool skips_disabled_children = true;
+  /// Minimize, maximize and restore can be asked for (on X11 only of a window manager).
+  bool can_minimize = true;
+};
+
+/// One backend under test: its name, its answers where backends differ, and how to make a
+/// fresh harness for each case.
 struct BackendUnderTest {
   const char* name;
+  BackendExpectations expect;
   std::function<std::unique_ptr<WindowSystemHarness>()> make;
 };
+
+/// Test names and failure messages show the backend's name.
+inline void PrintTo(const BackendUnderTest& backend, std::ostream* os) { *os << backend.name; }
 
 /// The cases every backend must pass.
 class WindowSystemContract : public ::testing::TestWithParam<BackendUnderTest> {
@@ -48,6 +72,7 @@ class WindowSystemContract : public ::testing::TestWithParam<BackendUnderTest> {
   void SetUp() override { harness_ = GetParam().make(); }
   WindowSystemHarness& harness() { return *harness_; }
   wintools::WindowSystem& ws() { return harness_->System(); }
+  const BackendExpectations& expect() const { return GetParam().expect; }
 
  private:
   std::unique_ptr<WindowSystemHarness> harness_;

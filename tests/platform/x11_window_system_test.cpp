@@ -208,6 +208,12 @@ class X11Harness final : public testing_support::WindowSystemHarness {
     xcb_clear_area(c_, 0, w, 0, 0, 0, 0);
     Sync();
   }
+  Hwnd CreateOwned(std::u16string_view class_name, std::u16string_view title, Hwnd owner,
+                   TestRect r, bool) override {
+    const Hwnd w = Create(class_name, title, 0, r);
+    SetOwner(w, owner);
+    return w;
+  }
   void SetOwner(Hwnd window, Hwnd owner) {
     const auto o = static_cast<xcb_window_t>(owner);
     xcb_change_property(c_, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window),
@@ -320,8 +326,15 @@ std::unique_ptr<testing_support::WindowSystemHarness> MakeHarness(bool with_wm) 
 
 INSTANTIATE_TEST_SUITE_P(
     X11, WindowSystemContract,
-    ::testing::Values(BackendUnderTest{"bare", [] { return MakeHarness(false); }},
-                      BackendUnderTest{"openbox", [] { return MakeHarness(true); }}),
+    // X11 has no enabled state; minimizing and maximizing are a window manager's work.
+    ::testing::Values(BackendUnderTest{"bare",
+                                       {.can_enable = false,
+                                        .skips_disabled_children = false,
+                                        .can_minimize = false},
+                                       [] { return MakeHarness(false); }},
+                      BackendUnderTest{"openbox",
+                                       {.can_enable = false, .skips_disabled_children = false},
+                                       [] { return MakeHarness(true); }}),
     testing_support::BackendName);
 
 class X11Backend : public ::testing::TestWithParam<bool> {

@@ -1,0 +1,316 @@
+// The Win32 backend on real windows: the contract suite, the Code Generator's worked example
+// and the file type's registry values. Built with mingw-w64 and run under Wine.
+#include "platform/win32/win32_window_system.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "platform/win32/win32_shell_integration.h"
+#include "platform/win32/windows_api.h"
+#include "platform/window_system_contract.h"
+#include "wintools/code_generator.h"
+#include "wintools/window_spy.h"
+
+namespace quillan::platform {
+namespace {
+
+using testing_support::BackendUnderTest;
+using testing_support::TestRect;
+using testing_support::WindowSystemContract;
+using wintools::Hwnd;
+
+const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+HWND ToHandle(Hwnd h) { return static_cast<HWND>(LongToHandle(h)); }
+Hwnd FromHandle(HWND h) { return static_cast<Hwnd>(HandleToLong(h)); }
+
+// What the window thread is asked to do, through a message to its message-only window.
+constexpr UINT kCreate = WM_APP + 1;
+constexpr UINT kDestroy = WM_APP + 2;
+constexpr UINT kSync = WM_APP + 3;
+
+struct CreateRequest {
+  std::u16string class_name, text;
+  HWND parent = nullptr;  // the parent of a child, the owner of a top-level window
+  bool child = false, popup = false;
+  TestRect rect;
+  COLORREF paint = RGB(255, 255, 255);
+};
+
+// The test windows belong to a thread of their own with its own message loop, as another
+// program's windows would: the backend's messages cross threads, and requests that need the
+// window's thread (creation, destruction, painting) are sent to it.
+class WindowThread {
+ public:
+  WindowThread() {
+    thread_ = std::thread([this] { Run(); });
+    std::unique_lock lock(mutex_);
+    ready_.wait(lock, [this] { return control_ != nullptr; });
+  }
+  ~WindowThread() {
+    ::PostMessageW(control_, WM_QUIT, 0, 0);
+    ::PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  HWND Create(CreateRequest& request) {
+    return reinterpret_cast<HWND>(
+        ::SendMessageW(control_, kCreate, 0, reinterpret_cast<LPARAM>(&request)));
+  }
+  void Destroy(HWND hwnd) { ::SendMessageW(control_, kDestroy, 0, reinterpret_cast<LPARAM>(hwnd)); }
+  // Waits until the thread has handled everything sent or posted to its windows so far.
+  void Sync() {
+    HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ::PostMessageW(control_, kSync, 0, reinterpret_cast<LPARAM>(done));
+    ::WaitForSingleObject(done, 5000);
+    ::CloseHandle(done);
+    ::SendMessageW(control_, WM_NULL, 0, 0);
+  }
+
+ private:
+  static LRESULT CALLBACK PaintedProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_ERASEBKGND) {
+      RECT r;
+      ::GetClientRect(hwnd, &r);
+      HBRUSH brush =
+          ::CreateSolidBrush(static_cast<COLORREF>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
+      ::FillRect(reinterpret_cast<HDC>(wparam), &r, brush);
+      ::DeleteObject(brush);
+      return 1;
+    }
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<WindowThread*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    switch (message) {
+      case kCreate:
+        return reinterpret_cast<LRESULT>(self->Make(*reinterpret_cast<CreateRequest*>(lparam)));
+      case kDestroy:
+        ::DestroyWindow(reinterpret_cast<HWND>(lparam));
+        return 0;
+      case kSync:
+        ::SetEvent(reinterpret_cast<HANDLE>(lparam));
+        return 0;
+      default:
+        return ::DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+  }
+
+  // The system's classes (Edit, Button, the dialog class #32770) are used as they are; any
+  // other class is registered on first use, painting its background in the request's colour.
+  HWND Make(CreateRequest& r) {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    const bool system = ::GetClassInfoExW(nullptr, Wide(r.class_name), &existing) != 0;
+    if (!system && !::GetClassInfoExW(instance, Wide(r.class_name), &existing)) {
+      WNDCLASSEXW wc{};
+      wc.cbSize = sizeof wc;
+      wc.lpfnWndProc = PaintedProc;
+      wc.hInstance = instance;
+      wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+      wc.lpszClassName = Wide(r.class_name);
+      ::RegisterClassExW(&wc);
+    }
+    DWORD style = WS_VISIBLE;
+    if (r.child) {
+      style |= WS_CHILD;
+    } else if (r.popup) {
+      style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    } else {
+      style |= WS_OVERLAPPEDWINDOW;
+    }
+    HWND hwnd = ::CreateWindowExW(0, Wide(r.class_name), Wide(r.text), style, r.rect.left,
+                                  r.rect.top, r.rect.right - r.rect.left,
+                                  r.rect.bottom - r.rect.top, r.parent, nullptr, instance, nullptr);
+    if (hwnd != nullptr && !system) {
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(r.paint));
+      ::InvalidateRect(hwnd, nullptr, TRUE);
+      ::UpdateWindow(hwnd);
+    }
+    return hwnd;
+  }
+
+  void Run() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ControlProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QuillanTestControl";
+    ::RegisterClassExW(&wc);
+    HWND control = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     wc.hInstance, nullptr);
+    ::SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    {
+      std::lock_guard lock(mutex_);
+      thread_id_ = ::GetCurrentThreadId();
+      control_ = control;
+    }
+    ready_.notify_all();
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::DestroyWindow(control);
+  }
+
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  HWND control_ = nullptr;
+  DWORD thread_id_ = 0;
+};
+
+class Win32Harness final : public testing_support::WindowSystemHarness {
+ public:
+  ~Win32Harness() override {
+    for (HWND h : top_levels_) thread_.Destroy(h);
+  }
+  wintools::WindowSystem& System() override { return ws_; }
+  Hwnd Create(std::u16string_view class_name, std::u16string_view text, Hwnd parent,
+              TestRect rect) override {
+    CreateRequest r{std::u16string(class_name),
+                    std::u16string(text),
+                    ToHandle(parent),
+                    parent != 0,
+                    false,
+                    rect};
+    return Made(r);
+  }
+  Hwnd CreateOwned(std::u16string_view class_name, std::u16string_view text, Hwnd owner,
+                   TestRect rect, bool popup) override {
+    CreateRequest r{
+        std::u16string(class_name), std::u16string(text), ToHandle(owner), false, popup, rect};
+    return Made(r);
+  }
+  Hwnd CreatePainted(std::u16string_view class_name, TestRect rect, COLORREF color) {
+    CreateRequest r{std::u16string(class_name), u"", nullptr, false, true, rect, color};
+    return Made(r);
+  }
+  void Destroy(Hwnd hwnd) override {
+    thread_.Destroy(ToHandle(hwnd));
+    top_levels_.erase(ToHandle(hwnd));
+  }
+  wintools::ScreenPoint ToScreen(Hwnd hwnd, int x, int y) override {
+    POINT p{x, y};
+    ::ClientToScreen(ToHandle(hwnd), &p);
+    return {static_cast<std::int32_t>(p.x), static_cast<std::int32_t>(p.y)};
+  }
+  void MovePointer(wintools::ScreenPoint p) override { ::SetCursorPos(p.x, p.y); }
+  void Sync() override { thread_.Sync(); }
+
+ private:
+  Hwnd Made(CreateRequest& r) {
+    HWND h = thread_.Create(r);
+    EXPECT_NE(h, nullptr) << "CreateWindowExW failed for a window of class "
+                          << std::string(r.class_name.begin(), r.class_name.end());
+    if (!r.child && h != nullptr) top_levels_.insert(h);
+    thread_.Sync();
+    return FromHandle(h);
+  }
+
+  WindowThread thread_;
+  Win32WindowSystem ws_;
+  std::set<HWND> top_levels_;
+};
+
+// Windows answers GetParent of an owned overlapped window with 0: only pop-ups report their owner.
+INSTANTIATE_TEST_SUITE_P(Win32, WindowSystemContract,
+                         ::testing::Values(BackendUnderTest{
+                             "win32",
+                             {.overlapped_owner_is_parent = false},
+                             [] { return std::make_unique<Win32Harness>(); }}),
+                         testing_support::BackendName);
+
+TEST(Win32Backend, TheCodeGeneratorFindsRealWindowsAgain) {
+  Win32Harness h;
+  const Hwnd dialog = h.CreateOwned(u"#32770", u"Find", 0, {400, 400, 700, 640}, true);
+  h.Create(u"Edit", u"", dialog, {10, 10, 200, 40});
+  const Hwnd second = h.Create(u"Edit", u"", dialog, {10, 60, 200, 90});
+  const Hwnd third = h.Create(u"Edit", u"", dialog, {10, 110, 200, 140});
+  EXPECT_EQ(wintools::GenerateFinderCode(h.System(), second),
+            u"Dim #32770 As Long\r\n"
+            u"Dim Edit As Long\r\n"
+            u"#32770& = FindWindow(\"#32770\", vbNullString)\r\n"
+            u"Edit& = FindWindowEx(#32770&, 0&, \"Edit\", vbNullString)\r\n"
+            u"Edit& = FindWindowEx(#32770&, Edit&, \"Edit\", vbNullString)\r\n");
+  EXPECT_EQ(wintools::GenerateFinderCode(h.System(), third),
+            u"Dim #32770 As Long\r\n"
+            u"Dim Edit As Long\r\n"
+            u"#32770& = FindWindow(\"#32770\", vbNullString)\r\n"
+            u"Edit& = FindWindowEx(#32770&, 0&, \"Edit\", vbNullString)\r\n"
+            u"Edit& = FindWindowEx(#32770&, Edit&, \"Edit\", vbNullString)\r\n"
+            u"Edit& = FindWindowEx(#32770&, Edit&, \"Edit\", vbNullString)\r\n");
+}
+
+TEST(Win32Backend, ToolsWorkOnRealWindows) {
+  Win32Harness h;
+  const Hwnd edit_parent = h.Create(u"Notepad", u"Untitled", 0, {100, 100, 400, 300});
+  const Hwnd edit = h.Create(u"Edit", u"first", edit_parent, {10, 10, 200, 40});
+  // WM_UNDO reaches a real edit control: the user's last edit is taken back.
+  ::SendMessageW(ToHandle(edit), EM_SETSEL, 0, -1);
+  ::SendMessageW(ToHandle(edit), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"second"));
+  EXPECT_EQ(h.System().SendGetText(edit, 100), u"second");
+  EXPECT_TRUE(h.System().SendUndo(edit));
+  h.Sync();
+  EXPECT_EQ(h.System().SendGetText(edit, 100), u"first");
+  // Class names come back whole below the 100-unit buffer, and cut to 99 above it.
+  const std::u16string long_class(120, u'K');
+  const Hwnd long_named = h.Create(long_class, u"", 0, {450, 100, 500, 150});
+  EXPECT_EQ(h.System().GetClassName(long_named, 100), long_class.substr(0, 99));
+  // Color Spy reads what a window painted.
+  const struct {
+    COLORREF paint;
+    const char16_t* html;
+  } cases[] = {
+      {RGB(255, 0, 0), u"#FF0000"}, {RGB(0, 0, 255), u"#0000FF"}, {RGB(0, 0, 15), u"#00000F"}};
+  for (const auto& c : cases) {
+    const Hwnd painted = h.CreatePainted(u"Paint", {600, 500, 700, 600}, c.paint);
+    h.MovePointer(h.ToScreen(painted, 50, 50));
+    wintools::ColorSpy spy;
+    spy.Sample(h.System());
+    EXPECT_EQ(spy.readout().html, c.html);
+    h.Destroy(painted);
+  }
+}
+
+TEST(Win32Registration, WritesTheProjectTypeForThisUser) {
+  const std::u16string program = u"C:\\Program Files\\Quillan\\quillan.exe";
+  const auto values = ProjectTypeRegistryValues(program);
+  ASSERT_EQ(WriteProjectTypeRegistration(values), std::vector<std::u16string>{});
+  auto read = [](std::u16string key, std::u16string name) {
+    const std::u16string path = std::u16string(kUserClassesKey) + u"\\" + key;
+    wchar_t buffer[512] = {};
+    DWORD size = sizeof buffer;
+    const LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, Wide(path), Wide(name), RRF_RT_REG_SZ,
+                                          nullptr, buffer, &size);
+    return status == ERROR_SUCCESS ? std::u16string(reinterpret_cast<char16_t*>(buffer))
+                                   : std::u16string(u"<not readable>");
+  };
+  EXPECT_EQ(read(u".qlp", u""), u"Quillan Project");
+  EXPECT_EQ(read(u".qlp", u"Content Type"), u"text/plain");
+  EXPECT_EQ(read(u"Quillan Project", u""), u"Quillan Project");
+  EXPECT_EQ(read(u"Quillan Project\\DefaultIcon", u""), u"C:\\Program Files\\Quillan\\icon.ico");
+  EXPECT_EQ(read(u"Quillan Project\\Shell", u""), u"");
+  EXPECT_EQ(read(u"Quillan Project\\Shell\\Open\\command", u""),
+            u"\"C:\\Program Files\\Quillan\\quillan.exe\" \"%1\"");
+  DWORD flags = 99, size = sizeof flags;
+  EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Classes\\Quillan Project", L"EditFlags",
+                           RRF_RT_REG_DWORD, nullptr, &flags, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(flags, 0u);
+
+  // Moving the program and registering again rewrites the paths; a program at the root of a
+  // drive gets no doubled backslash. The shell port takes UTF-8 with either slash.
+  Win32ShellIntegration().RegisterProjectType("D:/Tools \xc3\xa9/quillan.exe");
+  EXPECT_EQ(read(u"Quillan Project\\Shell\\Open\\command", u""),
+            u"\"D:\\Tools \u00e9\\quillan.exe\" \"%1\"");
+  EXPECT_EQ(ProjectTypeRegistryValues(u"C:\\quillan.exe")[4].text, u"C:\\icon.ico");
+}
+
+}  // namespace
+}  // namespace quillan::platform
