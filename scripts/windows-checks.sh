@@ -4,8 +4,9 @@
 # and a scratch HOME, so that nothing of the user's is read or written.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# usage: windows-checks.sh [BUILD_DIR [CTEST_ARGS...]]
 build_dir=$(realpath -m "${1:-$root/build/mingw}")
-shift || true
+[ $# -gt 0 ] && shift
 jobs=${JOBS:-$(nproc)}
 
 wine=$(command -v wine64 || true)

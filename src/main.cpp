@@ -1,22 +1,21 @@
 #include <QApplication>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "gui/application.h"
 #include "gui/main_window.h"
 #include "gui/qt_convert.h"
-#include "platform/display_check.h"
-#include "platform/native_path.h"
-#include "platform/posix_file_store.h"
+#include "platform/host.h"
 #include "quillan_version.h"
 
 int main(int argc, char* argv[]) {
   // Without a display the toolkit would abort with advice that does not help.
-  if (const auto missing = quillan::platform::MissingDisplay()) {
+  if (const auto missing = quillan::platform::PrepareProcess()) {
     std::fprintf(stderr, "%s\n", missing->c_str());
     return 1;
   }
-  // A save beyond the file-size limit fails with "File too large" instead of ending us.
-  quillan::platform::IgnoreFileSizeSignal();
+  const std::vector<std::u16string> arguments = quillan::platform::ProgramArguments(argc, argv);
 
   // Quillan's arguments are file names: the toolkit sees only the program's name, so that a
   // file called -reverse opens like any other.
@@ -32,10 +31,10 @@ int main(int argc, char* argv[]) {
 
   quillan::gui::StartupOptions options;
   options.program_path = QApplication::applicationFilePath();
-  if (argc > 1) {
-    // The first argument names the project, as its bytes: any file name opens.
-    options.project_path = quillan::gui::ToQString(quillan::platform::PathFromNative(argv[1]));
-    options.ignored_arguments = argc - 2;
+  if (!arguments.empty()) {
+    // The first argument names the project: any file name opens.
+    options.project_path = quillan::gui::ToQString(arguments.front());
+    options.ignored_arguments = static_cast<int>(arguments.size()) - 1;
   }
   quillan.Startup(options);
   quillan.window().show();

@@ -1,7 +1,5 @@
 #include "gui/application.h"
 
-#include <unistd.h>
-
 #include <QAction>
 #include <QDir>
 #include <QTimer>
@@ -13,9 +11,9 @@
 #include "gui/about_dialog.h"
 #include "gui/code_editor.h"
 #include "gui/codegen_commands.h"
+#include "gui/desktop_shell.h"
 #include "gui/edit_commands.h"
 #include "gui/editor_buffer.h"
-#include "gui/freedesktop_shell.h"
 #include "gui/help_window.h"
 #include "gui/icon_window.h"
 #include "gui/main_window.h"
@@ -26,8 +24,7 @@
 #include "gui/web_sites.h"
 #include "gui/window_action_commands.h"
 #include "gui/window_tools.h"
-#include "platform/native_path.h"
-#include "platform/posix_file_store.h"
+#include "platform/host.h"
 #include "platform/window_system_choice.h"
 #include "quillan_version.h"
 #include "settings/settings_table.h"
@@ -87,11 +84,10 @@ Application::Application(Ports ports)
     : settings_(PortOr(ports.settings, own_settings_,
                        [] { return std::make_unique<QtSettingsStore>(); })),
       given_messenger_(ports.messenger),
-      files_(PortOr(ports.files, own_files_,
-                    [] { return std::make_unique<platform::PosixFileStore>(); })),
+      files_(PortOr(ports.files, own_files_, [] { return platform::MakeFileStore(); })),
       clock_(PortOr(ports.clock, own_clock_, [] { return std::make_unique<QtClock>(); })),
       pump_(PortOr(ports.pump, own_pump_, [] { return std::make_unique<QtEventPump>(); })),
-      shell_(PortOr(ports.shell, own_shell_, [] { return std::make_unique<FreedesktopShell>(); })),
+      shell_(PortOr(ports.shell, own_shell_, [] { return MakeDesktopShell(); })),
       declarations_(std::make_unique<codegen::InsertDeclarations>(*settings_)),
       window_(std::make_unique<MainWindow>(*settings_)) {
   if (ports.windows != nullptr) {
@@ -239,7 +235,7 @@ void Application::Startup(const StartupOptions& options) {
     }
   } else {
     // Without one, the project file type is registered for this user instead.
-    shell_->RegisterProjectType(QFile::encodeName(options.program_path).toStdString());
+    shell_->RegisterProjectType(ToU16(QDir::toNativeSeparators(options.program_path)));
   }
 }
 
@@ -250,13 +246,12 @@ QString Application::NormalizeArgument(const QString& argument) {
   }
   if (path.isEmpty()) return path;
   // String work only: the name may hold bytes that are not UTF-8 (see native_path.h).
-  if (!path.startsWith('/')) {
-    std::string folder(4096, '\0');
-    if (::getcwd(folder.data(), folder.size()) == nullptr) return path;
-    folder.resize(std::strlen(folder.c_str()));
-    path = ToQString(platform::PathFromNative(folder)) + '/' + path;
+  if (!platform::IsAbsolutePath(ToU16(path))) {
+    const std::u16string folder = platform::CurrentFolder();
+    if (folder.empty()) return path;
+    path = ToQString(folder) + '/' + path;
   }
-  return QDir::cleanPath(path);
+  return QDir::toNativeSeparators(QDir::cleanPath(path));
 }
 
 }  // namespace quillan::gui

@@ -6,7 +6,7 @@
 
 #include "gui/icons.h"
 #include "gui/qt_convert.h"
-#include "platform/posix_file_store.h"
+#include "platform/host.h"
 #include "wintools/pe_icons.h"
 
 namespace quillan::gui {
@@ -80,7 +80,7 @@ QImage FitIcon(const QImage& image, int side) {
 
 FileIcons FileIconsOf(std::u16string_view path) {
   FileIcons icons;
-  const auto file = platform::PosixFileBytes::Open(path);
+  const auto file = platform::OpenFileBytes(path);
   if (file) {
     const wintools::ShellIcons found = wintools::ExtractShellIcons(*file);
     if (found.large) icons.large = FitIcon(Decode(*found.large), kLargeIconSide);

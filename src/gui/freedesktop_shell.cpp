@@ -9,9 +9,12 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
+#include <memory>
 
+#include "gui/desktop_shell.h"
 #include "gui/icons.h"
 #include "platform/file_type_registration.h"
+#include "platform/native_path.h"
 
 namespace quillan::gui {
 namespace {
@@ -30,19 +33,23 @@ std::string IconPng(const QIcon& icon, int size) {
 
 }  // namespace
 
+std::unique_ptr<platform::ShellIntegration> MakeDesktopShell() {
+  return std::make_unique<FreedesktopShell>();
+}
+
 void FreedesktopShell::OpenUrl(std::string_view url) {
   QDesktopServices::openUrl(
       QUrl(QString::fromUtf8(url.data(), static_cast<qsizetype>(url.size()))));
 }
 
-void FreedesktopShell::RegisterProjectType(std::string_view program_path) {
+void FreedesktopShell::RegisterProjectType(std::u16string_view program_path) {
   if (program_path.empty()) return;
   platform::RegistrationRequest request;
   // $XDG_DATA_HOME, by default ~/.local/share; a test-mode run uses Qt's test folder.
   const QString data_home = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   if (data_home.isEmpty()) return;
   request.data_home = QFile::encodeName(data_home).toStdString();
-  request.program_path = std::string(program_path);
+  request.program_path = platform::NativePath(program_path);
   const QIcon icon = AppIcon();
   for (int size : {16, 32, 48, 64}) request.icons.push_back({size, IconPng(icon, size)});
 

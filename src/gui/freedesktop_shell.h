@@ -9,7 +9,7 @@ namespace quillan::gui {
 /// without waiting for them; web addresses through the desktop's URL handler.
 class FreedesktopShell final : public platform::ShellIntegration {
  public:
-  void RegisterProjectType(std::string_view program_path) override;
+  void RegisterProjectType(std::u16string_view program_path) override;
   void OpenUrl(std::string_view url) override;
 };
 

@@ -18,7 +18,7 @@ namespace {
 
 struct RecordingShell : quillan::platform::ShellIntegration {
   std::vector<std::string> opened;
-  void RegisterProjectType(std::string_view) override {}
+  void RegisterProjectType(std::u16string_view) override {}
   void OpenUrl(std::string_view url) override { opened.emplace_back(url); }
 };
 

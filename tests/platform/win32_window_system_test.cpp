@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/host.h"
+#include "platform/win32/win32_file_store.h"
 #include "platform/win32/win32_shell_integration.h"
 #include "platform/win32/windows_api.h"
 #include "platform/window_system_contract.h"
@@ -305,11 +307,67 @@ TEST(Win32Registration, WritesTheProjectTypeForThisUser) {
   EXPECT_EQ(flags, 0u);
 
   // Moving the program and registering again rewrites the paths; a program at the root of a
-  // drive gets no doubled backslash. The shell port takes UTF-8 with either slash.
-  Win32ShellIntegration().RegisterProjectType("D:/Tools \xc3\xa9/quillan.exe");
+  // drive gets no doubled backslash. The shell port takes either slash.
+  Win32ShellIntegration().RegisterProjectType(u"D:/Tools \u00e9/quillan.exe");
   EXPECT_EQ(read(u"Quillan Project\\Shell\\Open\\command", u""),
             u"\"D:\\Tools \u00e9\\quillan.exe\" \"%1\"");
   EXPECT_EQ(ProjectTypeRegistryValues(u"C:\\quillan.exe")[4].text, u"C:\\icon.ico");
+}
+
+TEST(Win32FileStore, WritesSafelyAndRefusesWhatIsNoFile) {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::u16string folder =
+      std::u16string(reinterpret_cast<char16_t*>(temp)) + u"quillan store \u0416";
+  ::CreateDirectoryW(Wide(folder), nullptr);
+  const std::u16string path = folder + u"\\project \u00e9.qlp";
+  const auto store = MakeFileStore();
+  EXPECT_EQ(store->PathSeparator(), u'\\');
+
+  EXPECT_FALSE(store->Read(path).bytes);
+  EXPECT_NE(store->Read(path).error, u"");
+  EXPECT_EQ(store->Write(path, "first\r\n"), std::nullopt);
+  const auto stamp = store->Stamp(path);
+  EXPECT_EQ(store->Write(path, std::string(100000, 'x')), std::nullopt);
+  const auto read = store->Read(path);
+  EXPECT_EQ(read.bytes, std::string(100000, 'x'));
+  EXPECT_FALSE(stamp->SameFileState(read.stamp));
+  auto bytes = OpenFileBytes(path);
+  std::string piece;
+  ASSERT_NE(bytes, nullptr);
+  EXPECT_EQ(bytes->Size(), 100000u);
+  EXPECT_TRUE(bytes->Read(99998, 2, piece));
+  EXPECT_EQ(piece, "xx");
+  EXPECT_FALSE(bytes->Read(99999, 2, piece));
+  bytes.reset();
+
+  // A file another program holds open without sharing cannot be replaced: the write fails,
+  // the old content stays, and no temporary file of ours is left behind. (Wine's ReplaceFileW
+  // leaves one of its own, rf*.tmp, which Windows does not.)
+  HANDLE held = ::CreateFileW(Wide(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_NE(store->Write(path, "lost"), std::nullopt);
+  ::CloseHandle(held);
+  EXPECT_EQ(store->Read(path).bytes, std::string(100000, 'x'));
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(Wide(folder + u"\\.quillan-save-*"), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+  if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+
+  // Folders and devices are refused before anything is read or written.
+  EXPECT_EQ(store->Read(folder).error, u"Is a folder, not a project file");
+  EXPECT_EQ(store->Write(folder, "x"), u"Is a folder, not a project file");
+  EXPECT_FALSE(store->Read(u"NUL").bytes);
+  EXPECT_EQ(OpenFileBytes(u"NUL"), nullptr);
+
+  // Paths of the command line and the current folder.
+  EXPECT_TRUE(IsAbsolutePath(u"C:\\x.qlp"));
+  EXPECT_TRUE(IsAbsolutePath(u"\\\\server\\share\\x.qlp"));
+  EXPECT_FALSE(IsAbsolutePath(u"x.qlp"));
+  EXPECT_FALSE(IsAbsolutePath(u"C:x.qlp"));
+  EXPECT_TRUE(IsAbsolutePath(CurrentFolder()));
+  ::DeleteFileW(Wide(path));
+  ::RemoveDirectoryW(Wide(folder));
 }
 
 }  // namespace

@@ -71,8 +71,8 @@ std::vector<std::u16string> WriteProjectTypeRegistration(const std::vector<Regis
   return errors;
 }
 
-void Win32ShellIntegration::RegisterProjectType(std::string_view program_path) {
-  std::u16string path = text::FromUtf8(program_path);
+void Win32ShellIntegration::RegisterProjectType(std::u16string_view program_path) {
+  std::u16string path(program_path);
   for (char16_t& ch : path) {
     if (ch == u'/') ch = u'\\';
   }
@@ -83,7 +83,7 @@ void Win32ShellIntegration::OpenUrl(std::string_view url) {
   // Only web addresses are opened: ShellExecute would run a program named by anything else.
   if (!url.starts_with("https://") && !url.starts_with("http://")) return;
   const std::u16string wide = text::FromUtf8(url);
-  ::ShellExecuteW(nullptr, L"open", Wide(wide), nullptr, nullptr, SW_SHOWMINIMIZED);
+  ::ShellExecuteW(nullptr, L"open", Wide(wide), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace quillan::platform

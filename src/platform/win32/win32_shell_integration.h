@@ -34,8 +34,8 @@ std::vector<std::u16string> WriteProjectTypeRegistration(const std::vector<Regis
 /// The shell on Windows: the registry for the file type, the default browser for addresses.
 class Win32ShellIntegration final : public ShellIntegration {
  public:
-  /// program_path is UTF-8; forward slashes are taken as backslashes.
-  void RegisterProjectType(std::string_view program_path) override;
+  /// Forward slashes in program_path are taken as backslashes.
+  void RegisterProjectType(std::u16string_view program_path) override;
   void OpenUrl(std::string_view url) override;
 };
 

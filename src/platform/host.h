@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/file_ports.h"
+#include "wintools/pe_icons.h"
+
+// The services of the operating system the program runs on, as main and the Qt layer use
+// them. Each system's backend folder defines them (host_posix.cpp on Linux,
+// win32/host_win32.cpp on Windows), so that nothing above the platform layer calls the
+// system directly.
+namespace quillan::platform {
+
+/// Readies the process and says why the program cannot show its windows in this session, in
+/// words for the terminal; nullopt when it can.
+std::optional<std::string> PrepareProcess();
+
+/// The arguments after the program's own name, in the program's form of paths: every file
+/// name, in any encoding the system allows, survives the trip.
+std::vector<std::u16string> ProgramArguments(int argc, char** argv);
+
+/// The current folder in the program's form of paths; "" when it cannot be read.
+std::u16string CurrentFolder();
+
+/// Whether path names a place from the root of its file system (on Windows, with its drive
+/// or share), not from the current folder.
+bool IsAbsolutePath(std::u16string_view path);
+
+/// The system's file store.
+std::unique_ptr<document::FileStore> MakeFileStore();
+
+/// Random-access reads of the file on disk at path; null when it cannot be opened.
+std::unique_ptr<wintools::ByteSource> OpenFileBytes(std::u16string_view path);
+
+}  // namespace quillan::platform
