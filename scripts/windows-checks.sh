@@ -17,6 +17,7 @@ for tool in "$wine" "$wineserver"; do
   [ -x "$tool" ] || { echo "error: $tool not found (scripts/install-deps.sh installs wine64)" >&2; exit 1; }
 done
 
+build_start=$(date +%s)
 if [ ! -f "$build_dir/build.ninja" ]; then
   cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DQUILLAN_WITHOUT_QT=ON \
@@ -24,6 +25,7 @@ if [ ! -f "$build_dir/build.ninja" ]; then
     "-DCMAKE_EXE_LINKER_FLAGS=-static -static-libgcc -static-libstdc++"
 fi
 cmake --build "$build_dir" -j "$jobs"
+build_seconds=$(( $(date +%s) - build_start ))
 
 scratch=$(mktemp -d)
 xvfb_pid=
@@ -56,4 +58,4 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 cd "$build_dir"
 ctest --output-on-failure -j "$jobs" "$@"
-echo "Windows checks: $(( $(date +%s) - start )) s under Wine"
+echo "Windows checks: build ${build_seconds} s, tests under Wine $(( $(date +%s) - start )) s"
