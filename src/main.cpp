@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "document/command_line.h"
 #include "gui/application.h"
 #include "gui/main_window.h"
 #include "gui/qt_convert.h"
@@ -11,11 +12,21 @@
 
 int main(int argc, char* argv[]) {
   // Without a display the toolkit would abort with advice that does not help.
+  using quillan::document::CommandLine;
+  const CommandLine command =
+      quillan::document::ParseCommandLine(quillan::platform::ProgramArguments(argc, argv));
+  if (command.request == CommandLine::Request::kHelp) {
+    std::fputs(quillan::document::UsageText("quillan").c_str(), stdout);
+    return 0;
+  }
+  if (command.request == CommandLine::Request::kVersion) {
+    std::fputs(quillan::document::VersionText(quillan::kVersionText).c_str(), stdout);
+    return 0;
+  }
   if (const auto missing = quillan::platform::PrepareProcess()) {
     std::fprintf(stderr, "%s\n", missing->c_str());
     return 1;
   }
-  const std::vector<std::u16string> arguments = quillan::platform::ProgramArguments(argc, argv);
 
   // Quillan's arguments are file names: the toolkit sees only the program's name, so that a
   // file called -reverse opens like any other.
@@ -31,10 +42,10 @@ int main(int argc, char* argv[]) {
 
   quillan::gui::StartupOptions options;
   options.program_path = QApplication::applicationFilePath();
-  if (!arguments.empty()) {
-    // The first argument names the project: any file name opens.
-    options.project_path = quillan::gui::ToQString(arguments.front());
-    options.ignored_arguments = static_cast<int>(arguments.size()) - 1;
+  if (command.project) {
+    // Any file name opens.
+    options.project_path = quillan::gui::ToQString(*command.project);
+    options.ignored_arguments = command.ignored;
   }
   quillan.Startup(options);
   quillan.window().show();

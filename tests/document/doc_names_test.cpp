@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "document/command_line.h"
+
 namespace quillan::document {
 namespace {
 
@@ -38,4 +40,30 @@ TEST(DocNames, NamesSplitAtTheSystemsSeparatorOnly) {
 }
 
 }  // namespace
+TEST(CommandLine, OnlyAWholeFirstOptionIsAnOption) {
+  using Request = CommandLine::Request;
+  const struct {
+    std::vector<std::u16string> args;
+    Request request;
+    std::optional<std::u16string> project;
+    int ignored;
+  } cases[] = {
+      {{}, Request::kStart, std::nullopt, 0},
+      {{u"--help"}, Request::kHelp, std::nullopt, 0},
+      {{u"--version", u"a.qlp"}, Request::kVersion, std::nullopt, 0},
+      {{u"./--help"}, Request::kStart, u"./--help", 0},
+      {{u"--", u"--help"}, Request::kStart, u"--help", 0},
+      {{u"--"}, Request::kStart, std::nullopt, 0},
+      {{u"-h"}, Request::kStart, u"-h", 0},
+      {{u"--helpme"}, Request::kStart, u"--helpme", 0},
+      {{u"a.qlp", u"--help", u"c"}, Request::kStart, u"a.qlp", 2},
+  };
+  for (const auto& c : cases) {
+    const CommandLine line = ParseCommandLine(c.args);
+    EXPECT_EQ(line.request, c.request);
+    EXPECT_EQ(line.project, c.project);
+    EXPECT_EQ(line.ignored, c.ignored);
+  }
+}
+
 }  // namespace quillan::document

@@ -12,6 +12,12 @@ grep -q "^Quillan needs a graphical session (an X11 or Wayland display); none wa
 out=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:4095 "$program" 2>&1) && fail "started on a dead display"
 grep -q 'the X11 display ":4095" does not answer' <<<"$out" || fail "dead display: $out"
 
+# --help and --version answer on the terminal, with or without a display.
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --help) || fail "--help: exit status $?"
+grep -q '^Usage: quillan \[PROJECT\]$' <<<"$out" || fail "--help: $out"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --version) || fail "--version: exit status $?"
+grep -Eq '^Quillan [0-9]+\.[0-9]+$' <<<"$out" || fail "--version: $out"
+
 QUILLAN_WM=openbox
 source "$(dirname "$0")/../support/x11_session.sh"
 cd "$scratch"
@@ -35,6 +41,13 @@ printf 'x = 1\r\n' >./-reverse
 start '^Quillan - \[-reverse\]$' -reverse
 sleep 0.5
 message_shown && fail "-reverse: a message appeared"
+stop
+
+# A file named like an option opens through a path or after "--".
+printf 'h = 1\r\n' >./--help
+start '^Quillan - \[--help\]$' ./--help
+stop
+start '^Quillan - \[--help\]$' -- --help
 stop
 
 printf 'x = 2\r\n' >"$(printf 'caf\xe9.qlp')"
