@@ -50,6 +50,12 @@ void FreedesktopShell::RegisterProjectType(std::u16string_view program_path) {
   if (data_home.isEmpty()) return;
   request.data_home = QFile::encodeName(data_home).toStdString();
   request.program_path = platform::NativePath(program_path);
+  // The system's data folders come after the user's own in Qt's list.
+  for (const QString& dir :
+       QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+    if (dir != data_home)
+      request.system_data_dirs.emplace_back(QFile::encodeName(dir).toStdString());
+  }
   const QIcon icon = AppIcon();
   for (int size : {16, 32, 48, 64}) request.icons.push_back({size, IconPng(icon, size)});
 

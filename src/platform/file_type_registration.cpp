@@ -86,6 +86,43 @@ std::string DesktopEntry(std::string_view program_path) {
   return entry;
 }
 
+std::string ExecProgram(std::string_view entry) {
+  bool in_main_group = false;
+  std::string value;
+  for (std::size_t start = 0; start < entry.size();) {
+    std::size_t end = entry.find('\n', start);
+    if (end == std::string_view::npos) end = entry.size();
+    const std::string_view line = entry.substr(start, end - start);
+    start = end + 1;
+    if (line.starts_with('[')) {
+      in_main_group = line == "[Desktop Entry]";
+    } else if (in_main_group && line.starts_with("Exec=")) {
+      value = std::string(line.substr(5));
+      break;
+    }
+  }
+  // The string's own escapes first, then the quoting of the command line.
+  std::string unescaped;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\\' && i + 1 < value.size()) {
+      const char next = value[++i];
+      unescaped.push_back(next == 's' ? ' ' : next == 'n' ? '\n' : next == 't' ? '\t' : next);
+    } else {
+      unescaped.push_back(value[i]);
+    }
+  }
+  std::string program;
+  if (unescaped.starts_with('"')) {
+    for (std::size_t i = 1; i < unescaped.size() && unescaped[i] != '"'; ++i) {
+      if (unescaped[i] == '\\' && i + 1 < unescaped.size()) ++i;
+      program.push_back(unescaped[i]);
+    }
+  } else {
+    program = unescaped.substr(0, unescaped.find(' '));
+  }
+  return program;
+}
+
 std::string MimePackage() {
   std::string xml =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -141,9 +178,20 @@ RegistrationReport RegisterFileType(const RegistrationRequest& request) {
     report.errors.push_back("no data folder or program path to register");
     return report;
   }
+  const std::string entry_name = std::string(kDesktopName) + ".desktop";
+  for (const fs::path& dir : request.system_data_dirs) {
+    std::string entry;
+    if (!ReadWhole(dir / "applications" / entry_name, entry)) continue;
+    std::error_code error;
+    const std::string program = ExecProgram(entry);
+    if (!program.empty() && fs::equivalent(program, request.program_path, error)) {
+      report.served_by_system = true;
+      return report;
+    }
+  }
   const fs::path mime_dir = request.data_home / "mime";
   const fs::path applications = request.data_home / "applications";
-  const std::string desktop_file = std::string(kDesktopName) + ".desktop";
+  const std::string& desktop_file = entry_name;
 
   bool mime_changed = false;
   bool entry_changed = false;

@@ -23,6 +23,9 @@ struct RegistrationRequest {
   std::filesystem::path data_home;  ///< the user's data folder, $XDG_DATA_HOME
   std::string program_path;         ///< the program's absolute path, for the Exec line
   std::vector<IconPicture> icons;
+  /// The system's data folders ($XDG_DATA_DIRS). When a desktop entry of ours in one of them
+  /// starts this very program, as an installed package's does, nothing is written per user.
+  std::vector<std::filesystem::path> system_data_dirs;
 };
 
 /// A database tool to run after the registration, without waiting for it.
@@ -36,6 +39,7 @@ struct RegistrationReport {
   std::vector<std::filesystem::path> written;  ///< files whose content was (re)written
   std::vector<RefreshCommand> refresh;         ///< tools that should update their caches
   std::vector<std::string> errors;             ///< what could not be done
+  bool served_by_system = false;  ///< a system-wide entry already opens projects with us
 };
 
 /// One argument of a desktop entry's Exec key, quoted and escaped so that the launcher passes
@@ -44,6 +48,10 @@ std::string QuoteExecArgument(std::string_view argument);
 
 /// The desktop entry that opens project files with the program.
 std::string DesktopEntry(std::string_view program_path);
+
+/// The program a desktop entry's Exec key starts, as written (quotes and escapes removed);
+/// "" when the entry has no Exec key in its [Desktop Entry] group.
+std::string ExecProgram(std::string_view desktop_entry);
 
 /// The shared-mime-info package declaring the project file type.
 std::string MimePackage();

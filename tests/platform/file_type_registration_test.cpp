@@ -49,7 +49,7 @@ class RegistrationTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(home_); }
 
   RegistrationReport Register(std::string program) {
-    return RegisterFileType({home_, std::move(program), {{16, "png-16"}, {48, "png-48"}}});
+    return RegisterFileType({home_, std::move(program), {{16, "png-16"}, {48, "png-48"}}, {}});
   }
   // Runs the database tools as the program would, but waits for them.
   void Refresh(const RegistrationReport& report) {
@@ -136,6 +136,30 @@ TEST_F(RegistrationTest, FailuresAreReportedNotThrown) {
   EXPECT_EQ(report.errors.size(), 1u);
   EXPECT_TRUE(fs::exists(home_ / "mime/packages/quillan.xml"));
   EXPECT_FALSE(RegisterFileType(RegistrationRequest{}).errors.empty());
+}
+
+TEST_F(RegistrationTest, AnInstalledProgramLeavesTheUsersFolderAlone) {
+  // A program "installed" in a system data folder whose entry names it, odd characters and
+  // all; a copy elsewhere, and the same program reached through a symbolic link.
+  const fs::path system = home_ / "system", data = home_ / "data";
+  const fs::path program = home_ / "bin dir" / "qu$llan";
+  fs::create_directories(program.parent_path());
+  std::ofstream(program) << "#!/bin/sh\n";
+  fs::create_symlink(program, home_ / "link");
+  fs::create_directories(system / "applications");
+  std::ofstream(system / "applications/quillan.desktop") << DesktopEntry(program.string());
+  EXPECT_EQ(ExecProgram(DesktopEntry(program.string())), program.string());
+  EXPECT_EQ(ExecProgram("[Other]\nExec=/x\n[Desktop Entry]\nExec=quillan %f\n"), "quillan");
+
+  for (const auto& [path, served] : {std::pair{program.string(), true},
+                                     {(home_ / "link").string(), true},
+                                     {"/opt/quillan/quillan", false}}) {
+    fs::remove_all(data);
+    const RegistrationReport report =
+        RegisterFileType({data, path, {{16, "png"}}, {home_ / "missing", system}});
+    EXPECT_EQ(report.served_by_system, served) << path;
+    EXPECT_EQ(fs::exists(data), !served) << path;
+  }
 }
 
 }  // namespace
