@@ -101,7 +101,7 @@ IconWindow::IconWindow(document::FileChooser* chooser, document::FileStore& file
       settings_(settings),
       messengers_(messengers) {
   MakeToolWindow(*this, "frmIcon", "Extract Icon From .exe");
-  setWindowIcon(ToolbarIcon("image-x-generic", "I"));
+  setWindowIcon(OwnIcon("get-icon"));
 
   auto* file_label = new QLabel("File:", this);
   file_label->setObjectName("curFile");

@@ -5,6 +5,11 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QStandardPaths>
+#include <QSvgRenderer>
+
+// The icons' resources live in this static library; the linker keeps them only when they
+// are initialised by name.
+static void InitIconResources() { Q_INIT_RESOURCE(icons); }
 
 namespace quillan::gui {
 
@@ -55,8 +60,32 @@ QIcon ThemeIcon(const QString& name) {
   return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : QIcon();
 }
 
-QIcon ToolbarIcon(const char* theme_name, const char* glyph) {
-  if (const QIcon themed = ThemeIcon(theme_name); !themed.isNull()) return themed;
+QIcon OwnIcon(const QString& name) {
+  static const bool resources = (InitIconResources(), true);
+  (void)resources;
+  QSvgRenderer svg(":/icons/" + name + ".svg");
+  QIcon icon;
+  if (!svg.isValid()) return icon;
+  // Drawn at every size a toolbar, a menu or a desktop asks for, so nothing is scaled.
+  for (int size : {16, 18, 20, 22, 24, 32, 36, 48, 64, 128, 256}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    svg.render(&painter);
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+QIcon ToolbarIcon(const char* icon_name, const char* glyph) {
+  const QString name = QString::fromUtf8(icon_name);
+  if (name.startsWith(kOwnIconPrefix)) {
+    if (const QIcon own = OwnIcon(name.mid(kOwnIconPrefix.size())); !own.isNull()) return own;
+  } else if (const QIcon themed = ThemeIcon(name); !themed.isNull()) {
+    return themed;
+  }
   QIcon icon;
   const QColor fill(0x3A, 0x6E, 0xA5);
   for (int size : {16, 24, 32}) icon.addPixmap(DrawGlyph(QString::fromUtf8(glyph), size, fill));
@@ -64,9 +93,7 @@ QIcon ToolbarIcon(const char* theme_name, const char* glyph) {
 }
 
 QIcon AppIcon() {
-  QIcon icon;
-  const QColor fill(0x6A, 0x3D, 0x9A);
-  for (int size : {16, 32, 48, 64}) icon.addPixmap(DrawGlyph("Q", size, fill));
+  static const QIcon icon = OwnIcon("quillan");
   return icon;
 }
 

@@ -156,7 +156,10 @@ void MainWindow::BuildToolbar() {
     auto* button = new QToolButton(toolbar_);
     button->setObjectName(spec.name);
     button->setToolTip(QString::fromUtf8(spec.tooltip));
-    button->setIcon(ToolbarIcon(spec.theme_icon, spec.glyph));
+    const QIcon icon = ToolbarIcon(spec.icon, spec.glyph);
+    button->setIcon(icon);
+    // The menu item shows the same icon as its button.
+    action->setIcon(icon);
     button->setAutoRaise(true);
     button->setIconSize(QSize(18, 18));
     button->setFocusPolicy(Qt::NoFocus);

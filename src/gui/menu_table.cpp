@@ -137,12 +137,12 @@ const ToolbarButton kButtons[] = {
     {"btnPaste", "Paste Text From Clipboard", "Paste", "edit-paste", "P"},
     {"btnFind", "Find/Replace Text In Quillan Project", "Find", "edit-find", "F"},
     {"btnUndo", "", "Undo", "edit-undo", "U", true},
-    {"btnAPI", "API Spy", "API_Spy", "system-search", "A"},
-    {"SSCommand1", "Window Spy", "Window_Spy", "preferences-system-windows", "W"},
-    {"btnCode", "Code Generator", "Code_Generator", "text-x-script", "G"},
-    {"btnSpy", "Color Spy", "Color_Spy", "color-picker", "Y"},
-    {"SSCommand2", "Get Icon From Executable(.exe)", "Get_Icon", "image-x-generic", "I"},
-    {"SSCommand3", "Dim All Variables", "Dim_vars", "format-justify-left", "D", true},
+    {"btnAPI", "API Spy", "API_Spy", "own:api-spy", "A"},
+    {"SSCommand1", "Window Spy", "Window_Spy", "own:window-spy", "W"},
+    {"btnCode", "Code Generator", "Code_Generator", "own:code-generator", "G"},
+    {"btnSpy", "Color Spy", "Color_Spy", "own:color-spy", "Y"},
+    {"SSCommand2", "Get Icon From Executable(.exe)", "Get_Icon", "own:get-icon", "I"},
+    {"SSCommand3", "Dim All Variables", "Dim_vars", "own:dim-all", "D", true},
     {"SSCommand4", "Help Contents And Index", "Help_Contents", "help-contents", "?"},
 };
 

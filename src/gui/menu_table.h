@@ -25,7 +25,7 @@ struct ToolbarButton {
   const char* name;
   const char* tooltip;
   const char* action;
-  const char* theme_icon;
+  const char* icon;   ///< a theme icon's name, or "own:" and the name of one of ours
   const char* glyph;  ///< drawn when the icon theme has no such icon
   bool separator_after = false;
 };

@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <csignal>
 
+#include "gui/icons.h"
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
 #include "settings/settings_store.h"
@@ -244,6 +245,9 @@ class MainWindowTest : public QObject {
       QVERIFY2(b->x() > previous_x, e.name);  // left to right in table order
       previous_x = b->x();
       QCOMPARE(b->isEnabled(), f.window->Action(e.action)->isEnabled());
+      // The menu item shows its button's icon.
+      QVERIFY2(!b->icon().isNull(), e.name);
+      QCOMPARE(f.window->Action(e.action)->icon().cacheKey(), b->icon().cacheKey());
       int triggered = 0;
       auto c = connect(f.window->Action(e.action), &QAction::triggered, this,
                        [&triggered] { ++triggered; });
@@ -255,6 +259,17 @@ class MainWindowTest : public QObject {
     }
     QVERIFY(!frame->findChild<QToolButton*>("btnCut")->isEnabled());
     QVERIFY(!frame->findChild<QToolButton*>("btnCopy")->isEnabled());
+    // The tools show our own drawings, never the lettered stand-ins, and so does the window.
+    const std::pair<const char*, const char*> own[] = {
+        {"btnAPI", "api-spy"},   {"SSCommand1", "window-spy"}, {"btnCode", "code-generator"},
+        {"btnSpy", "color-spy"}, {"SSCommand2", "get-icon"},   {"SSCommand3", "dim-all"}};
+    for (const auto& [name, icon] : own) {
+      const QImage drawn = quillan::gui::OwnIcon(icon).pixmap(16, 16).toImage();
+      QVERIFY2(!drawn.isNull(), icon);
+      QCOMPARE(frame->findChild<QToolButton*>(name)->icon().pixmap(16, 16).toImage(), drawn);
+    }
+    QCOMPARE(f.window->windowIcon().pixmap(32, 32).toImage(),
+             quillan::gui::OwnIcon("quillan").pixmap(32, 32).toImage());
   }
 
   void freshStartUsesTheDefaults() {
