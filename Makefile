@@ -2,14 +2,17 @@
 #   make run    install what is missing, build, start Quillan on the current display
 #   make test   install what is missing, build with sanitizers, run every test; then build
 #               the logic and the Win32 backend with mingw-w64 and run their tests under Wine
-# Also: make build, make bench, make format, make clean.
+# Also: make build, make bench, make format, make clean; make package (the Debian package in
+# build/package), make install (to PREFIX, /usr/local unless given).
 
 RELEASE_DIR := build/release
 TEST_DIR    := build/asan
 WINDOWS_DIR := build/mingw
+PACKAGE_DIR := build/package
+PREFIX      ?= /usr/local
 JOBS        ?= $(shell nproc)
 
-.PHONY: all deps build run test bench format clean
+.PHONY: all deps build run test bench format clean package install
 
 all: build
 
@@ -33,6 +36,16 @@ test: deps $(TEST_DIR)/build.ninja
 	bash scripts/fetch-reference-pe.sh $(TEST_DIR)/reference-pe
 	bash scripts/run-tests.sh $(TEST_DIR)
 	bash scripts/windows-checks.sh $(WINDOWS_DIR)
+	bash scripts/package-checks.sh $(PACKAGE_DIR)
+
+package: deps
+	bash scripts/build-package.sh $(PACKAGE_DIR)
+
+install: deps
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLAN_BUILD_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+	cmake --install $(RELEASE_DIR) --strip
 
 bench: deps $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS)

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-utils xdotool wmctrl openbox imagemagick desktop-file-utils shared-mime-info
   fonts-dejavu-core adwaita-icon-theme icoutils
   g++-mingw-w64-x86-64-posix wine64
+  librsvg2-bin lintian appstream
 )
 
 # Extra packages may be named on the command line (make fuzz asks for clang).
