@@ -148,6 +148,9 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildToolbar() {
+  for (const MenuIcon& item : MenuIcons()) {
+    Action(item.action)->setIcon(ThemeIcon(QString::fromUtf8(item.theme_icon)));
+  }
   auto* row = new QHBoxLayout(toolbar_);
   row->setContentsMargins(3, 2, 3, 2);
   row->setSpacing(1);

@@ -146,8 +146,14 @@ const ToolbarButton kButtons[] = {
     {"SSCommand4", "Help Contents And Index", "Help_Contents", "help-contents", "?"},
 };
 
+const MenuIcon kMenuIcons[] = {
+    {"Save_As", "document-save-as"},   {"Exit", "application-exit"},    {"Delete", "edit-delete"},
+    {"Select_All", "edit-select-all"}, {"Prefs", "preferences-system"}, {"About", "help-about"},
+};
+
 }  // namespace
 
+std::span<const MenuIcon> MenuIcons() { return kMenuIcons; }
 std::span<const MenuRow> MainMenuRows() { return kRows; }
 std::span<const ToolbarButton> ToolbarButtons() { return kButtons; }
 

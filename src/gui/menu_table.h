@@ -32,4 +32,12 @@ struct ToolbarButton {
 
 std::span<const ToolbarButton> ToolbarButtons();
 
+/// The theme icons of menu items that have no toolbar button (those show their button's).
+struct MenuIcon {
+  const char* action;
+  const char* theme_icon;
+};
+
+std::span<const MenuIcon> MenuIcons();
+
 }  // namespace quillan::gui
