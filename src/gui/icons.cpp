@@ -66,8 +66,9 @@ QIcon OwnIcon(const QString& name) {
   QSvgRenderer svg(":/icons/" + name + ".svg");
   QIcon icon;
   if (!svg.isValid()) return icon;
-  // Drawn at every size a toolbar, a menu or a desktop asks for, so nothing is scaled.
-  for (int size : {16, 18, 20, 22, 24, 32, 36, 48, 64, 128, 256}) {
+  // Drawn at the sizes toolbars, menus, window frames and the per-user registration ask
+  // for (twice the toolbar's on high-density screens), so nothing is scaled.
+  for (int size : {16, 18, 20, 22, 24, 32, 36, 48, 64}) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);

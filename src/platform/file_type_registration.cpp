@@ -191,13 +191,12 @@ RegistrationReport RegisterFileType(const RegistrationRequest& request) {
   }
   const fs::path mime_dir = request.data_home / "mime";
   const fs::path applications = request.data_home / "applications";
-  const std::string& desktop_file = entry_name;
 
   bool mime_changed = false;
   bool entry_changed = false;
   Register(mime_dir / "packages" / (std::string(kDesktopName) + ".xml"), MimePackage(), report,
            &mime_changed);
-  Register(applications / desktop_file, DesktopEntry(request.program_path), report, &entry_changed);
+  Register(applications / entry_name, DesktopEntry(request.program_path), report, &entry_changed);
   for (const IconPicture& icon : request.icons) {
     const std::string size = std::to_string(icon.size);
     Register(request.data_home / "icons" / "hicolor" / (size + "x" + size) / "apps" /
@@ -212,7 +211,7 @@ RegistrationReport RegisterFileType(const RegistrationRequest& request) {
   if (mime_changed || !fs::exists(compiled_type, ignored)) {
     report.refresh.push_back({"update-mime-database", {mime_dir.string()}});
   }
-  if (entry_changed || !FileMentions(applications / "mimeinfo.cache", desktop_file)) {
+  if (entry_changed || !FileMentions(applications / "mimeinfo.cache", entry_name)) {
     report.refresh.push_back({"update-desktop-database", {applications.string()}});
   }
   return report;

@@ -26,10 +26,6 @@ using testing_support::TestRect;
 using testing_support::WindowSystemContract;
 using wintools::Hwnd;
 
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-HWND ToHandle(Hwnd h) { return static_cast<HWND>(LongToHandle(h)); }
-Hwnd FromHandle(HWND h) { return static_cast<Hwnd>(HandleToLong(h)); }
-
 // What the window thread is asked to do, through a message to its message-only window.
 constexpr UINT kCreate = WM_APP + 1;
 constexpr UINT kDestroy = WM_APP + 2;

@@ -16,8 +16,6 @@ constexpr std::u16string_view kFolder = u"Is a folder, not a project file";
 // system's clock as a later change (FAT counts in two seconds).
 constexpr std::int64_t kRacyNs = 2'000'000'000;
 
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-
 // The system's words for an error, without the line end it ends in.
 std::u16string SystemError(DWORD error) {
   wchar_t* message = nullptr;

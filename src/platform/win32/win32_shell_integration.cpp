@@ -14,8 +14,6 @@ namespace {
 
 constexpr std::u16string_view kTypeName = u"Quillan Project";
 
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-
 std::u16string Describe(const RegistryValue& v, LSTATUS status) {
   std::u16string what = u"HKEY_CURRENT_USER\\" + std::u16string(kUserClassesKey) + u"\\" + v.key;
   if (!v.name.empty()) what += u" \"" + v.name + u"\"";

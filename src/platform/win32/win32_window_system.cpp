@@ -11,14 +11,6 @@ using wintools::Hwnd;
 
 namespace {
 
-// Window handles are 32-bit values sign-extended to the pointer's width.
-HWND ToHandle(Hwnd h) { return static_cast<HWND>(LongToHandle(h)); }
-Hwnd FromHandle(HWND h) { return static_cast<Hwnd>(HandleToLong(h)); }
-
-// wchar_t is a UTF-16 unit on Windows: the port's strings pass through unchanged.
-static_assert(sizeof(wchar_t) == sizeof(char16_t));
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-
 // A live window's handle, or nullptr: requests on vanished handles do nothing.
 HWND Live(Hwnd h) {
   HWND hwnd = ToHandle(h);
