@@ -47,6 +47,13 @@ int main(int argc, char* argv[]) {
     options.project_path = quillan::gui::ToQString(*command.project);
     options.ignored_arguments = command.ignored;
   }
+  // A window started to restore a left copy of unsaved work is told which one; the variable
+  // is not handed on to programs started from here.
+  if (qEnvironmentVariableIsSet(quillan::gui::kRestoreVariable)) {
+    options.restore_id = qEnvironmentVariable(quillan::gui::kRestoreVariable).toStdString();
+    qunsetenv(quillan::gui::kRestoreVariable);
+  }
+  quillan.EndOnSessionRequests();
   quillan.Startup(options);
   quillan.window().show();
   return app.exec();

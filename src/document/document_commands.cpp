@@ -1,5 +1,6 @@
 #include "document/document_commands.h"
 
+#include "document/qlp_codec.h"
 #include "text/vb_string.h"
 
 namespace quillan::document {
@@ -118,6 +119,66 @@ bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
   ctx.doc.SetEncoding(decoded.encoding);
   ctx.doc.SetDiskState(disk);
   return true;
+}
+
+namespace {
+
+// Whether every line of valid UTF-8 text ends in CR LF, the form the editor takes as it is.
+bool LinesEndInCrLf(std::string_view utf8) {
+  for (std::size_t i = utf8.find_first_of("\r\n"); i != std::string_view::npos;
+       i = utf8.find_first_of("\r\n", i + 2)) {
+    if (utf8[i] != '\r' || i + 1 >= utf8.size() || utf8[i + 1] != '\n') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool RestoreRecoveryCopy(DocumentContext& ctx, const RecoveryCopy& copy) {
+  const RecoveryInfo& info = copy.info;
+  const std::u16string name = info.path.empty()
+                                  ? std::u16string(u"Untitled")
+                                  : FileNameFromPath(info.path, ctx.files.PathSeparator());
+  const bool as_is = IsValidUtf8(copy.text) && LinesEndInCrLf(copy.text);
+  std::u16string converted;
+  if (!as_is) {
+    // Bytes that are not UTF-8 become U+FFFD, and lone CR or LF the document's CR LF.
+    const std::u16string decoded = text::FromUtf8(copy.text);
+    converted.reserve(decoded.size());
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+      if (decoded[i] == u'\r' || decoded[i] == u'\n') {
+        converted += text::kCrLf;
+        if (decoded[i] == u'\r' && i + 1 < decoded.size() && decoded[i + 1] == u'\n') ++i;
+      } else {
+        converted += decoded[i];
+      }
+    }
+  }
+  if (const std::size_t longest =
+          as_is ? text::LongestLineUtf8(copy.text) : text::LongestLine(converted);
+      longest > text::kMaxLineLength) {
+    ctx.messenger.Show(
+        LongLineMessage(u"The unsaved work of \"" + name + u"\" was not restored", longest),
+        ui::MessageIcon::kExclamation, ui::MessageButtons::kOk);
+    return false;
+  }
+  ctx.buffer.SetText(u"");
+  if (as_is) {
+    ctx.buffer.SetTextUtf8(copy.text);
+  } else {
+    ctx.buffer.SetText(converted);
+  }
+  ctx.doc.SetPath(info.path);
+  ctx.doc.SetTitle(info.path.empty() ? UntitledTitle() : TitleForName(name));
+  ctx.doc.SetEncoding(info.encoding);
+  ctx.doc.SetDiskState(info.disk);
+  // Never saved: the document stays modified until it is.
+  ctx.doc.SetChanged(u"yes");
+  return true;
+}
+
+RecoveryInfo RecoveryInfoOf(const Document& doc, std::int64_t now_seconds) {
+  return RecoveryInfo{doc.path(), doc.encoding(), now_seconds, doc.disk_state()};
 }
 
 void Open(DocumentContext& ctx) {

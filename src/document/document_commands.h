@@ -6,6 +6,7 @@
 
 #include "document/document.h"
 #include "document/file_ports.h"
+#include "document/recovery.h"
 #include "text/code_buffer.h"
 #include "ui/messenger.h"
 
@@ -48,6 +49,14 @@ void SaveAs(DocumentContext& ctx);
 /// Loads the file at path into the document as Open does, without dialogs. A failure is
 /// reported and leaves the document as it was. Returns true when the file was loaded.
 bool LoadProject(DocumentContext& ctx, std::u16string_view path);
+
+/// Puts the work a recovery copy kept into the document: its text, path, title, encoding and
+/// the state of its file, marked modified since it was never saved. A copy with a line longer
+/// than the editor takes is refused with a message. Returns true when it was restored.
+bool RestoreRecoveryCopy(DocumentContext& ctx, const RecoveryCopy& copy);
+
+/// What a recovery copy of the document now holds besides the text.
+RecoveryInfo RecoveryInfoOf(const Document& doc, std::int64_t now_seconds);
 
 /// Writes the text to path. When path is the document's own file and another program has
 /// changed it, asks first; No writes nothing. On failure shows the error. Returns whether the

@@ -1,7 +1,12 @@
 #include "gui/application.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QLocale>
+#include <QProcess>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cstring>
 #include <functional>
@@ -20,6 +25,8 @@
 #include "gui/preferences_dialog.h"
 #include "gui/qt_convert.h"
 #include "gui/qt_ports.h"
+#include "gui/recovery_dialog.h"
+#include "gui/recovery_keeper.h"
 #include "gui/tool_windows.h"
 #include "gui/web_sites.h"
 #include "gui/window_action_commands.h"
@@ -78,6 +85,28 @@ class StartupMessenger final : public ui::Messenger {
   std::vector<Held> held_;
 };
 
+// Starts a new Quillan that restores the left copy `id` in its window.
+bool StartRestoringWindow(const std::string& id) {
+  QProcess process;
+  process.setProgram(QCoreApplication::applicationFilePath());
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(kRestoreVariable, QString::fromStdString(id));
+  process.setProcessEnvironment(environment);
+  return process.startDetached();
+}
+
+// The row the recovery dialog shows for a copy.
+RecoveryRow RowOf(const document::RecoveryCopy& copy, char16_t separator) {
+  RecoveryRow row;
+  row.name = copy.info.path.empty()
+                 ? QString("Untitled")
+                 : ToQString(document::FileNameFromPath(copy.info.path, separator));
+  row.written =
+      QLocale().toString(QDateTime::fromSecsSinceEpoch(copy.info.written_at), QLocale::ShortFormat);
+  row.first_line = ToQString(document::FirstLineOf(copy.text, 80));
+  return row;
+}
+
 }  // namespace
 
 Application::Application(Ports ports)
@@ -88,6 +117,10 @@ Application::Application(Ports ports)
       clock_(PortOr(ports.clock, own_clock_, [] { return std::make_unique<QtClock>(); })),
       pump_(PortOr(ports.pump, own_pump_, [] { return std::make_unique<QtEventPump>(); })),
       shell_(PortOr(ports.shell, own_shell_, [] { return MakeDesktopShell(); })),
+      recovery_(
+          PortOr(ports.recovery, own_recovery_, [] { return platform::MakeRecoveryStore(); })),
+      restore_elsewhere_(ports.restore_elsewhere ? std::move(ports.restore_elsewhere)
+                                                 : StartRestoringWindow),
       declarations_(std::make_unique<codegen::InsertDeclarations>(*settings_)),
       window_(std::make_unique<MainWindow>(*settings_)) {
   if (ports.windows != nullptr) {
@@ -108,7 +141,18 @@ Application::Application(Ports ports)
   CodeEditor& editor = *window_->editor();
   buffer_ = new EditorBuffer(&editor);
   const ActionTable& actions = window_->actions();
+  keeper_ = std::make_unique<RecoveryKeeper>(
+      editor, doc_, *recovery_, [this](const std::u16string& error) {
+        MessengerFor(*window_).Show(
+            u"Quillan cannot keep a recovery copy of your unsaved work in \"" + recovery_->Where() +
+                u"\": " + error +
+                u". Save your work to keep it safe should Quillan end unexpectedly.",
+            ui::MessageIcon::kExclamation, ui::MessageButtons::kOk);
+      });
   ConnectDocument();
+  // Closed for good, with the work saved or its discarding confirmed: no copy is kept.
+  QObject::connect(window_.get(), &MainWindow::Closed, window_.get(),
+                   [this] { keeper_->EndSession(); });
 
   tools_ = std::make_unique<ToolWindows>(*window_);
   edit_commands_ = std::make_unique<EditCommands>(actions, editor, *buffer_, *tools_, messengers());
@@ -154,10 +198,12 @@ Application::~Application() = default;
 void Application::ConnectDocument() {
   QObject::connect(window_->editor(), &CodeEditor::Changed, window_.get(), [this] {
     doc_.TextChanged();
+    keeper_->TextChanged();
     ShowDocumentState();
   });
   doc_.SetListener([this] {
     window_->setWindowTitle(ToQString(doc_.title()));
+    keeper_->DocumentChanged();
     ShowDocumentState();
   });
   window_->setWindowTitle(ToQString(doc_.title()));
@@ -212,8 +258,11 @@ void Application::ShowStartupMessages() {
 void Application::Startup(const StartupOptions& options) {
   startup_messenger_ = std::make_unique<StartupMessenger>(
       [this]() -> ui::Messenger& { return MessengerFor(*window_); });
-  QObject::connect(window_.get(), &MainWindow::FirstShown, window_.get(),
-                   [this] { ShowStartupMessages(); });
+  QObject::connect(window_.get(), &MainWindow::FirstShown, window_.get(), [this] {
+    ShowStartupMessages();
+    OfferRecovery();
+  });
+  restore_id_ = options.restore_id;
   // 1. The untitled title.
   doc_.SetTitle(document::UntitledTitle());
   // 2-9. Stored outer size and position, on top, the editor's font, toolbar, colours, styles.
@@ -237,6 +286,106 @@ void Application::Startup(const StartupOptions& options) {
     // Without one, the project file type is registered for this user instead.
     shell_->RegisterProjectType(ToU16(QDir::toNativeSeparators(options.program_path)));
   }
+}
+
+void Application::OfferRecovery() {
+  const char16_t separator = files_->PathSeparator();
+  // A window started to restore one copy takes that one only.
+  std::vector<document::LeftCopy> left = recovery_->ClaimLeft(restore_id_.value_or(""));
+  std::vector<document::LeftCopy> offered;
+  std::vector<document::RecoveryCopy> copies;
+  std::vector<RecoveryRow> rows;
+  for (document::LeftCopy& one : left) {
+    const auto copy = document::ParseRecoveryCopy(one.bytes);
+    if (!copy) {
+      // Not a copy this version reads (a newer Quillan's, say): left as it is.
+      recovery_->Release(one.id);
+      continue;
+    }
+    offered.push_back(std::move(one));
+    copies.push_back(*copy);
+    rows.push_back(RowOf(*copy, separator));
+  }
+  if (offered.empty()) return;
+  if (restore_id_) {
+    restore_id_.reset();
+    RestoreHere(offered.front(), copies.front());
+    return;
+  }
+  for (;;) {
+    RecoveryDialog dialog(rows, window_.get());
+    dialog.exec();
+    const std::vector<std::size_t> checked = dialog.Checked();
+    std::vector<bool> chosen(offered.size(), false);
+    for (std::size_t i : checked) chosen[i] = true;
+    if (dialog.choice() == RecoveryDialog::Choice::kDiscard) {
+      const auto answer = MessengerFor(*window_).Show(
+          u"The checked unsaved work will be deleted for good. Do you want to discard it?",
+          ui::MessageIcon::kExclamation, ui::MessageButtons::kYesNo);
+      if (answer != ui::MessageAnswer::kYes) continue;
+      for (std::size_t i = 0; i < offered.size(); ++i) {
+        if (chosen[i]) {
+          recovery_->Discard(offered[i].id);
+        } else {
+          recovery_->Release(offered[i].id);
+        }
+      }
+      return;
+    }
+    if (dialog.choice() == RecoveryDialog::Choice::kLater) {
+      for (const document::LeftCopy& one : offered) recovery_->Release(one.id);
+      return;
+    }
+    // The first checked copy comes into this window while it holds nothing of its own; every
+    // other one opens in a window of its own.
+    bool here_free = doc_.path().empty() && !doc_.IsModified() && buffer_->Length() == 0;
+    std::vector<std::u16string> not_started;
+    for (std::size_t i = 0; i < offered.size(); ++i) {
+      if (!chosen[i]) {
+        recovery_->Release(offered[i].id);
+      } else if (here_free) {
+        here_free = false;
+        RestoreHere(offered[i], copies[i]);
+      } else {
+        recovery_->Release(offered[i].id);
+        if (!restore_elsewhere_(offered[i].id)) not_started.push_back(ToU16(rows[i].name));
+      }
+    }
+    for (const std::u16string& name : not_started) {
+      MessengerFor(*window_).Show(u"Quillan could not open a window for the unsaved work of " +
+                                      name + u"; it will be offered again at the next start.",
+                                  ui::MessageIcon::kExclamation, ui::MessageButtons::kOk);
+    }
+    return;
+  }
+}
+
+void Application::RestoreHere(const document::LeftCopy& left, const document::RecoveryCopy& copy) {
+  document::DocumentContext ctx = context();
+  if (document::RestoreRecoveryCopy(ctx, copy)) {
+    recovery_->Adopt(left.id);
+  } else {
+    recovery_->Release(left.id);
+  }
+  ShowDocumentState();
+}
+
+void Application::EndOnSessionRequests() {
+  const int descriptor = platform::WatchEndRequests();
+  if (descriptor < 0) return;
+  auto* notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, window_.get());
+  QObject::connect(notifier, &QSocketNotifier::activated, window_.get(), [this, descriptor] {
+    if (const int signal_number = platform::TakeEndRequest(descriptor)) {
+      EndBySession(signal_number);
+    }
+  });
+}
+
+void Application::EndBySession(int signal_number) {
+  keeper_->WriteNow();
+  window_->StoreGeometry();
+  // Every event loop ends, a dialog's too; the copy stays for the next start.
+  QCoreApplication::exit(128 + signal_number);
 }
 
 QString Application::NormalizeArgument(const QString& argument) {

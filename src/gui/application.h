@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "document/document.h"
 #include "document/document_commands.h"
 #include "document/file_ports.h"
+#include "document/recovery.h"
 #include "gui/messenger_source.h"
 #include "platform/shell_integration.h"
 #include "settings/settings_store.h"
@@ -25,6 +27,7 @@ class CodegenCommands;
 class EditCommands;
 class EditorBuffer;
 class MainWindow;
+class RecoveryKeeper;
 class ToolWindows;
 class WindowActionCommands;
 class WindowTools;
@@ -41,6 +44,9 @@ struct Ports {
   ui::EventPump* pump = nullptr;
   wintools::WindowSystem* windows = nullptr;  ///< null: chosen for the session
   platform::ShellIntegration* shell = nullptr;
+  document::RecoveryStore* recovery = nullptr;
+  /// Opens a new Quillan window that restores the left copy `id`; false when it cannot start.
+  std::function<bool(const std::string& id)> restore_elsewhere;
 };
 
 /// What start-up needs from outside the settings store.
@@ -48,7 +54,12 @@ struct StartupOptions {
   QString program_path;                 ///< the program's full path, for "dir"/"path"
   std::optional<QString> project_path;  ///< the first command-line argument, if any
   int ignored_arguments = 0;            ///< how many arguments followed it
+  /// Set in a window started to restore this left copy of unsaved work; it offers no others.
+  std::optional<std::string> restore_id = std::nullopt;
 };
+
+/// The environment variable that hands a new Quillan window the copy it restores.
+inline constexpr const char* kRestoreVariable = "QUILLAN_RESTORE";
 
 /// The composition root: creates every port once, the document, the main window with its
 /// editor buffer, the shared "Insert Declarations with code." option, the tool-window owner
@@ -80,6 +91,14 @@ class Application {
   /// MessengerFor as a function for the features.
   MessengerSource messengers();
 
+  /// Ends the program in its own time when the session asks it to end (a logout, `kill`):
+  /// the unsaved work is kept in its recovery copy, and nothing is asked.
+  void EndOnSessionRequests();
+  /// Offers to restore the unsaved work that Quillans which died left behind; runs once the
+  /// main window is first on the screen.
+  void OfferRecovery();
+  RecoveryKeeper& recovery_keeper() { return *keeper_; }
+
   /// Makes a user-supplied path usable: surrounding double quotes removed, made absolute.
   static QString NormalizeArgument(const QString& argument);
 
@@ -87,6 +106,8 @@ class Application {
   void ConnectDocument();
   void ShowDocumentState();
   void ShowStartupMessages();
+  void RestoreHere(const document::LeftCopy& left, const document::RecoveryCopy& copy);
+  void EndBySession(int signal_number);
 
   // Ports made here when the caller gave none; the pointers below point at these or at
   // the caller's.
@@ -98,6 +119,7 @@ class Application {
   std::unique_ptr<ui::EventPump> own_pump_;
   std::unique_ptr<wintools::WindowSystem> own_windows_;
   std::unique_ptr<platform::ShellIntegration> own_shell_;
+  std::unique_ptr<document::RecoveryStore> own_recovery_;
   std::map<QWidget*, std::unique_ptr<ui::Messenger>> messengers_;
   // Start-up's messages until the main window is shown; null afterwards.
   std::unique_ptr<ui::Messenger> startup_messenger_;
@@ -111,6 +133,9 @@ class Application {
   ui::EventPump* pump_;
   wintools::WindowSystem* windows_ = nullptr;
   platform::ShellIntegration* shell_;
+  document::RecoveryStore* recovery_;
+  std::function<bool(const std::string& id)> restore_elsewhere_;
+  std::optional<std::string> restore_id_;
 
   // Destroyed in reverse order: the features and tool windows before the main window, the
   // main window before the option and the document its windows show.
@@ -124,6 +149,7 @@ class Application {
   std::unique_ptr<CodegenCommands> codegen_commands_;
   std::unique_ptr<WindowTools> window_tools_;
   std::unique_ptr<QObject> file_commands_;
+  std::unique_ptr<RecoveryKeeper> keeper_;
 };
 
 }  // namespace quillan::gui

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/file_ports.h"
+#include "document/recovery.h"
 #include "wintools/pe_icons.h"
 
 // The services of the operating system the program runs on, as main and the Qt layer use
@@ -32,6 +33,17 @@ bool IsAbsolutePath(std::u16string_view path);
 
 /// The system's file store.
 std::unique_ptr<document::FileStore> MakeFileStore();
+
+/// Where this user's recovery copies of unsaved work are kept.
+std::unique_ptr<document::RecoveryStore> MakeRecoveryStore();
+
+/// Starts turning the session's requests to end the program (SIGTERM and SIGHUP on POSIX
+/// systems: a logout, a shutdown, `kill`) into bytes on a descriptor, which becomes readable
+/// when one came; the program then ends in its own time instead of at once. -1 where the
+/// system has no such requests (Windows asks the windows to close instead).
+int WatchEndRequests();
+/// The request waiting on that descriptor: the signal's number, 0 when none.
+int TakeEndRequest(int descriptor);
 
 /// Random-access reads of the file on disk at path; null when it cannot be opened.
 std::unique_ptr<wintools::ByteSource> OpenFileBytes(std::u16string_view path);

@@ -298,5 +298,39 @@ TEST_F(DocumentCommands, LinesTooLongForTheEditorAreRefusedWithoutLoss) {
   EXPECT_EQ(text::LongestLine(buffer.Text()), half.size());
 }
 
+// A recovery copy comes back as the document it was, still unsaved; one the editor cannot
+// take leaves the document alone.
+TEST_F(DocumentCommands, RecoveryCopyRestoresTheUnsavedDocument) {
+  RecoveryCopy copy;
+  copy.info.path = u"/p/demo.qlp";
+  copy.info.encoding = Encoding::kWindows1252;
+  copy.info.disk = Document::DiskState{FileStamp{1, 2, 3, 4, false}, 5};
+  copy.text = "a\r\n\xC3\xA9";
+  auto c = ctx();
+  ASSERT_TRUE(RestoreRecoveryCopy(c, copy));
+  EXPECT_EQ(buffer.Text(), u"a\r\n\u00E9");
+  EXPECT_EQ(doc.path(), u"/p/demo.qlp");
+  EXPECT_EQ(doc.title(), u"Quillan - [demo.qlp]");
+  EXPECT_EQ(doc.encoding(), Encoding::kWindows1252);
+  EXPECT_EQ(doc.changed(), u"yes");
+  ASSERT_TRUE(doc.disk_state());
+  EXPECT_EQ(doc.disk_state()->content_hash, 5u);
+
+  // Untitled, with line ends and bytes the editor would not hold as they are.
+  copy.info = RecoveryInfo{};
+  copy.text = "x\ny\xFF";
+  ASSERT_TRUE(RestoreRecoveryCopy(c, copy));
+  EXPECT_EQ(buffer.Text(), u"x\r\ny\uFFFD");
+  EXPECT_EQ(doc.title(), u"Quillan - [Untitled]");
+  EXPECT_FALSE(doc.disk_state());
+
+  const std::string long_line(text::kMaxLineLength + 1, 'y');
+  copy.text = long_line;
+  EXPECT_FALSE(RestoreRecoveryCopy(c, copy));
+  EXPECT_TRUE(messenger.shown.back().text.starts_with(
+      u"The unsaved work of \"Untitled\" was not restored: it would make a line of 1,000,001"));
+  EXPECT_EQ(buffer.Text(), u"x\r\ny\uFFFD");
+}
+
 }  // namespace
 }  // namespace quillan::document

@@ -27,6 +27,7 @@ struct WindowFixture {
   RecordingMessenger messenger;
   ScriptedChooser chooser;
   platform::PosixFileStore files;
+  document::MemoryRecoveryStore recovery;
   gui::Ports ports;
   bool real_messages = false;  ///< real message boxes instead of the recorder
   std::unique_ptr<gui::Application> app;
@@ -38,6 +39,7 @@ struct WindowFixture {
     if (!real_messages) ports.messenger = &messenger;
     ports.chooser = &chooser;
     ports.files = &files;
+    if (ports.recovery == nullptr) ports.recovery = &recovery;
     app = std::make_unique<gui::Application>(ports);
     window = &app->window();
     if (startup) app->Startup(*startup);

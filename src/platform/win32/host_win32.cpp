@@ -40,6 +40,10 @@ bool IsAbsolutePath(std::u16string_view path) {
 
 std::unique_ptr<document::FileStore> MakeFileStore() { return std::make_unique<Win32FileStore>(); }
 
+int WatchEndRequests() { return -1; }
+
+int TakeEndRequest(int) { return 0; }
+
 std::unique_ptr<wintools::ByteSource> OpenFileBytes(std::u16string_view path) {
   return Win32FileBytes::Open(path);
 }

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "document/document.h"
+#include "document/recovery.h"
+
+namespace quillan::gui {
+
+class CodeEditor;
+
+/// Keeps a recovery copy of the document's unsaved work: written a short while after the
+/// last change (and at the latest a while after the first one of a run of typing), removed
+/// once the document is saved or its changes discarded. The text is taken from the editor in
+/// one copy on this thread; the file is written by a thread of its own, so typing never waits
+/// for the disk.
+class RecoveryKeeper final : public QObject {
+  Q_OBJECT
+
+ public:
+  /// How long after the last change, and at most after the first unwritten one, a copy is
+  /// written.
+  static constexpr int kQuietMs = 2000;
+  static constexpr int kLongestWaitMs = 10000;
+
+  /// `failed` is told, once, why a copy could not be written.
+  RecoveryKeeper(CodeEditor& editor, document::Document& doc, document::RecoveryStore& store,
+                 std::function<void(const std::u16string&)> failed);
+  /// Finishes the write in hand; the copy stays unless EndSession removed it.
+  ~RecoveryKeeper() override;
+
+  /// The text changed.
+  void TextChanged();
+  /// The document's flag, path or encoding changed: a document that is no longer modified
+  /// has no copy.
+  void DocumentChanged();
+  /// Writes the copy of unsaved work now, on this thread, after the write in hand: the
+  /// program is about to end.
+  void WriteNow();
+  /// The program ends with the work saved or knowingly discarded: the copy goes.
+  void EndSession();
+
+  /// Takes the copy of unsaved work now and hands it to the writer.
+  void WriteSoon();
+  /// Waits until the writer has nothing left to do.
+  void WaitUntilWritten();
+
+ private:
+  struct Job {
+    bool remove = false;
+    std::string header;
+    std::string text;
+  };
+  Job Snapshot() const;
+  void Schedule();
+  void Queue(Job job);
+  void Work();
+  void Run(const Job& job);
+
+  CodeEditor& editor_;
+  document::Document& doc_;
+  document::RecoveryStore& store_;
+  std::function<void(const std::u16string&)> failed_;
+  bool failure_told_ = false;
+  // The editor holds changes that no copy has yet.
+  bool unwritten_ = false;
+  QTimer quiet_;
+  QElapsedTimer first_unwritten_;
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::optional<Job> pending_;
+  bool busy_ = false;
+  bool stopping_ = false;
+  std::thread writer_;
+};
+
+}  // namespace quillan::gui
