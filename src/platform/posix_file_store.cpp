@@ -1,11 +1,14 @@
 #include "platform/posix_file_store.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstring>
 #include <ctime>
 
@@ -112,11 +115,76 @@ mode_t DefaultMode() {
   return 0666 & ~mask;
 }
 
+std::int64_t Nanoseconds(const timespec& t) {
+  return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+std::int64_t NowNs() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return Nanoseconds(now);
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// Temporary files of a save are named kTempPrefix and six letters or digits (mkstemp's).
 constexpr std::string_view kTempPrefix = ".quillan-save-";
+
+bool IsTempName(std::string_view name) {
+  if (name.size() != kTempPrefix.size() + 6 || !name.starts_with(kTempPrefix)) return false;
+  for (const char c : name.substr(kTempPrefix.size())) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  }
+  return true;
+}
+
+// A save holds a lock on its temporary file for as long as it writes; a file of ours this old
+// and unlocked was left by a save that never finished (the program was killed, the machine
+// lost power).
+constexpr std::int64_t kLeftoverAfterNs = 10'000'000'000;
+
+// Removes the temporary file `name` in the folder open as dir if it is a leftover: a regular
+// file (a link under the name is left alone) of the effective user, older than a save takes
+// to begin its lock, and locked by no live save. Anything unexpected keeps it.
+void RemoveIfLeftover(int dir, const char* name, std::int64_t now_ns) {
+  struct stat seen {};
+  if (::fstatat(dir, name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode) ||
+      seen.st_uid != ::geteuid() || now_ns - Nanoseconds(seen.st_mtim) < kLeftoverAfterNs) {
+    return;
+  }
+  Descriptor fd(::openat(dir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat opened {};
+  if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !SameFile(opened, seen) ||
+      !S_ISREG(opened.st_mode) || opened.st_uid != ::geteuid()) {
+    return;
+  }
+  if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return;  // a save is writing it
+  // The name may have been given to another file since it was opened.
+  struct stat now {};
+  if (::fstatat(dir, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(now, opened)) {
+    ::unlinkat(dir, name, 0);
+  }
+}
+
+// Removes the leftovers of earlier saves in folder, reading the folder once; names of another
+// pattern cost nothing more than the reading.
+void RemoveLeftovers(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return;
+  DIR* listing = ::fdopendir(fd);
+  if (listing == nullptr) {
+    ::close(fd);
+    return;
+  }
+  const std::int64_t now_ns = NowNs();
+  while (const dirent* entry = ::readdir(listing)) {
+    if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
+    if (IsTempName(entry->d_name)) RemoveIfLeftover(::dirfd(listing), entry->d_name, now_ns);
+  }
+  ::closedir(listing);
+}
 
 // Whom a new file written in place of another belongs to.
 enum class Owner {
@@ -126,7 +194,8 @@ enum class Owner {
 
 // Writes bytes to a new file beside `target` and renames it over the target, giving it the
 // owner and mode in `like` (or the defaults). 0 or the error; EPERM means the owner cannot be
-// kept.
+// kept. The new file is locked while it is written, so that no other save takes it for a
+// leftover.
 int ReplaceByRename(const std::string& target, std::string_view bytes, const struct stat* like,
                     Owner owner = Owner::kSameOrFail) {
   std::string temp = FolderOf(target) + "/" + std::string(kTempPrefix) + "XXXXXX";
@@ -136,6 +205,7 @@ int ReplaceByRename(const std::string& target, std::string_view bytes, const str
     ::unlink(temp.c_str());
     return error;
   };
+  ::flock(fd.get(), LOCK_EX);
   mode_t mode = like != nullptr ? (like->st_mode & 07777) : DefaultMode();
   if (like != nullptr && (like->st_uid != ::geteuid() || like->st_gid != ::getegid()) &&
       ::fchown(fd.get(), like->st_uid, like->st_gid) != 0) {
@@ -282,6 +352,7 @@ std::optional<std::u16string> PosixFileStore::Write(std::u16string_view path,
     if (end.through_link) {
       return u"Is a symbolic link to \"" + PathFromNative(target) + u"\", which does not exist";
     }
+    RemoveLeftovers(FolderOf(target));
     if (const int error = ReplaceByRename(target, bytes, nullptr)) return SystemError(error);
     return std::nullopt;
   }
@@ -307,6 +378,7 @@ std::optional<std::u16string> PosixFileStore::Write(std::u16string_view path,
   if (::fstat(fd.get(), &st) != 0) return SystemError(errno);
   if (!SameFile(st, end.st) || !S_ISREG(st.st_mode)) return std::u16string(kReplaced);
 
+  RemoveLeftovers(FolderOf(target));
   if (st.st_nlink == 1) {
     const int error = ReplaceByRename(target, bytes, &st);
     if (error == 0) return std::nullopt;

@@ -33,6 +33,10 @@ struct PosixFileStoreOptions {
 /// links, or its owner cannot be given to the new file) the content is written in place
 /// instead, through the opened file, after a copy of the old content was written beside it and
 /// room for the new content was reserved; the copy is removed once the write succeeded.
+///
+/// A save locks its temporary file while it writes. Temporary files of the user that are
+/// unlocked and older than a few seconds were left by a save that was killed: the next save
+/// into their folder removes them.
 class PosixFileStore final : public document::FileStore {
  public:
   explicit PosixFileStore(PosixFileStoreOptions options = {}) : options_(std::move(options)) {}
