@@ -46,7 +46,7 @@ endfunction()
 # share them.
 function(quillan_test_home name out)
   set(home ${CMAKE_BINARY_DIR}/test-home/${name})
-  set(${out} "HOME=${home};XDG_CONFIG_HOME=${home}/.config;XDG_DATA_HOME=${home}/.local/share"
+  set(${out} "HOME=${home};XDG_CONFIG_HOME=${home}/.config;XDG_DATA_HOME=${home}/.local/share;XDG_STATE_HOME=${home}/.local/state"
       PARENT_SCOPE)
 endfunction()
 

@@ -7,9 +7,10 @@ build_dir=${1:?usage: run-tests.sh BUILD_DIR [CTEST_ARGS...]}
 shift
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-mkdir -p "$scratch/home" "$scratch/config" "$scratch/data" "$scratch/runtime"
+mkdir -p "$scratch/home" "$scratch/config" "$scratch/data" "$scratch/state" "$scratch/runtime"
 chmod 700 "$scratch/runtime"
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data"
+export XDG_STATE_HOME="$scratch/state"
 export XDG_RUNTIME_DIR="$scratch/runtime"
 export QT_QPA_PLATFORM=offscreen
 unset DISPLAY WAYLAND_DISPLAY

@@ -19,6 +19,7 @@ inline void IsolateFromTheUser() {
   qputenv("XDG_CONFIG_HOME", root + "/.config");
   qputenv("XDG_DATA_HOME", root + "/.local/share");
   qputenv("XDG_CACHE_HOME", root + "/.cache");
+  qputenv("XDG_STATE_HOME", root + "/.local/state");
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 

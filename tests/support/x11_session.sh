@@ -21,14 +21,36 @@ wait_for() {
   done
 }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
-pids+=($!)
-wait_for '[ -s "$scratch/display" ]' 100 || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=":$(cat "$scratch/display")"
-mkdir -p "$scratch/home/.config" "$scratch/home/.local/share" "$scratch/runtime"
+# Starts a new Xvfb (and the window manager asked for) and points DISPLAY at it; the test may
+# stop it with stop_x_server, to see what the program does when its display goes away, and
+# start another.
+x_pids=()
+start_x_server() {
+  rm -f "$scratch/display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+  x_pids=($!)
+  pids+=($!)
+  wait_for '[ -s "$scratch/display" ]' 100 || { echo "Xvfb did not start"; exit 1; }
+  export DISPLAY=":$(cat "$scratch/display")"
+  if [ "${QUILLAN_WM:-}" = openbox ]; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    x_pids+=($!)
+    pids+=($!)
+    wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' 100 ||
+      { echo "openbox did not start"; exit 1; }
+  fi
+}
+stop_x_server() {
+  kill "${x_pids[@]}" 2>/dev/null || true
+  wait "${x_pids[@]}" 2>/dev/null || true
+}
+
+mkdir -p "$scratch/home/.config" "$scratch/home/.local/share" "$scratch/home/.local/state"
+mkdir -p "$scratch/runtime"
 chmod 700 "$scratch/runtime"
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config"
-export XDG_DATA_HOME="$scratch/home/.local/share" XDG_RUNTIME_DIR="$scratch/runtime"
+export XDG_DATA_HOME="$scratch/home/.local/share" XDG_STATE_HOME="$scratch/home/.local/state"
+export XDG_RUNTIME_DIR="$scratch/runtime"
 export QT_QPA_PLATFORM=xcb
 # Qt's xcb plugin hands strndup property data without a terminating NUL, which strict string
 # checks report although strndup stops at the length; the library's own leaks at exit are
@@ -37,10 +59,4 @@ if [ -n "${ASAN_OPTIONS:-}" ]; then
   export ASAN_OPTIONS="${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0}:detect_leaks=0"
 fi
 unset WAYLAND_DISPLAY
-
-if [ "${QUILLAN_WM:-}" = openbox ]; then
-  openbox --sm-disable >/dev/null 2>&1 &
-  pids+=($!)
-  wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' 100 ||
-    { echo "openbox did not start"; exit 1; }
-fi
+start_x_server
