@@ -1,5 +1,6 @@
 #include "gui/recovery_keeper.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -77,10 +78,19 @@ void RecoveryKeeper::Schedule() {
 
 RecoveryKeeper::Job RecoveryKeeper::Snapshot() const {
   using Sci = QsciScintillaBase;
+  // The text in its two pieces on either side of the editor's gap: asking for it whole would
+  // move the gap to the end, and the next keystroke would move it back, a copy of the text
+  // each time.
   const long length = editor_.Send(Sci::SCI_GETLENGTH);
-  const auto* bytes = reinterpret_cast<const char*>(editor_.Send(Sci::SCI_GETCHARACTERPOINTER));
+  const long gap = std::clamp(editor_.Send(Sci::SCI_GETGAPPOSITION), 0L, length);
   Job job;
-  job.text.assign(bytes, static_cast<std::size_t>(length));
+  job.text.reserve(static_cast<std::size_t>(length));
+  for (const auto& [from, count] : {std::pair{0L, gap}, std::pair{gap, length - gap}}) {
+    if (count == 0) continue;
+    const auto* bytes = reinterpret_cast<const char*>(
+        editor_.Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), count));
+    job.text.append(bytes, static_cast<std::size_t>(count));
+  }
   job.header =
       document::RecoveryHeader(document::RecoveryInfoOf(doc_, SecondsNow()), job.text.size());
   return job;
