@@ -193,7 +193,10 @@ Application::Application(Ports ports)
   });
 }
 
-Application::~Application() = default;
+Application::~Application() {
+  // A store the caller gave may outlive the windows its reports would stand above.
+  if (auto* store = dynamic_cast<QtSettingsStore*>(settings_)) store->OnProblem({});
+}
 
 void Application::ConnectDocument() {
   QObject::connect(window_->editor(), &CodeEditor::Changed, window_.get(), [this] {
@@ -263,6 +266,13 @@ void Application::Startup(const StartupOptions& options) {
     OfferRecovery();
   });
   restore_id_ = options.restore_id;
+  // A settings file that cannot be read or kept is reported once, above the main window.
+  if (auto* store = dynamic_cast<QtSettingsStore*>(settings_)) {
+    store->OnProblem([this](const QString& message) {
+      ui::Messenger& messenger = startup_messenger_ ? *startup_messenger_ : MessengerFor(*window_);
+      messenger.Show(ToU16(message), ui::MessageIcon::kExclamation, ui::MessageButtons::kOk);
+    });
+  }
   // 1. The untitled title.
   doc_.SetTitle(document::UntitledTitle());
   // 2-9. Stored outer size and position, on top, the editor's font, toolbar, colours, styles.

@@ -1,13 +1,18 @@
 #include "gui/qt_ports.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QStorageInfo>
 #include <QTimer>
 #include <chrono>
+#include <optional>
 
 #include "gui/qt_convert.h"
 
@@ -49,22 +54,159 @@ std::optional<std::u16string> QtPrompter::Ask(std::u16string_view prompt,
   return ToU16(answer);
 }
 
-QtSettingsStore::QtSettingsStore()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Quillan",
-                                            "Quillan")) {}
+namespace {
+
+// Why the settings cannot live in the file at `name`; nothing when it is a regular file, a link
+// to one, or not there yet. The file is only looked at, never opened: opening a pipe waits for
+// a writer that never comes, and opening a device may act on it.
+std::optional<QString> NotARegularFile(const QString& name) {
+  const QFileInfo info(name);
+  if (info.isSymLink()) {
+    const QString target = QDir::toNativeSeparators(info.symLinkTarget());
+    if (!info.exists()) return QString("it is a link to \"%1\", which does not exist").arg(target);
+    if (info.isDir()) {
+      return QString("it is a link to the folder \"%1\", not to a file").arg(target);
+    }
+    if (!info.isFile()) {
+      return QString(
+                 "it is a link to \"%1\", which is not a regular file but a device, a pipe "
+                 "or a socket")
+          .arg(target);
+    }
+    return std::nullopt;
+  }
+  if (info.isDir()) return QString("it is a folder, not a file");
+  if (info.exists() && !info.isFile()) {
+    return QString("it is not a regular file but a device, a pipe or a socket");
+  }
+  return std::nullopt;
+}
+
+QString ReadFailure(const QString& name, QSettings::Status status) {
+  if (status == QSettings::FormatError) return "its content is not in the INI format";
+  if (!QFileInfo(name).isReadable()) return "you have no permission to read it";
+  return "it could not be read";
+}
+
+// Why a write of the file at `name` failed, as far as can be told without writing.
+QString WriteFailure(const QString& name) {
+  const QFileInfo file(name);
+  const QFileInfo folder(file.absolutePath());
+  const QString folder_name = QDir::toNativeSeparators(folder.absoluteFilePath());
+  if (!folder.isDir()) return QString("its folder \"%1\" could not be made").arg(folder_name);
+  if (!folder.isWritable()) {
+    return QString("you have no permission to write in its folder \"%1\"").arg(folder_name);
+  }
+  if (file.exists() && !file.isWritable()) return "the file is read-only";
+  if (QStorageInfo(folder.absoluteFilePath()).bytesAvailable() == 0) return "the disk is full";
+  return "it could not be written";
+}
+
+QString StartMessage(const QString& name, const QString& why) {
+  return QString(
+             "Quillan cannot use its settings file \"%1\": %2.\n\nQuillan runs on its "
+             "default settings, and changes made now will not be kept.")
+      .arg(QDir::toNativeSeparators(name), why);
+}
+
+QString SaveMessage(const QString& name, const QString& why) {
+  return QString(
+             "Quillan cannot save its settings in \"%1\": %2.\n\nQuillan goes on with the "
+             "settings it has, but changes made now will not be kept.")
+      .arg(QDir::toNativeSeparators(name), why);
+}
+
+QString KeyPath(std::string_view section, std::string_view key) {
+  return ToQString(section) + '/' + ToQString(key);
+}
+
+}  // namespace
+
+QtSettingsStore::QtSettingsStore() : QtSettingsStore(UserFileName()) {}
+
+QtSettingsStore::QtSettingsStore(const QString& file_name)
+    : file_name_(file_name), target_(file_name) {
+  if (const std::optional<QString> why = NotARegularFile(file_name_)) {
+    GiveUp(StartMessage(file_name_, *why));
+    return;
+  }
+  // A link stays a link: the file it leads to is the one read and replaced.
+  if (QFileInfo(file_name_).isSymLink()) {
+    target_ = QFileInfo(file_name_).canonicalFilePath();
+    if (target_.isEmpty()) {  // the file it led to went in the meantime
+      GiveUp(StartMessage(file_name_, "the file it is a link to went away"));
+      return;
+    }
+  }
+  settings_ = std::make_unique<QSettings>(target_, QSettings::IniFormat);
+  if (settings_->status() != QSettings::NoError) {
+    const QString why = ReadFailure(target_, settings_->status());
+    // What could not be read is not used, and the file is left as it is.
+    settings_.reset();
+    GiveUp(StartMessage(file_name_, why));
+  }
+}
 
 QtSettingsStore::~QtSettingsStore() = default;
 
+QString QtSettingsStore::UserFileName() {
+#ifdef Q_OS_WIN
+  // Windows keeps the file among the roaming application data, and reading a file there cannot
+  // hang on a pipe: QSettings may name it itself.
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, "Quillan", "Quillan").fileName();
+#else
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         "/Quillan/Quillan.ini";
+#endif
+}
+
 std::string QtSettingsStore::Get(std::string_view section, std::string_view key) const {
-  const QString path = ToQString(section) + '/' + ToQString(key);
-  return settings_->value(path).toString().toStdString();
+  if (!settings_) return memory_.Get(section, key);
+  return settings_->value(KeyPath(section, key)).toString().toStdString();
 }
 
 void QtSettingsStore::Set(std::string_view section, std::string_view key, std::string_view value) {
-  settings_->setValue(ToQString(section) + '/' + ToQString(key), ToQString(value));
+  if (!settings_) {
+    memory_.Set(section, key, value);
+    return;
+  }
+  settings_->setValue(KeyPath(section, key), ToQString(value));
+  // The file may have been replaced since it was read.
+  if (const std::optional<QString> why = NotARegularFile(target_)) {
+    GiveUp(SaveMessage(target_, *why));
+    return;
+  }
+  settings_->sync();
+  if (settings_->status() != QSettings::NoError) {
+    GiveUp(SaveMessage(target_, WriteFailure(target_)));
+  }
 }
 
-QString QtSettingsStore::FileName() const { return settings_->fileName(); }
+void QtSettingsStore::OnProblem(std::function<void(const QString& message)> report) {
+  report_ = std::move(report);
+  ReportOnce();
+}
+
+void QtSettingsStore::ReportOnce() {
+  if (problem_.isEmpty() || !report_ || reported_) return;
+  reported_ = true;
+  report_(problem_);
+}
+
+void QtSettingsStore::GiveUp(const QString& message) {
+  if (settings_) {
+    // The session goes on with the values it has, the change just made among them.
+    for (const QString& path : settings_->allKeys()) {
+      const qsizetype slash = path.indexOf('/');
+      if (slash < 0) continue;
+      memory_.Set(path.left(slash).toStdString(), path.mid(slash + 1).toStdString(),
+                  settings_->value(path).toString().toStdString());
+    }
+    settings_.reset();
+  }
+  problem_ = message;
+  ReportOnce();
+}
 
 QString QtFileChooser::ToQtFilter(std::u16string_view filter) {
   const QStringList parts = ToQString(filter).split('|', Qt::SkipEmptyParts);

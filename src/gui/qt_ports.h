@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "document/file_ports.h"
@@ -39,18 +40,41 @@ class QtPrompter final : public ui::Prompter {
   QWidget* parent_;
 };
 
-/// The per-user store: `QSettings`, INI format, application "Quillan", one group a section.
+/// The per-user store: `QSettings`, INI format, in the file "Quillan/Quillan.ini" of the user's
+/// configuration folder, one group a section. Only a regular file, or a link to one (the link
+/// is kept, its target updated), is ever opened. Any other kind of file, one that cannot be
+/// read, or a change that cannot be written leaves the session on values kept in memory, and
+/// the problem is reported once.
 class QtSettingsStore final : public settings::SettingsStore {
  public:
+  /// The user's settings file.
   QtSettingsStore();
+  explicit QtSettingsStore(const QString& file_name);
   ~QtSettingsStore() override;
   std::string Get(std::string_view section, std::string_view key) const override;
+  /// Stores the value and writes the file at once, so that a failure is known when it happens.
   void Set(std::string_view section, std::string_view key, std::string_view value) override;
-  /// Where the values are kept, for the README and error messages.
-  QString FileName() const;
+  /// Where the values are kept, as the user names the file.
+  QString FileName() const { return file_name_; }
+  /// The user's settings file: "Quillan/Quillan.ini" where QSettings keeps INI files of the
+  /// user scope.
+  static QString UserFileName();
+  /// Receives, once, the message that the settings cannot be read or kept; at once when that
+  /// is already known.
+  void OnProblem(std::function<void(const QString& message)> report);
 
  private:
-  std::unique_ptr<QSettings> settings_;
+  // Goes on in memory from now on and reports why.
+  void GiveUp(const QString& message);
+  void ReportOnce();
+
+  QString file_name_;
+  QString target_;                        // the regular file behind file_name_
+  std::unique_ptr<QSettings> settings_;   // null once the file is not used
+  settings::MemorySettingsStore memory_;  // the values while the file is not used
+  QString problem_;
+  bool reported_ = false;
+  std::function<void(const QString&)> report_;
 };
 
 /// The Open and Save As dialogs. Both start with the file name last chosen in either.
