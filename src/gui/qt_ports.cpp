@@ -150,14 +150,10 @@ QtSettingsStore::QtSettingsStore(const QString& file_name)
 QtSettingsStore::~QtSettingsStore() = default;
 
 QString QtSettingsStore::UserFileName() {
-#ifdef Q_OS_WIN
-  // Windows keeps the file among the roaming application data, and reading a file there cannot
-  // hang on a pipe: QSettings may name it itself.
-  return QSettings(QSettings::IniFormat, QSettings::UserScope, "Quillan", "Quillan").fileName();
-#else
+  // Where QSettings keeps the INI files of the user scope on Linux, worked out without a
+  // QSettings, which would read the file at once.
   return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
          "/Quillan/Quillan.ini";
-#endif
 }
 
 std::string QtSettingsStore::Get(std::string_view section, std::string_view key) const {

@@ -56,8 +56,9 @@ class QtSettingsStore final : public settings::SettingsStore {
   void Set(std::string_view section, std::string_view key, std::string_view value) override;
   /// Where the values are kept, as the user names the file.
   QString FileName() const { return file_name_; }
-  /// The user's settings file: "Quillan/Quillan.ini" where QSettings keeps INI files of the
-  /// user scope.
+  /// The user's settings file: "Quillan/Quillan.ini" in the user's configuration folder
+  /// (where QSettings keeps INI files of the user scope on Linux; on Windows the local
+  /// application data).
   static QString UserFileName();
   /// Receives, once, the message that the settings cannot be read or kept; at once when that
   /// is already known.
