@@ -45,6 +45,11 @@ for kind in untitled named; do
     wait_window "$title" "$case"
     [ $kind = named ] && xdotool key ctrl+End Return
     type_lines "${lines[@]}"
+    if [ $ending != KILL ]; then
+      # Time for the keys to arrive, not for the copy of a quiet moment: the ending writes it.
+      sleep 0.7
+      copy_holds "End Sub" && fail "$case: the copy came before the ending"
+    fi
     case $ending in
       KILL)
         # Written by itself a moment after the typing stopped.
