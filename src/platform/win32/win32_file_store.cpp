@@ -16,43 +16,6 @@ constexpr std::u16string_view kFolder = u"Is a folder, not a project file";
 // system's clock as a later change (FAT counts in two seconds).
 constexpr std::int64_t kRacyNs = 2'000'000'000;
 
-// The system's words for an error, without the line end it ends in.
-std::u16string SystemError(DWORD error) {
-  wchar_t* message = nullptr;
-  const DWORD n = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-  std::u16string text(reinterpret_cast<const char16_t*>(message), n);
-  ::LocalFree(message);
-  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' ')) {
-    text.pop_back();
-  }
-  if (text.empty()) text = u"Error " + text::FromUtf8(std::to_string(error));
-  return text;
-}
-
-// Closes a handle when it goes out of scope.
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (valid()) ::CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-  // Closes now; false when the system could not finish (a failed delayed write).
-  bool Close() {
-    const bool ok = ::CloseHandle(h_) != 0;
-    h_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE h_;
-};
-
 HANDLE OpenForReading(const std::u16string& path) {
   return ::CreateFileW(Wide(path), GENERIC_READ,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
