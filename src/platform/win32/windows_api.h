@@ -42,6 +42,15 @@ inline std::u16string SystemError(DWORD error) {
   return text;
 }
 
+// Deletes the file open as h once the last handle to it is closed: the way to delete a file
+// that is open without sharing. The handle must have DELETE access.
+inline bool DeleteWhenClosed(HANDLE h) {
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  return ::SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition) !=
+         0;
+}
+
 // A file handle, closed when it goes out of scope.
 class Handle {
  public:
