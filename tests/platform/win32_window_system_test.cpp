@@ -366,5 +366,84 @@ TEST(Win32FileStore, WritesSafelyAndRefusesWhatIsNoFile) {
   ::RemoveDirectoryW(Wide(folder));
 }
 
+TEST(Win32FileStore, TheNextSaveRemovesWhatASaveThatWasKilledLeftAndNothingElse) {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::u16string folder =
+      std::u16string(reinterpret_cast<char16_t*>(temp)) + u"quillan leftovers";
+  auto path = [&folder](std::u16string_view name) { return folder + u"\\" + std::u16string(name); };
+  auto names = [&path] {
+    std::set<std::u16string> found;
+    WIN32_FIND_DATAW entry;
+    HANDLE listing = ::FindFirstFileW(Wide(path(u"*")), &entry);
+    if (listing == INVALID_HANDLE_VALUE) return found;
+    do {
+      const std::u16string name(reinterpret_cast<const char16_t*>(entry.cFileName));
+      if (name != u"." && name != u"..") found.insert(name);
+    } while (::FindNextFileW(listing, &entry) != 0);
+    ::FindClose(listing);
+    return found;
+  };
+  auto clear = [&] {
+    for (const std::u16string& name : names()) {
+      if (::DeleteFileW(Wide(path(name))) == 0) ::RemoveDirectoryW(Wide(path(name)));
+    }
+  };
+  ::CreateDirectoryW(Wide(folder), nullptr);
+  clear();  // what an earlier run that failed may have left
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER ticks{};
+  ticks.LowPart = now.dwLowDateTime;
+  ticks.HighPart = now.dwHighDateTime;
+  ticks.QuadPart -= 36'000'000'000ull;  // an hour, in 100-nanosecond ticks
+  const FILETIME hour_ago{ticks.LowPart, ticks.HighPart};
+
+  // A save killed midway leaves its temporary file, written an hour ago and open nowhere. What
+  // stays: the file of a save still writing (open without sharing, as a save holds it), of
+  // one just begun, a folder under our name and names of another pattern.
+  enum Kind { kLeftover, kHeld, kFresh, kFolder, kOther };
+  const struct {
+    std::u16string name;
+    Kind kind;
+  } files[] = {
+      {u".quillan-save-4242-1.tmp", kLeftover}, {u".quillan-save-4242-2.tmp", kHeld},
+      {u".quillan-save-4242-3.tmp", kFresh},    {u".quillan-save-4242-4.tmp", kFolder},
+      {u".quillan-save-x-1.tmp", kOther},       {u"notes.tmp", kOther},
+  };
+  HANDLE held = INVALID_HANDLE_VALUE;
+  std::set<std::u16string> expected = {u"project.qlp"};
+  for (const auto& file : files) {
+    if (file.kind == kFolder) {
+      ASSERT_NE(::CreateDirectoryW(Wide(path(file.name)), nullptr), 0);
+    }
+    HANDLE h = file.kind == kFolder
+                   ? ::CreateFileW(Wide(path(file.name)), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                   : ::CreateFileW(Wide(path(file.name)), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    if (file.kind != kFolder) {
+      ASSERT_NE(::WriteFile(h, "x", 1, &written, nullptr), 0);
+    }
+    if (file.kind != kFresh) {
+      ASSERT_NE(::SetFileTime(h, nullptr, nullptr, &hour_ago), 0);
+    }
+    if (file.kind == kHeld) {
+      held = h;
+    } else {
+      ::CloseHandle(h);
+    }
+    if (file.kind != kLeftover) expected.insert(file.name);
+  }
+
+  EXPECT_EQ(MakeFileStore()->Write(path(u"project.qlp"), "saved\r\n"), std::nullopt);
+  EXPECT_EQ(names(), expected);
+  ::CloseHandle(held);
+  clear();
+  ::RemoveDirectoryW(Wide(folder));
+}
+
 }  // namespace
 }  // namespace quillan::platform

@@ -1,5 +1,6 @@
 #include "platform/host.h"
 #include "platform/win32/win32_file_store.h"
+#include "platform/win32/win32_recovery_store.h"
 // clang-format off
 #include "platform/win32/windows_api.h"
 #include <shellapi.h>
@@ -39,6 +40,10 @@ bool IsAbsolutePath(std::u16string_view path) {
 }
 
 std::unique_ptr<document::FileStore> MakeFileStore() { return std::make_unique<Win32FileStore>(); }
+
+std::unique_ptr<document::RecoveryStore> MakeRecoveryStore() {
+  return std::make_unique<Win32RecoveryStore>(Win32RecoveryStore::DefaultFolder());
+}
 
 int WatchEndRequests() { return -1; }
 

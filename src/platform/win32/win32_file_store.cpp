@@ -16,43 +16,6 @@ constexpr std::u16string_view kFolder = u"Is a folder, not a project file";
 // system's clock as a later change (FAT counts in two seconds).
 constexpr std::int64_t kRacyNs = 2'000'000'000;
 
-// The system's words for an error, without the line end it ends in.
-std::u16string SystemError(DWORD error) {
-  wchar_t* message = nullptr;
-  const DWORD n = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-  std::u16string text(reinterpret_cast<const char16_t*>(message), n);
-  ::LocalFree(message);
-  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' ')) {
-    text.pop_back();
-  }
-  if (text.empty()) text = u"Error " + text::FromUtf8(std::to_string(error));
-  return text;
-}
-
-// Closes a handle when it goes out of scope.
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (valid()) ::CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-  // Closes now; false when the system could not finish (a failed delayed write).
-  bool Close() {
-    const bool ok = ::CloseHandle(h_) != 0;
-    h_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE h_;
-};
-
 HANDLE OpenForReading(const std::u16string& path) {
   return ::CreateFileW(Wide(path), GENERIC_READ,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -88,6 +51,71 @@ std::optional<document::FileStamp> StampOf(HANDLE h) {
 std::u16string FolderOf(const std::u16string& path) {
   const std::size_t slash = path.find_last_of(u"\\/");
   return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+}
+
+// The temporary file of a save is named kTempPrefix, the process's id, '-', a count and
+// kTempSuffix.
+constexpr std::u16string_view kTempPrefix = u".quillan-save-";
+constexpr std::u16string_view kTempSuffix = u".tmp";
+
+bool IsTempName(std::u16string_view name) {
+  if (name.size() <= kTempPrefix.size() + kTempSuffix.size() || !name.starts_with(kTempPrefix) ||
+      !name.ends_with(kTempSuffix)) {
+    return false;
+  }
+  name = name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
+  auto number = [](std::u16string_view digits) {
+    if (digits.empty() || digits.size() > 10) return false;
+    for (const char16_t c : digits) {
+      if (c < u'0' || c > u'9') return false;
+    }
+    return true;
+  };
+  const std::size_t dash = name.find(u'-');
+  return dash != std::u16string_view::npos && number(name.substr(0, dash)) &&
+         number(name.substr(dash + 1));
+}
+
+// A save holds its temporary file open without sharing for as long as it writes it; a file of
+// ours this old that nobody holds open was left by a save that never finished (the program
+// was killed, the machine lost power).
+constexpr std::int64_t kLeftoverAfterNs = 10'000'000'000;
+
+// Deletes the temporary file at path if it is a leftover: an ordinary file (a link or other
+// reparse point under the name is left alone, and so is a folder), older than a save takes to
+// write it, and open nowhere else. Anything unexpected keeps it.
+void RemoveIfLeftover(const std::u16string& path, std::int64_t now_ns) {
+  // Without sharing, the open fails while any other handle to the file is open.
+  Handle h(::CreateFileW(Wide(path), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!h.valid() || ::GetFileType(h.get()) != FILE_TYPE_DISK ||
+      ::GetFileInformationByHandle(h.get(), &info) == 0 ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+      now_ns - FileTimeNs(info.ftLastWriteTime) < kLeftoverAfterNs) {
+    return;
+  }
+  DeleteWhenClosed(h.get());
+}
+
+// Removes the leftovers of earlier saves in folder (which ends in its separator, or is "" for
+// the current folder).
+void RemoveLeftovers(const std::u16string& folder) {
+  WIN32_FIND_DATAW entry;
+  const HANDLE listing =
+      ::FindFirstFileExW(Wide(folder + std::u16string(kTempPrefix) + u"*"), FindExInfoBasic, &entry,
+                         FindExSearchNameMatch, nullptr, 0);
+  if (listing == INVALID_HANDLE_VALUE) return;
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  do {
+    const std::u16string name(reinterpret_cast<const char16_t*>(entry.cFileName));
+    if (IsTempName(name) &&
+        (entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
+      RemoveIfLeftover(folder + name, FileTimeNs(now));
+    }
+  } while (::FindNextFileW(listing, &entry) != 0);
+  ::FindClose(listing);
 }
 
 bool WriteAll(HANDLE h, std::string_view bytes) {
@@ -159,12 +187,15 @@ std::optional<std::u16string> Win32FileStore::Write(std::u16string_view path_vie
       return std::u16string(kNotOnDisk);
     }
   }
-  // A temporary file beside the target, on the same volume, so that it can take its place.
+  // A temporary file beside the target, on the same volume, so that it can take its place. It
+  // is held open without sharing while it is written, so that no other save takes it for a
+  // leftover.
+  RemoveLeftovers(FolderOf(target));
   static std::atomic<unsigned> counter{0};
   const std::u16string temp =
-      FolderOf(target) + u".quillan-save-" +
+      FolderOf(target) + std::u16string(kTempPrefix) +
       text::FromUtf8(std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter)) +
-      u".tmp";
+      std::u16string(kTempSuffix);
   auto fail = [&temp](DWORD error) -> std::optional<std::u16string> {
     ::DeleteFileW(Wide(temp));
     return SystemError(error);
