@@ -91,6 +91,7 @@ std::vector<ChainLevel> BuildChain(WindowSystem& windows, Hwnd picked) {
 }
 
 std::u16string GenerateFinderCode(WindowSystem& windows, Hwnd picked) {
+  if (!windows.IsWindow(picked)) return {};
   const std::vector<ChainLevel> chain = BuildChain(windows, picked);
   const std::size_t top = chain.size() - 1;
   std::vector<std::u16string> names;
