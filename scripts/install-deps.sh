@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libqscintilla2-qt6-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libqscintilla2-qt6-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libxcb1-dev libxcb-icccm4-dev libxcb-xtest0-dev
   xvfb xauth x11-utils xdotool wmctrl openbox imagemagick desktop-file-utils shared-mime-info
