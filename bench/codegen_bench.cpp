@@ -1,9 +1,12 @@
 // Code generators on large documents: in the real editor, from the answered prompt to the
-// repainted editor, and on the plain string buffer.
+// repainted editor, and on the plain string buffer. The Code Generator on a window with very
+// many siblings of its class.
 #include <benchmark/benchmark.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,9 +19,13 @@
 #include "gui/code_editor.h"
 #include "gui/editor_buffer.h"
 #include "gui/main_window.h"
+#include "gui/picker_arrow.h"
+#include "gui/tool_windows.h"
+#include "platform/fake_window_system.h"
 #include "settings/settings_store.h"
 #include "text/string_code_buffer.h"
 #include "ui/prompter.h"
+#include "wintools/code_generator.h"
 
 namespace {
 
@@ -128,5 +135,53 @@ void BM_StringEncryptString(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_StringEncryptString)->Arg(k1MB)->Arg(k10MB)->Unit(benchmark::kMillisecond);
+
+// A dialog holding `count` edit boxes; the last one is picked, so that its level gets a
+// stepping line for each of the others.
+struct ManySiblings {
+  quillan::platform::FakeWindowSystem tree;
+  quillan::wintools::Hwnd last = 0;
+  explicit ManySiblings(std::int64_t count) {
+    const quillan::wintools::Hwnd dialog = tree.Add(u"#32770", u"Many");
+    for (std::int64_t i = 0; i < count; ++i) last = tree.Add(u"Edit", u"", dialog);
+  }
+};
+
+// The release of the arrow in the Code Generator window: the chain, the searches, the preview
+// text, and the preview box filled and painted.
+void BM_CodeGeneratorWindowLastSibling(benchmark::State& state) {
+  ManySiblings many(state.range(0));
+  quillan::settings::MemorySettingsStore store;
+  quillan::gui::Ports ports;
+  ports.settings = &store;
+  ports.windows = &many.tree;
+  quillan::gui::Application app(ports);
+  app.window().show();
+  app.window().Action("Code_Generator")->trigger();
+  QWidget* generator = app.tool_windows().Existing("frmGenerator");
+  auto* arrow = generator->findChild<quillan::gui::PickerArrow*>("Picture1");
+  auto* preview = generator->findChild<QPlainTextEdit*>("txtCode");
+  generator->findChild<QLineEdit*>("Text2")->setText(QString::number(many.last));
+  QApplication::processEvents();
+  for (auto _ : state) {
+    emit arrow->Released(Qt::LeftButton);
+    preview->viewport()->repaint();
+  }
+  if (preview->blockCount() < state.range(0)) state.SkipWithError("preview incomplete");
+  state.counters["lines"] = preview->blockCount();
+}
+BENCHMARK(BM_CodeGeneratorWindowLastSibling)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+// The generation alone.
+void BM_GenerateFinderCodeLastSibling(benchmark::State& state) {
+  ManySiblings many(state.range(0));
+  std::size_t chars = 0;
+  for (auto _ : state) {
+    chars = quillan::wintools::GenerateFinderCode(many.tree, many.last).size();
+    benchmark::DoNotOptimize(chars);
+  }
+  state.counters["chars"] = static_cast<double>(chars);
+}
+BENCHMARK(BM_GenerateFinderCodeLastSibling)->Arg(50000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The window tools on a real X server (startup.sh starts Xvfb for it): one API Spy update,
-// the Code Generator's chain and preview for a window deep in a tree, and one Color Spy
-// sample.
+// the Code Generator's chain and preview for a window deep in a tree and for the last of many
+// siblings, and one Color Spy sample.
 #include <benchmark/benchmark.h>
 #include <xcb/xcb.h>
 
@@ -22,7 +22,8 @@ struct Windows {
   xcb_connection_t* c = quillan::platform::ConnectToDisplay("");
   const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
 
-  xcb_window_t Make(xcb_window_t parent, const std::string& cls, int x, int y, int w, int h) {
+  xcb_window_t Make(xcb_window_t parent, const std::string& cls, int x, int y, int w, int h,
+                    bool map = true) {
     const xcb_window_t id = xcb_generate_id(c);
     xcb_create_window(c, XCB_COPY_FROM_PARENT, id, parent, static_cast<std::int16_t>(x),
                       static_cast<std::int16_t>(y), static_cast<std::uint16_t>(w),
@@ -34,7 +35,7 @@ struct Windows {
     wm_class.push_back('\0');
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
                         static_cast<std::uint32_t>(wm_class.size()), wm_class.data());
-    xcb_map_window(c, id);
+    if (map) xcb_map_window(c, id);
     return id;
   }
   void Sync() { std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
@@ -97,6 +98,29 @@ void BM_CodeGeneratorChainOnX11(benchmark::State& state) {
   state.counters["lines"] = static_cast<double>(lines);
 }
 BENCHMARK(BM_CodeGeneratorChainOnX11)->Unit(benchmark::kMillisecond);
+
+// The last of many windows of one class under one parent: one search lists them all.
+void BM_CodeGeneratorLastSiblingOnX11(benchmark::State& state) {
+  auto backend = Backend(state);
+  if (!backend) return;
+  Windows w;
+  const xcb_window_t parent = w.Make(w.screen->root, "Top", 0, 0, 500, 500);
+  xcb_window_t last = 0;
+  // Left unmapped: the server would clip each mapped one against all the others.
+  for (std::int64_t i = 0; i < state.range(0); ++i) {
+    last = w.Make(parent, "Edit", 0, 0, 10, 10, false);
+  }
+  w.Sync();
+  std::size_t lines = 0;
+  for (auto _ : state) {
+    const std::u16string preview =
+        quillan::wintools::GenerateFinderCode(*backend, static_cast<Hwnd>(last));
+    lines = static_cast<std::size_t>(std::count(preview.begin(), preview.end(), u'\n'));
+  }
+  if (lines < static_cast<std::size_t>(state.range(0))) state.SkipWithError("preview incomplete");
+  state.counters["lines"] = static_cast<double>(lines);
+}
+BENCHMARK(BM_CodeGeneratorLastSiblingOnX11)->Arg(50000)->Unit(benchmark::kMillisecond);
 
 // One tick of Color Spy's timer: the pointer, the pixel under it and the readout.
 void BM_ColorSpySampleOnX11(benchmark::State& state) {

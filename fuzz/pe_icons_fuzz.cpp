@@ -17,6 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     }
     if (image->bytes.size() > size) std::abort();
+    // A PNG's pixel data lies inside its bytes, and its bound is what an icon can hold.
+    if (const auto layout = ReadPngLayout(image->bytes)) {
+      // At most 8 bytes a pixel, and a filter byte for each of at most 2,048 rows of passes.
+      if (layout->raw_bytes > std::uint64_t{1024} * 1024 * 8 + 2048 * 2) std::abort();
+      for (const auto& [offset, length] : layout->data) {
+        if (offset > image->bytes.size() || length > image->bytes.size() - offset) std::abort();
+      }
+    }
     // Decoded pixels survive the round trip through the ICO file that saving writes.
     const auto pixels = DecodeDib(*image);
     if (!pixels) continue;

@@ -83,11 +83,14 @@ CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, Editor
 CodeGeneratorWindow::~CodeGeneratorWindow() = default;
 
 void CodeGeneratorWindow::Generate() {
-  // Nothing picked since the window was made: nothing to generate, the preview stays.
+  // Nothing picked since the window was made, or the picked window has gone since: nothing
+  // to generate, the preview stays.
   bool number = false;
   const int handle = picked_->text().toInt(&number);
   if (!number) return;
-  preview_->setPlainText(ToPlainLines(wintools::GenerateFinderCode(windows_, handle)));
+  const std::u16string code = wintools::GenerateFinderCode(windows_, handle);
+  if (code.empty()) return;
+  preview_->setPlainText(ToPlainLines(code));
 }
 
 std::u16string CodeGeneratorWindow::Preview() const {

@@ -1,8 +1,11 @@
 #include "gui/file_icons.h"
 
+#include <zlib.h>
+
 #include <QIcon>
 #include <QMimeDatabase>
 #include <QPainter>
+#include <array>
 
 #include "gui/icons.h"
 #include "gui/qt_convert.h"
@@ -18,6 +21,8 @@ constexpr std::size_t kSniffBytes = 4096;
 
 QImage Decode(const wintools::IconImage& image) {
   if (image.png) {
+    // Qt's reader would inflate whatever the stream holds, gigabytes for a few kilobytes.
+    if (!PngDataFits(image.bytes)) return {};
     QImage png = QImage::fromData(reinterpret_cast<const uchar*>(image.bytes.data()),
                                   static_cast<int>(image.bytes.size()), "PNG");
     return png.isNull() ? png : png.convertToFormat(QImage::Format_ARGB32);
@@ -52,15 +57,8 @@ QImage DrawnIcon(int side) {
   return image;
 }
 
-QImage GenericIcon(std::u16string_view path, wintools::ByteSource* file, int side) {
-  std::string start;
-  if (file != nullptr) {
-    file->Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(file->Size(), kSniffBytes)),
-               start);
-  }
-  const QMimeType type = QMimeDatabase().mimeTypeForFileNameAndData(
-      ToQString(path).section('/', -1), QByteArray::fromStdString(start));
-  for (const QString& name : {type.iconName(), type.genericIconName()}) {
+QImage GenericIcon(const QStringList& names, int side) {
+  for (const QString& name : names) {
     const QIcon icon = ThemeIcon(name);
     if (icon.isNull()) continue;
     const QImage themed =
@@ -78,25 +76,77 @@ QImage FitIcon(const QImage& image, int side) {
       .convertToFormat(QImage::Format_ARGB32);
 }
 
-FileIcons FileIconsOf(std::u16string_view path) {
-  FileIcons icons;
+bool PngDataFits(std::string_view png) {
+  const auto layout = wintools::ReadPngLayout(png);
+  if (!layout) return false;
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return false;
+  std::array<Bytef, 1 << 16> out;
+  std::uint64_t inflated = 0;
+  std::size_t next_chunk = 0;
+  bool fits = false;
+  for (;;) {
+    if (stream.avail_in == 0 && next_chunk < layout->data.size()) {
+      const auto [offset, length] = layout->data[next_chunk++];
+      stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(png.data() + offset));
+      stream.avail_in = static_cast<uInt>(length);
+      continue;
+    }
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int status = inflate(&stream, Z_NO_FLUSH);
+    inflated += out.size() - stream.avail_out;
+    if (inflated > layout->raw_bytes) break;
+    fits = status == Z_STREAM_END;
+    // Anything but progress ends the walk: the stream's end, damage, or (with every chunk
+    // read) a stream cut short.
+    if (status != Z_OK) break;
+  }
+  inflateEnd(&stream);
+  return fits;
+}
+
+FileIconsRead ReadFileIcons(std::u16string_view path) {
+  FileIconsRead read;
   const auto file = platform::OpenFileBytes(path);
   if (file) {
     const wintools::ShellIcons found = wintools::ExtractShellIcons(*file);
-    if (found.large) icons.large = FitIcon(Decode(*found.large), kLargeIconSide);
-    if (found.small) icons.small = FitIcon(Decode(*found.small), kSmallIconSide);
+    const QImage large = found.large ? Decode(*found.large) : QImage();
+    const QImage small = found.same_image ? large : found.small ? Decode(*found.small) : QImage();
+    read.large = FitIcon(large, kLargeIconSide);
+    read.small = FitIcon(small, kSmallIconSide);
     // A size that would not decode is the other one, scaled.
-    if (icons.large.isNull() && !icons.small.isNull()) icons.large = icons.small;
-    if (icons.small.isNull() && !icons.large.isNull()) {
-      icons.small = FitIcon(icons.large, kSmallIconSide);
+    if (read.large.isNull() && !read.small.isNull()) read.large = read.small;
+    if (read.small.isNull() && !read.large.isNull()) {
+      read.small = FitIcon(read.large, kSmallIconSide);
     }
   }
-  if (icons.large.isNull()) {
-    icons.generic = true;
-    icons.large = GenericIcon(path, file.get(), kLargeIconSide);
-    icons.small = GenericIcon(path, file.get(), kSmallIconSide);
+  if (read.large.isNull()) {
+    std::string start;
+    if (file) {
+      file->Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(file->Size(), kSniffBytes)),
+                 start);
+    }
+    const QMimeType type = QMimeDatabase().mimeTypeForFileNameAndData(
+        ToQString(path).section('/', -1), QByteArray::fromStdString(start));
+    read.type_icon_names = {type.iconName(), type.genericIconName()};
   }
+  return read;
+}
+
+FileIcons FinishFileIcons(const FileIconsRead& read) {
+  FileIcons icons;
+  if (!read.large.isNull()) {
+    icons.large = read.large;
+    icons.small = read.small;
+    return icons;
+  }
+  icons.generic = true;
+  icons.large = GenericIcon(read.type_icon_names, kLargeIconSide);
+  icons.small = GenericIcon(read.type_icon_names, kSmallIconSide);
   return icons;
 }
+
+FileIcons FileIconsOf(std::u16string_view path) { return FinishFileIcons(ReadFileIcons(path)); }
 
 }  // namespace quillan::gui

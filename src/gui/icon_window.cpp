@@ -2,13 +2,16 @@
 
 #include <QBuffer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QRadioButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include "document/document_commands.h"
@@ -110,11 +113,11 @@ IconWindow::IconWindow(document::FileChooser* chooser, document::FileStore& file
   file_name_->setReadOnly(true);
   file_name_->setMinimumWidth(280);
   file_name_->installEventFilter(this);
-  auto* open = ToolButton(this, "cmdOpen", "Browse...");
+  open_ = ToolButton(this, "cmdOpen", "Browse...");
   auto* file_row = new QHBoxLayout;
   file_row->addWidget(file_label);
   file_row->addWidget(file_name_, 1);
-  file_row->addWidget(open);
+  file_row->addWidget(open_);
 
   auto picture_frame = [this](const char* frame_name, const char* caption, const char* box_name,
                               QSize area, const char* save_name, PictureBox*& box,
@@ -158,7 +161,7 @@ IconWindow::IconWindow(document::FileChooser* chooser, document::FileStore& file
   outer->addWidget(close, 0, Qt::AlignRight);
   outer->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(open, &QPushButton::clicked, this, &IconWindow::OpenFile);
+  connect(open_, &QPushButton::clicked, this, &IconWindow::OpenFile);
   connect(save_large_, &QPushButton::clicked, this, &IconWindow::SaveLarge);
   connect(save_small_, &QPushButton::clicked, this, &IconWindow::SaveSmall);
   connect(close, &QPushButton::clicked, this, &QWidget::hide);
@@ -174,9 +177,25 @@ void IconWindow::OpenFile() {
   if (!chosen) return;
   dialog_name_ = *chosen;
   file_name_->setText(ToQString(*chosen));
+  // The file is read and its icons decoded on a thread of their own while the windows go on
+  // answering, under the busy cursor; Browse waits until they are shown.
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  const FileIcons icons = FileIconsOf(*chosen);
+  open_->setEnabled(false);
+  FileIconsRead read;
+  const std::unique_ptr<QThread> reader(
+      QThread::create([&read, path = *chosen] { read = ReadFileIcons(path); }));
+  QEventLoop loop;
+  connect(reader.get(), &QThread::finished, &loop, &QEventLoop::quit);
+  const QPointer<IconWindow> alive(this);
+  reader->start();
+  loop.exec();
+  // The loop also ends when the program quits.
+  reader->wait();
   QGuiApplication::restoreOverrideCursor();
+  if (!alive) return;
+  open_->setEnabled(true);
+  // The desktop theme's icons are looked up here, on the GUI thread.
+  const FileIcons icons = FinishFileIcons(read);
   large_->ShowIcon(icons.large);
   small_->ShowIcon(icons.small);
   save_large_->setEnabled(true);

@@ -74,6 +74,7 @@ class IconWindow final : public QDialog {
   // The name the file dialog holds: the file last opened or saved.
   std::u16string dialog_name_;
   QLineEdit* file_name_;
+  QPushButton* open_;
   PictureBox* large_;
   PictureBox* small_;
   QPushButton* save_large_;

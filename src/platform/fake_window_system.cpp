@@ -106,6 +106,18 @@ Hwnd FakeWindowSystem::FindWindowEx(Hwnd parent, Hwnd child_after, std::u16strin
   return 0;
 }
 
+std::vector<Hwnd> FakeWindowSystem::FindAllWindowsEx(Hwnd parent, std::u16string_view class_name) {
+  // One pass over the z-order, where calling FindWindowEx for each would start over each time.
+  std::vector<Hwnd> found;
+  const std::u16string wanted = text::FoldCase(class_name);
+  for (Hwnd h : order_) {
+    const Window& w = windows_.at(h);
+    if (w.parent == parent && text::FoldCase(w.class_name) == wanted) found.push_back(h);
+    if (found.size() == kMaxFound) break;
+  }
+  return found;
+}
+
 bool FakeWindowSystem::ShowWindow(Hwnd hwnd, int cmd) {
   Window* w = Find(hwnd);
   if (!w) return false;

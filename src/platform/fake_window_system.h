@@ -55,6 +55,7 @@ class FakeWindowSystem final : public wintools::WindowSystem {
   std::u16string CannotDo(wintools::Capability what) const override;
   bool SetWindowPos(wintools::Hwnd hwnd, wintools::Hwnd insert_after, int x, int y, int cx, int cy,
                     std::uint32_t flags) override;
+  bool IsWindow(wintools::Hwnd hwnd) override { return Find(hwnd) != nullptr; }
   wintools::ScreenPoint GetCursorPos() override { return cursor_; }
   wintools::Hwnd WindowFromPoint(wintools::ScreenPoint p) override;
   std::u16string GetWindowText(wintools::Hwnd hwnd, int max_count) override;
@@ -63,6 +64,8 @@ class FakeWindowSystem final : public wintools::WindowSystem {
   wintools::Hwnd GetParent(wintools::Hwnd hwnd) override;
   wintools::Hwnd FindWindowEx(wintools::Hwnd parent, wintools::Hwnd child_after,
                               std::u16string_view class_name) override;
+  std::vector<wintools::Hwnd> FindAllWindowsEx(wintools::Hwnd parent,
+                                               std::u16string_view class_name) override;
   bool ShowWindow(wintools::Hwnd hwnd, int cmd) override;
   bool EnableWindow(wintools::Hwnd hwnd, bool enable) override;
   bool PostClose(wintools::Hwnd hwnd) override;

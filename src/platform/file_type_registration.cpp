@@ -67,6 +67,69 @@ std::string QuoteExecArgument(std::string_view argument) {
   return escaped;
 }
 
+namespace {
+
+// The script that starts its first argument with the others, for paths env cannot start.
+constexpr std::string_view kStartScript = R"(exec "$0" "$@")";
+
+// The Exec key's command for the program. Launchers look the first word up before they expand
+// the field codes, so a program path holding `%` (written `%%`) cannot be the first word: env
+// starts it instead, or, for a path env would take for a variable (one holding `=`), sh does.
+std::string ExecCommand(std::string_view program_path) {
+  if (program_path.find('%') == std::string_view::npos) return QuoteExecArgument(program_path);
+  if (program_path.find('=') == std::string_view::npos) {
+    return "env " + QuoteExecArgument(program_path);
+  }
+  return "sh -c " + QuoteExecArgument(kStartScript) + " " + QuoteExecArgument(program_path);
+}
+
+// The words of an Exec value as the launcher passes them: the string's escapes undone, then
+// the quoting, then `%%` made `%`. The other field codes stay as they are.
+std::vector<std::string> ExecWords(std::string_view value) {
+  std::string unescaped;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\\' && i + 1 < value.size()) {
+      const char next = value[++i];
+      unescaped.push_back(next == 's' ? ' ' : next == 'n' ? '\n' : next == 't' ? '\t' : next);
+    } else {
+      unescaped.push_back(value[i]);
+    }
+  }
+  std::vector<std::string> words;
+  std::string word;
+  bool in_word = false, quoted = false;
+  for (std::size_t i = 0; i < unescaped.size(); ++i) {
+    const char c = unescaped[i];
+    if (c == '%' && i + 1 < unescaped.size() && unescaped[i + 1] == '%') {
+      word.push_back('%');
+      in_word = true;
+      ++i;
+    } else if (quoted) {
+      if (c == '"') {
+        quoted = false;
+      } else {
+        if (c == '\\' && i + 1 < unescaped.size()) ++i;
+        word.push_back(unescaped[i]);
+      }
+    } else if (c == ' ') {
+      if (in_word) words.push_back(std::move(word));
+      word.clear();
+      in_word = false;
+    } else {
+      in_word = true;
+      if (c == '"') {
+        quoted = true;
+      } else {
+        word.push_back(c);
+      }
+    }
+  }
+  if (in_word) words.push_back(std::move(word));
+  return words;
+}
+
+}  // namespace
+
 std::string DesktopEntry(std::string_view program_path) {
   std::string entry =
       "[Desktop Entry]\n"
@@ -76,7 +139,7 @@ std::string DesktopEntry(std::string_view program_path) {
       "GenericName=Visual Basic Code Editor\n"
       "Comment=Write Visual Basic code and keep it in Quillan projects\n"
       "Exec=";
-  entry += QuoteExecArgument(program_path);
+  entry += ExecCommand(program_path);
   entry += " %f\n";
   entry += "Icon=";
   entry += kDesktopName;
@@ -88,7 +151,7 @@ std::string DesktopEntry(std::string_view program_path) {
 
 std::string ExecProgram(std::string_view entry) {
   bool in_main_group = false;
-  std::string value;
+  std::string_view value;
   for (std::size_t start = 0; start < entry.size();) {
     std::size_t end = entry.find('\n', start);
     if (end == std::string_view::npos) end = entry.size();
@@ -97,30 +160,23 @@ std::string ExecProgram(std::string_view entry) {
     if (line.starts_with('[')) {
       in_main_group = line == "[Desktop Entry]";
     } else if (in_main_group && line.starts_with("Exec=")) {
-      value = std::string(line.substr(5));
+      value = line.substr(5);
       break;
     }
   }
-  // The string's own escapes first, then the quoting of the command line.
-  std::string unescaped;
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == '\\' && i + 1 < value.size()) {
-      const char next = value[++i];
-      unescaped.push_back(next == 's' ? ' ' : next == 'n' ? '\n' : next == 't' ? '\t' : next);
-    } else {
-      unescaped.push_back(value[i]);
+  const std::vector<std::string> words = ExecWords(value);
+  if (words.empty()) return {};
+  // env starts the first word after its variable settings; our start script, its argument.
+  if (words[0] == "env") {
+    for (std::size_t i = 1; i < words.size(); ++i) {
+      if (words[i].find('=') == std::string::npos) return words[i];
     }
+    return {};
   }
-  std::string program;
-  if (unescaped.starts_with('"')) {
-    for (std::size_t i = 1; i < unescaped.size() && unescaped[i] != '"'; ++i) {
-      if (unescaped[i] == '\\' && i + 1 < unescaped.size()) ++i;
-      program.push_back(unescaped[i]);
-    }
-  } else {
-    program = unescaped.substr(0, unescaped.find(' '));
+  if (words.size() >= 4 && words[0] == "sh" && words[1] == "-c" && words[2] == kStartScript) {
+    return words[3];
   }
-  return program;
+  return words[0];
 }
 
 std::string MimePackage() {

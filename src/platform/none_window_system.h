@@ -16,6 +16,7 @@ class NoneWindowSystem final : public wintools::WindowSystem {
   bool SetWindowPos(wintools::Hwnd, wintools::Hwnd, int, int, int, int, std::uint32_t) override {
     return false;
   }
+  bool IsWindow(wintools::Hwnd) override { return false; }
   wintools::ScreenPoint GetCursorPos() override { return {}; }
   wintools::Hwnd WindowFromPoint(wintools::ScreenPoint) override { return 0; }
   std::u16string GetWindowText(wintools::Hwnd, int) override { return {}; }

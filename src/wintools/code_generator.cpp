@@ -1,6 +1,7 @@
 #include "wintools/code_generator.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "codegen/primitives.h"
 #include "wintools/api_spy.h"
@@ -33,10 +34,32 @@ std::u16string Quoted(std::u16string_view s) {
   return quoted;
 }
 
-// The preview grows by putting each line above what is there.
-void Prepend(std::u16string& preview, std::u16string_view line) {
-  preview.insert(0, std::u16string(line) + u"\r\n");
-}
+// The preview is built by putting each line above what is there. The lines are kept in the
+// order they are put, each with how often it is put in a row, and read backwards at the end:
+// putting each one in front of a long preview would copy the preview each time.
+class Preview {
+ public:
+  void Prepend(std::u16string line, std::size_t times = 1) {
+    if (times > 0) lines_.push_back({std::move(line), times});
+  }
+  std::u16string Text() const {
+    std::size_t size = 0;
+    for (const Line& line : lines_) size += (line.text.size() + 2) * line.times;
+    std::u16string text;
+    text.reserve(size);
+    for (auto line = lines_.rbegin(); line != lines_.rend(); ++line) {
+      for (std::size_t i = 0; i < line->times; ++i) text.append(line->text).append(u"\r\n");
+    }
+    return text;
+  }
+
+ private:
+  struct Line {
+    std::u16string text;
+    std::size_t times;
+  };
+  std::vector<Line> lines_;
+};
 
 constexpr std::u16string_view kFindWindowKey = u"Declare Function FindWindow";
 constexpr std::u16string_view kFindWindowLine =
@@ -58,17 +81,17 @@ std::u16string MakeVariableName(std::u16string_view s) {
 
 std::vector<ChainLevel> BuildChain(WindowSystem& windows, Hwnd picked) {
   std::vector<ChainLevel> chain{{picked, windows.GetClassName(picked, kTextBufferSize)}};
+  std::unordered_set<Hwnd> seen{picked};
   for (Hwnd p = windows.GetParent(picked); p != 0 && chain.size() < kMaxSteps;
        p = windows.GetParent(p)) {
-    const bool repeat = std::any_of(chain.begin(), chain.end(),
-                                    [p](const ChainLevel& level) { return level.handle == p; });
-    if (repeat) break;
+    if (!seen.insert(p).second) break;
     chain.push_back({p, windows.GetClassName(p, kTextBufferSize)});
   }
   return chain;
 }
 
 std::u16string GenerateFinderCode(WindowSystem& windows, Hwnd picked) {
+  if (!windows.IsWindow(picked)) return {};
   const std::vector<ChainLevel> chain = BuildChain(windows, picked);
   const std::size_t top = chain.size() - 1;
   std::vector<std::u16string> names;
@@ -79,12 +102,12 @@ std::u16string GenerateFinderCode(WindowSystem& windows, Hwnd picked) {
     RemoveAll(display.back(), u'"');
   }
 
-  std::u16string preview;
+  Preview preview;
   for (std::size_t j = 0; j <= top; ++j) {
     const ChainLevel& level = chain[j];
     const std::u16string quoted = Quoted(level.class_name);
     if (j == top) {
-      Prepend(preview, display[j] + u"& = FindWindow(" + quoted + u", vbNullString)");
+      preview.Prepend(display[j] + u"& = FindWindow(" + quoted + u", vbNullString)");
       continue;
     }
     // The children of its class under its parent (the next level up) that the searches of
@@ -95,29 +118,27 @@ std::u16string GenerateFinderCode(WindowSystem& windows, Hwnd picked) {
     const auto at = std::find(same_class.begin(), same_class.end(), level.handle);
     if (at == same_class.end()) {
       // Not among them (an owned window, or one the search does not reach): found at the top.
-      Prepend(preview, display[j] + u"& = FindWindow(" + quoted + u", vbNullString)");
+      preview.Prepend(display[j] + u"& = FindWindow(" + quoted + u", vbNullString)");
       continue;
     }
     const auto steps = static_cast<std::size_t>(at - same_class.begin());
     const std::u16string& up = display[j + 1];
-    for (std::size_t i = 0; i < steps; ++i) {
-      Prepend(preview, display[j] + u"& = FindWindowEx(" + up + u"&, " + display[j] + u"&, " +
-                           quoted + u", vbNullString)");
-    }
-    Prepend(preview,
-            display[j] + u"& = FindWindowEx(" + up + u"&, 0&, " + quoted + u", vbNullString)");
+    preview.Prepend(display[j] + u"& = FindWindowEx(" + up + u"&, " + display[j] + u"&, " + quoted +
+                        u", vbNullString)",
+                    steps);
+    preview.Prepend(display[j] + u"& = FindWindowEx(" + up + u"&, 0&, " + quoted +
+                    u", vbNullString)");
   }
 
   // Of several levels with one name, only the highest-numbered keeps it for its Dim line.
-  for (std::size_t j = 0; j <= top; ++j) {
-    for (std::size_t k = 1; k <= top; ++k) {
-      if (k != j && names[j] == names[k]) names[j].clear();
-    }
+  std::unordered_set<std::u16string> higher;
+  for (std::size_t j = top + 1; j-- > 0;) {
+    if (!higher.insert(names[j]).second) names[j].clear();
   }
   for (std::size_t j = 0; j <= top; ++j) {
-    if (!Trimmed(names[j]).empty()) Prepend(preview, u"Dim " + display[j] + u" As Long");
+    if (!Trimmed(names[j]).empty()) preview.Prepend(u"Dim " + display[j] + u" As Long");
   }
-  return preview;
+  return preview.Text();
 }
 
 bool InsertFinderCode(std::u16string_view preview, text::CodeBuffer& buffer,

@@ -29,7 +29,7 @@ std::vector<ChainLevel> BuildChain(WindowSystem& windows, Hwnd picked);
 /// The preview the Code Generator shows for the picked window: the Dim lines, then one
 /// FindWindow or FindWindowEx line per level, top level first, each line ending in CR LF.
 /// A level whose window is not met among its parent's children of its class gets a
-/// FindWindow line.
+/// FindWindow line. Nothing ("") when the handle names no window, as once the window is gone.
 std::u16string GenerateFinderCode(WindowSystem& windows, Hwnd picked);
 
 /// Insert: puts the preview at the caret (replacing the selection), adds the FindWindow and

@@ -24,7 +24,7 @@ std::uint16_t Le16(const std::string& s, std::size_t i) {
 std::uint32_t Le32(const std::string& s, std::size_t i) {
   return static_cast<std::uint32_t>(Le16(s, i)) | static_cast<std::uint32_t>(Le16(s, i + 2)) << 16;
 }
-std::uint32_t Be32(const std::string& s, std::size_t i) {
+std::uint32_t Be32(std::string_view s, std::size_t i) {
   std::uint32_t v = 0;
   for (std::size_t k = 0; k < 4; ++k) v = v << 8 | static_cast<unsigned char>(s[i + k]);
   return v;
@@ -239,6 +239,79 @@ std::optional<IconImage> IconImageOf(std::string bytes) {
   return image;
 }
 
+std::optional<PngLayout> ReadPngLayout(std::string_view png) {
+  constexpr std::string_view kSignature = "\x89PNG\r\n\x1a\n";
+  // The signature, then IHDR first: length 13, type, 13 bytes, CRC.
+  if (png.size() < 8 + 25 || !png.starts_with(kSignature) || Be32(png, 8) != 13 ||
+      png.substr(12, 4) != "IHDR") {
+    return std::nullopt;
+  }
+  PngLayout layout;
+  const std::uint32_t width = Be32(png, 16), height = Be32(png, 20);
+  const auto depth = static_cast<unsigned char>(png[24]);
+  const auto colour = static_cast<unsigned char>(png[25]);
+  const auto compression = static_cast<unsigned char>(png[26]);
+  const auto filter = static_cast<unsigned char>(png[27]);
+  const auto interlace = static_cast<unsigned char>(png[28]);
+  constexpr auto kMaxSide = static_cast<std::uint32_t>(kMaxIconSide);
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide || compression != 0 ||
+      filter != 0 || interlace > 1) {
+    return std::nullopt;
+  }
+  // The samples per pixel and the depths each colour type allows.
+  int channels = 0;
+  bool depth_allowed = false;
+  switch (colour) {
+    case 0:  // grey
+      channels = 1;
+      depth_allowed = depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+      break;
+    case 3:  // palette
+      channels = 1;
+      depth_allowed = depth == 1 || depth == 2 || depth == 4 || depth == 8;
+      break;
+    case 2:  // RGB
+    case 4:  // grey and alpha
+    case 6:  // RGBA
+      channels = colour == 2 ? 3 : colour == 4 ? 2 : 4;
+      depth_allowed = depth == 8 || depth == 16;
+      break;
+    default:
+      break;
+  }
+  if (!depth_allowed) return std::nullopt;
+  layout.width = static_cast<int>(width);
+  layout.height = static_cast<int>(height);
+  const std::uint64_t bits_per_pixel = std::uint64_t{depth} * static_cast<unsigned>(channels);
+  const auto rows_of = [&](std::uint64_t columns, std::uint64_t rows) -> std::uint64_t {
+    if (columns == 0 || rows == 0) return 0;  // an empty pass has no filter bytes either
+    return rows * (1 + (columns * bits_per_pixel + 7) / 8);
+  };
+  if (interlace == 0) {
+    layout.raw_bytes = rows_of(width, height);
+  } else {
+    // Adam7: each pass takes every dx-th column from x0 and every dy-th row from y0.
+    constexpr std::uint32_t kPasses[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                             {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    for (const auto& [x0, y0, dx, dy] : kPasses) {
+      const std::uint64_t columns = width > x0 ? (width - x0 + dx - 1) / dx : 0;
+      const std::uint64_t rows = height > y0 ? (height - y0 + dy - 1) / dy : 0;
+      layout.raw_bytes += rows_of(columns, rows);
+    }
+  }
+  // The chunks after IHDR, up to IEND: length, type, data, CRC.
+  for (std::size_t at = 8 + 25; at < png.size();) {
+    if (png.size() - at < 12) return std::nullopt;
+    const std::uint32_t length = Be32(png, at);
+    if (length > png.size() - at - 12) return std::nullopt;
+    const std::string_view type = png.substr(at + 4, 4);
+    if (type == "IEND") break;
+    if (type == "IDAT") layout.data.emplace_back(at + 8, length);
+    at += 12 + std::size_t{length};
+  }
+  return layout;
+}
+
 int BestIconEntry(const std::vector<IconDirectoryEntry>& entries, int width, int height) {
   int best = -1;
   int best_size = 0, best_depth = 0;
@@ -261,15 +334,19 @@ ShellIcons ExtractShellIcons(ByteSource& file) {
   const auto group = resources.Resource(kRtGroupIcon, std::nullopt);
   if (!group) return icons;
   const std::vector<IconDirectoryEntry> entries = GroupEntries(*group);
-  auto image_for = [&](int side) -> std::optional<IconImage> {
-    const int best = BestIconEntry(entries, side, side);
+  auto image_of = [&](int best) -> std::optional<IconImage> {
     if (best < 0) return std::nullopt;
     auto bytes = resources.Resource(kRtIcon, entries[static_cast<std::size_t>(best)].id);
     if (!bytes) return std::nullopt;
     return IconImageOf(std::move(*bytes));
   };
-  icons.large = image_for(32);
-  icons.small = image_for(16);
+  const int large = BestIconEntry(entries, 32, 32), small = BestIconEntry(entries, 16, 16);
+  icons.large = image_of(large);
+  // One image that fits both sizes best is read once, so that its reader can decode it once.
+  icons.same_image =
+      icons.large && small >= 0 &&
+      entries[static_cast<std::size_t>(small)].id == entries[static_cast<std::size_t>(large)].id;
+  icons.small = icons.same_image ? icons.large : image_of(small);
   return icons;
 }
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillan::wintools {
@@ -53,6 +55,8 @@ struct IconImage {
 struct ShellIcons {
   std::optional<IconImage> large;
   std::optional<IconImage> small;
+  /// One image of the group fits both sizes best: `small` is a copy of `large`.
+  bool same_image = false;
 };
 
 /// The entry of `entries` that fits width x height best by the shell's rule: the smallest
@@ -85,5 +89,22 @@ std::string IcoFileOf(const IconPixels& pixels);
 /// An icon image (a DIB or PNG as stored in an executable or ICO file) with the size and
 /// depth of its own header; nullopt for bytes that are neither or no icon's size.
 std::optional<IconImage> IconImageOf(std::string bytes);
+
+/// What a PNG image's header (IHDR) says about its pixel data, and where that data lies.
+struct PngLayout {
+  int width = 0;
+  int height = 0;
+  /// The size of the pixel data once inflated: for each row (of each of the seven passes of
+  /// an interlaced image), one filter byte and the row's pixels.
+  std::uint64_t raw_bytes = 0;
+  /// The contents of the IDAT chunks in order, each as offset and length in the PNG's bytes:
+  /// together the zlib stream of the pixel data.
+  std::vector<std::pair<std::size_t, std::size_t>> data;
+};
+
+/// The layout of a PNG image; nullopt when the bytes are no PNG, its header is not valid (a
+/// depth its colour type does not allow, an unknown method), a side is 0 or larger than an
+/// icon may be (1024), or a chunk before IEND runs past the end of the bytes.
+std::optional<PngLayout> ReadPngLayout(std::string_view png);
 
 }  // namespace quillan::wintools

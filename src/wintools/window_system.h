@@ -57,6 +57,8 @@ class WindowSystem {
   /// `SetWindowPos`: with kHwndTopmost / kHwndNoTopmost and flags 3 changes only the z-order.
   virtual bool SetWindowPos(Hwnd hwnd, Hwnd insert_after, int x, int y, int cx, int cy,
                             std::uint32_t flags) = 0;
+  /// `IsWindow`: whether the handle names a window that exists now (0 never does).
+  virtual bool IsWindow(Hwnd hwnd) = 0;
   /// `GetCursorPos`: the pointer position in screen pixels.
   virtual ScreenPoint GetCursorPos() = 0;
   /// `WindowFromPoint`: the deepest window at the point, 0 if none.

@@ -1,6 +1,7 @@
 #include "gui/icon_window.h"
 
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <QBuffer>
 #include <QGroupBox>
@@ -52,6 +53,28 @@ std::string IconProgram() {
               {2, DibOf(16, 16, 4, std::string("\0\xFF\0\0", 4), small + mask)}};
   pe.group = Group({{32, 32, 1}, {16, 4, 2}});
   return pe.Build();
+}
+
+// A side x side RGBA PNG around its raw pixel data (each row a filter byte and its pixels).
+std::string PngOf(int side, const std::string& raw) {
+  const auto be32 = [](std::uint32_t v) {
+    return std::string{char(v >> 24), char(v >> 16 & 0xFF), char(v >> 8 & 0xFF), char(v & 0xFF)};
+  };
+  const auto chunk = [&be32](const std::string& type, const std::string& data) {
+    const std::string body = type + data;
+    return be32(static_cast<std::uint32_t>(data.size())) + body +
+           be32(static_cast<std::uint32_t>(
+               crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()))));
+  };
+  uLongf size = compressBound(raw.size());
+  std::string deflated(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(deflated.data()), &size,
+            reinterpret_cast<const Bytef*>(raw.data()), raw.size(), 9);
+  deflated.resize(size);
+  const auto side32 = static_cast<std::uint32_t>(side);
+  return "\x89PNG\r\n\x1a\n" +
+         chunk("IHDR", be32(side32) + be32(side32) + std::string("\x08\x06\0\0\0", 5)) +
+         chunk("IDAT", deflated) + chunk("IEND", "");
 }
 
 QString WriteFile(const QTemporaryDir& dir, const QString& name, const std::string& bytes) {
@@ -251,6 +274,37 @@ class IconWindowTest : public QObject {
             .convertToFormat(premultiplied);
     QCOMPARE(quillan::gui::FileIconsOf(ToU16(files[0])).large.convertToFormat(premultiplied),
              theme_icon);
+  }
+
+  // A PNG whose pixel data inflates far beyond what its size holds is refused whole, before
+  // the decoder spends its time on it; the same rows without the excess show.
+  void aPngThatInflatesBeyondItsSizeIsRefused() {
+    Fixture f;
+    std::string rows;
+    for (int y = 0; y < 16; ++y) {
+      rows += '\0';  // no filter
+      for (int x = 0; x < 16; ++x) rows += std::string("\xFF\0\0\xFF", 4);
+    }
+    const auto open = [&f](const char* name, const std::string& png) {
+      PeBuilder pe;
+      pe.icons = {{1, png}};
+      pe.group = Group({{16, 32, 1}});
+      f.chooser.answers = {ToU16(WriteFile(f.dir, name, pe.Build()))};
+      f.Child<QPushButton>("cmdOpen")->click();
+      return f.Box("picLarge").icon();
+    };
+    const QImage shown = open("good.exe", PngOf(16, rows));
+    QCOMPARE(shown.size(), QSize(16, 16));
+    QCOMPARE(shown.pixel(8, 8), 0xFFFF0000);
+    QCOMPARE(f.Box("picSmall").icon(), shown);
+
+    const std::string excess(4 << 20, '\0');
+    const QImage refused = open("bomb.exe", PngOf(16, rows + excess));
+    const quillan::gui::FileIcons icons =
+        quillan::gui::FileIconsOf(ToU16(f.dir.filePath("bomb.exe")));
+    QVERIFY(icons.generic);
+    QCOMPARE(refused, icons.large);
+    QVERIFY(f.Child<QPushButton>("cmdOpen")->isEnabled());
   }
 
   void readsTheIconsThatTheIconToolsFindInRealExecutables() {

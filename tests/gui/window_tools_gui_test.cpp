@@ -196,6 +196,20 @@ class WindowToolsGuiTest : public QObject {
     QCOMPARE(f.messenger.shown.back().text, std::u16string(u"You have no code to insert!"));
     QVERIFY(generator->isVisible());
   }
+
+  void codeGeneratorLeavesThePreviewWhenThePickedWindowVanished() {
+    Fixture f;
+    f.window->Action("Code_Generator")->trigger();
+    auto* preview = f.Tool("frmGenerator")->findChild<QPlainTextEdit*>("txtCode");
+    f.Drag("frmGenerator", {{1100, 1070}});
+    const QString generated = preview->toPlainText();
+    QVERIFY(generated.endsWith("Edit& = FindWindowEx(#32770&, Edit&, \"Edit\", vbNullString)\n"));
+    // The program closes the window; a release over nothing keeps its handle as the pick.
+    f.tree.Remove(f.second);
+    f.Drag("frmGenerator", {{5000, 5000}});
+    QCOMPARE(preview->toPlainText(), generated);
+    QVERIFY(f.messenger.shown.empty());
+  }
 };
 
 QUILLAN_GUI_TEST_MAIN(WindowToolsGuiTest)

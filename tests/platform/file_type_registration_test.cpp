@@ -97,14 +97,36 @@ TEST_F(RegistrationTest, WritesTheTypeTheEntryAndTheIcons) {
   EXPECT_EQ(report.refresh[1].program, "update-desktop-database");
 }
 
+// A program path holding `%` cannot be the command's first word, which launchers look up
+// before they expand `%%`: env starts it, or sh where env would take the path for a variable.
+// Reading the entry back gives the path in every form.
+TEST(DesktopEntry, ExecLineStartsAnyPathAndReadsBack) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/usr/bin/quillan", R"(Exec="/usr/bin/quillan" %f)"},
+      {"/opt/100%/quillan", R"(Exec=env "/opt/100%%/quillan" %f)"},
+      {"/opt/a=b 5%/quillan",
+       R"(Exec=sh -c "exec \\"\\$0\\" \\"\\$@\\"" "/opt/a=b 5%%/quillan" %f)"},
+  };
+  for (const auto& [path, exec] : cases) {
+    const std::string entry = DesktopEntry(path);
+    EXPECT_NE(entry.find(std::string("\n") + exec + "\n"), std::string::npos) << entry;
+    EXPECT_EQ(ExecProgram(entry), path);
+  }
+  EXPECT_EQ(ExecProgram("[Desktop Entry]\nExec=env LANG=C \"/usr/bin/quillan\" %f\n"),
+            "/usr/bin/quillan");
+}
+
 // The validator checks the Exec line's quoting and escapes, which the launcher undoes.
 TEST_F(RegistrationTest, DesktopEntryPassesTheValidator) {
   if (!Installed("desktop-file-validate")) GTEST_SKIP() << "desktop-file-utils not installed";
-  Register(R"(/tmp/My Programs/"odd" $x `y` 50% back\slash/quillan)");
-  std::string output;
-  const std::string entry = (home_ / "applications/quillan.desktop").string();
-  EXPECT_EQ(RunCommand("desktop-file-validate " + ShellQuote(entry), output), 0) << output;
-  EXPECT_EQ(output.find("error"), std::string::npos) << output;
+  for (const char* program : {R"(/tmp/My Programs/"odd" $x `y` 50% back\slash/quillan)",
+                              R"(/tmp/a=b 50% "odd"/quillan)"}) {
+    Register(program);
+    std::string output;
+    const std::string entry = (home_ / "applications/quillan.desktop").string();
+    EXPECT_EQ(RunCommand("desktop-file-validate " + ShellQuote(entry), output), 0) << output;
+    EXPECT_EQ(output.find("error"), std::string::npos) << output;
+  }
 }
 
 TEST_F(RegistrationTest, SecondStartupRewritesNothing) {

@@ -30,6 +30,10 @@ TEST_P(WindowSystemContract, AnswersQueriesLikeTheWindowsCalls) {
   // Class names compare without regard to case, as on Windows.
   EXPECT_EQ(ws().FindWindowEx(0, 0, u"NOTEPAD"), top);
   EXPECT_EQ(ws().FindWindowEx(top, 0, u"edit"), edit);
+  // All of a class at once, in the same order.
+  EXPECT_EQ(ws().FindAllWindowsEx(top, u"EDIT"), (std::vector<Hwnd>{edit, edit2}));
+  EXPECT_EQ(ws().FindAllWindowsEx(0, u"notepad"), std::vector<Hwnd>{top});
+  EXPECT_TRUE(ws().FindAllWindowsEx(edit, u"Edit").empty());
 }
 
 TEST_P(WindowSystemContract, ChangesReachTheWindow) {
@@ -94,8 +98,13 @@ TEST_P(WindowSystemContract, VanishedHandlesGiveZeroAndEmptyText) {
   const Hwnd top = harness().Create(u"Cls", u"Title", 0, {100, 100, 300, 300});
   const Hwnd child = harness().Create(u"Btn", u"OK", top, {10, 10, 50, 50});
   harness().Sync();
+  EXPECT_TRUE(ws().IsWindow(top));
+  EXPECT_TRUE(ws().IsWindow(child));
+  EXPECT_FALSE(ws().IsWindow(0));
   harness().Destroy(top);
   harness().Sync();
+  EXPECT_FALSE(ws().IsWindow(top));
+  EXPECT_FALSE(ws().IsWindow(child));
   EXPECT_EQ(ws().GetWindowText(child, 100), u"");
   EXPECT_EQ(ws().GetClassName(top, 100), u"");
   EXPECT_EQ(ws().GetParent(child), 0);

@@ -46,6 +46,53 @@ TEST(ExtractShellIcons, TheFirstGroupsBestImagesByTheirOwnHeaders) {
   EXPECT_EQ(icons.large->width, 32);
   EXPECT_EQ(icons.small->bytes, Dib(16, 4));
   EXPECT_EQ(icons.small->height, 16);
+  EXPECT_FALSE(icons.same_image);
+  // One image that fits both sizes best: the small is the large, marked so.
+  pe.group = Group({{48, 32, 4}});
+  MemoryBytes single(pe.Build());
+  const ShellIcons only = ExtractShellIcons(single);
+  EXPECT_TRUE(only.same_image && only.small && only.small->bytes == Dib(48, 32));
+}
+
+// The size a PNG's pixel data may inflate to comes from its header alone (hand-counted rows
+// and Adam7 passes); headers no icon has are refused, and so are chunks cut short.
+TEST(ReadPngLayout, TheHeaderBoundsThePixelData) {
+  struct Case {
+    std::uint32_t width, height;
+    char depth, colour, interlace;
+    std::optional<std::uint64_t> raw_bytes;
+  };
+  const Case cases[] = {
+      {16, 16, 8, 6, 0, 16 * (1 + 64)},
+      {3, 5, 2, 3, 0, 5 * (1 + 1)},
+      // Passes 1, 4, 5, 6 and 7 hold pixels of a 3 x 3 image, one or two rows of one byte.
+      {3, 3, 1, 0, 1, 2 + 2 + 2 + 4 + 2},
+      {1, 1, 16, 6, 1, 1 + 8},
+      {1025, 1, 8, 6, 0, std::nullopt},
+      {0, 1, 8, 6, 0, std::nullopt},
+      {16, 16, 16, 3, 0, std::nullopt},
+      {16, 16, 8, 6, 2, std::nullopt},
+  };
+  const std::string idat("\0\0\0\3IDATabc\0\0\0\0", 15);
+  for (const Case& c : cases) {
+    std::string png =
+        "\x89PNG\r\n\x1a\n" + std::string("\0\0\0\x0DIHDR", 8) + std::string(17, '\0');
+    for (int i = 0; i < 4; ++i) {
+      png[16 + i] = static_cast<char>(c.width >> (24 - 8 * i));
+      png[20 + i] = static_cast<char>(c.height >> (24 - 8 * i));
+    }
+    png[24] = c.depth;
+    png[25] = c.colour;
+    png[28] = c.interlace;
+    png += idat + idat;
+    const auto layout = ReadPngLayout(png);
+    ASSERT_EQ(layout.has_value(), c.raw_bytes.has_value()) << c.width << "x" << c.height;
+    if (!layout) continue;
+    EXPECT_EQ(layout->raw_bytes, *c.raw_bytes);
+    using Range = std::pair<std::size_t, std::size_t>;
+    EXPECT_EQ(layout->data, (std::vector<Range>{{33 + 8, 3}, {33 + 15 + 8, 3}}));
+    EXPECT_FALSE(ReadPngLayout(png.substr(0, png.size() - 1)));
+  }
 }
 
 TEST(DecodeDib, DepthsMasksAlphaAndTheSavedRoundTrip) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/win32/windows_api.h"
+#include "text/vb_string.h"
 
 namespace quillan::platform {
 
@@ -45,6 +46,8 @@ bool Win32WindowSystem::SetWindowPos(Hwnd hwnd, Hwnd insert_after, int x, int y,
   return h != nullptr && ::SetWindowPos(h, ToHandle(insert_after), x, y, cx, cy, flags) != 0;
 }
 
+bool Win32WindowSystem::IsWindow(Hwnd hwnd) { return Live(hwnd) != nullptr; }
+
 wintools::ScreenPoint Win32WindowSystem::GetCursorPos() {
   POINT p{};
   if (::GetCursorPos(&p) == 0) return {};
@@ -84,6 +87,26 @@ Hwnd Win32WindowSystem::FindWindowEx(Hwnd parent, Hwnd child_after,
   if (child_after != 0 && Live(child_after) == nullptr) return 0;
   const std::u16string name(class_name);
   return FromHandle(::FindWindowExW(ToHandle(parent), ToHandle(child_after), Wide(name), nullptr));
+}
+
+std::vector<Hwnd> Win32WindowSystem::FindAllWindowsEx(Hwnd parent, std::u16string_view class_name) {
+  // One walk along the children in FindWindowExW's order (the z-order), where a call of
+  // FindWindowExW for each would list the parent's children again each time: with many
+  // siblings those calls take quadratic time. The walk is bounded, as the windows may be
+  // restacked while it runs.
+  if (parent != 0 && Live(parent) == nullptr) return {};
+  HWND first = ::GetWindow(parent == 0 ? ::GetDesktopWindow() : ToHandle(parent), GW_CHILD);
+  const std::u16string wanted = text::FoldCase(class_name);
+  std::vector<Hwnd> found;
+  std::size_t walked = 0;
+  for (HWND h = first; h != nullptr && walked < kMaxFound; h = ::GetWindow(h, GW_HWNDNEXT)) {
+    ++walked;
+    // Class names are at most 256 characters long.
+    const std::u16string name =
+        ReadInto(257, [h](wchar_t* b, int n) { return ::GetClassNameW(h, b, n); });
+    if (text::FoldCase(name) == wanted) found.push_back(FromHandle(h));
+  }
+  return found;
 }
 
 bool Win32WindowSystem::ShowWindow(Hwnd hwnd, int cmd) {

@@ -23,6 +23,7 @@ class Win32WindowSystem final : public wintools::WindowSystem {
   std::u16string CannotDo(wintools::Capability what) const override;
   bool SetWindowPos(wintools::Hwnd hwnd, wintools::Hwnd insert_after, int x, int y, int cx, int cy,
                     std::uint32_t flags) override;
+  bool IsWindow(wintools::Hwnd hwnd) override;
   wintools::ScreenPoint GetCursorPos() override;
   wintools::Hwnd WindowFromPoint(wintools::ScreenPoint p) override;
   std::u16string GetWindowText(wintools::Hwnd hwnd, int max_count) override;
@@ -31,6 +32,8 @@ class Win32WindowSystem final : public wintools::WindowSystem {
   wintools::Hwnd GetParent(wintools::Hwnd hwnd) override;
   wintools::Hwnd FindWindowEx(wintools::Hwnd parent, wintools::Hwnd child_after,
                               std::u16string_view class_name) override;
+  std::vector<wintools::Hwnd> FindAllWindowsEx(wintools::Hwnd parent,
+                                               std::u16string_view class_name) override;
   bool ShowWindow(wintools::Hwnd hwnd, int cmd) override;
   bool EnableWindow(wintools::Hwnd hwnd, bool enable) override;
   bool PostClose(wintools::Hwnd hwnd) override;

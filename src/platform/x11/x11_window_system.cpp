@@ -482,6 +482,8 @@ bool X11WindowSystem::SetWindowPos(Hwnd hwnd, Hwnd insert_after, int, int, int, 
                               insert_after == wintools::kHwndTopmost ? 1 : 0, impl_->state_above_);
 }
 
+bool X11WindowSystem::IsWindow(Hwnd hwnd) { return impl_->Exists(static_cast<xcb_window_t>(hwnd)); }
+
 wintools::ScreenPoint X11WindowSystem::GetCursorPos() {
   auto reply = Get<xcb_query_pointer_reply_t>(
       impl_->c(), xcb_query_pointer(impl_->c(), impl_->root()), xcb_query_pointer_reply);

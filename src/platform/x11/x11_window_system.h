@@ -31,6 +31,7 @@ class X11WindowSystem final : public wintools::WindowSystem {
   std::u16string CannotDo(wintools::Capability what) const override;
   bool SetWindowPos(wintools::Hwnd hwnd, wintools::Hwnd insert_after, int x, int y, int cx, int cy,
                     std::uint32_t flags) override;
+  bool IsWindow(wintools::Hwnd hwnd) override;
   wintools::ScreenPoint GetCursorPos() override;
   wintools::Hwnd WindowFromPoint(wintools::ScreenPoint p) override;
   std::u16string GetWindowText(wintools::Hwnd hwnd, int max_count) override;
