@@ -11,13 +11,13 @@
 #include <string>
 
 #include "document/document_commands.h"
-#include "gui/application.h"
-#include "gui/code_editor.h"
-#include "gui/editor_buffer.h"
-#include "gui/main_window.h"
-#include "gui/qt_convert.h"
-#include "gui/qt_ports.h"
-#include "gui/recovery_keeper.h"
+#include "gui/app/application.h"
+#include "gui/app/qt_ports.h"
+#include "gui/commands/recovery_keeper.h"
+#include "gui/widgets/code_editor.h"
+#include "gui/widgets/editor_buffer.h"
+#include "gui/widgets/qt_convert.h"
+#include "gui/windows/main_window.h"
 #include "settings/settings_store.h"
 #include "support/recorders.h"
 

@@ -7,13 +7,13 @@
 #include <memory>
 #include <string>
 
-#include "gui/application.h"
-#include "gui/code_editor.h"
-#include "gui/edit_commands.h"
-#include "gui/editor_buffer.h"
-#include "gui/find_dialog.h"
-#include "gui/main_window.h"
-#include "gui/tool_windows.h"
+#include "gui/app/application.h"
+#include "gui/commands/edit_commands.h"
+#include "gui/widgets/code_editor.h"
+#include "gui/widgets/editor_buffer.h"
+#include "gui/windows/find_dialog.h"
+#include "gui/windows/main_window.h"
+#include "gui/windows/tool_windows.h"
 #include "settings/settings_store.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 
-#include "gui/icon_window.h"
-#include "gui/qt_convert.h"
+#include "gui/widgets/qt_convert.h"
+#include "gui/windows/icon_window.h"
 #include "platform/posix_file_store.h"
 #include "settings/settings_store.h"
 #include "support/pe_builder.h"
@@ -55,7 +55,7 @@ void OpenRepeatedly(benchmark::State& state, const QString& path, bool expect_ow
   quillan::platform::PosixFileStore files;
   quillan::settings::MemorySettingsStore settings;
   quillan::gui::IconWindow window(
-      &chooser, files, settings,
+      [&chooser](QWidget&) -> quillan::document::FileChooser& { return chooser; }, files, settings,
       [&messenger](QWidget&) -> quillan::ui::Messenger& { return messenger; });
   for (auto _ : state) {
     chooser.answers = {quillan::gui::ToU16(path)};

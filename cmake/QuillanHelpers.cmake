@@ -4,13 +4,25 @@
 # The folders of the logic, in dependency order: standard C++ only, no Qt, no OS headers.
 set(QUILLAN_LOGIC_FOLDERS text ui document settings codegen wintools help)
 
-# quillan_add_library(NAME <folder> [SOURCES ...] [DEPENDS ...] [QT])
+# The layers of the Qt user interface, lowest first: a layer may depend on the ones below it
+# and on anything outside the user interface, never on one above it.
+set(QUILLAN_GUI_LAYERS gui_widgets gui_windows gui_commands gui_app)
+
+# quillan_add_library(NAME <name> [FOLDER <folder under src>] [SOURCES ...] [DEPENDS ...] [QT])
 # Without sources the library is header-only. A logic folder (see QUILLAN_LOGIC_FOLDERS) may
-# not use Qt and may depend only on other logic folders.
+# not use Qt and may depend only on other logic folders; a GUI layer only on layers below it.
+#
+# The library's include root (in the build folder) holds one link: to its own folder, under
+# the path the code includes it by ("text/code_buffer.h", "gui/widgets/code_editor.h"). A
+# library therefore sees its own headers and those of the libraries it depends on, and no
+# other header of src/: a logic library cannot even include a GUI header.
 function(quillan_add_library)
-  cmake_parse_arguments(ARG "QT" "NAME" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "NAME;FOLDER" "SOURCES;DEPENDS" ${ARGN})
   if(ARG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "quillan_add_library: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
+  endif()
+  if(NOT ARG_FOLDER)
+    set(ARG_FOLDER ${ARG_NAME})
   endif()
   set(target quillan_${ARG_NAME})
   if(ARG_SOURCES)
@@ -20,8 +32,23 @@ function(quillan_add_library)
     add_library(${target} INTERFACE)
     set(scope INTERFACE)
   endif()
-  target_include_directories(${target} ${scope} ${CMAKE_SOURCE_DIR}/src)
+  set(root ${CMAKE_BINARY_DIR}/include/${target})
+  get_filename_component(link_folder ${root}/${ARG_FOLDER} DIRECTORY)
+  file(MAKE_DIRECTORY ${link_folder})
+  file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${ARG_FOLDER} ${root}/${ARG_FOLDER} SYMBOLIC)
+  target_include_directories(${target} ${scope} ${root})
   target_include_directories(${target} ${scope} ${CMAKE_BINARY_DIR}/generated)
+  list(FIND QUILLAN_GUI_LAYERS ${ARG_NAME} layer)
+  if(layer GREATER_EQUAL 0)
+    foreach(dep IN LISTS ARG_DEPENDS)
+      string(REGEX REPLACE "^quillan_" "" dep_name "${dep}")
+      list(FIND QUILLAN_GUI_LAYERS "${dep_name}" dep_layer)
+      if(dep_layer GREATER_EQUAL layer)
+        message(FATAL_ERROR "quillan_add_library: ${ARG_NAME} may not depend on ${dep}, a layer "
+                            "at or above it")
+      endif()
+    endforeach()
+  endif()
   if(ARG_NAME IN_LIST QUILLAN_LOGIC_FOLDERS)
     if(ARG_QT)
       message(FATAL_ERROR "quillan_add_library: logic folder ${ARG_NAME} may not use Qt")

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "document/command_line.h"
-#include "gui/application.h"
-#include "gui/main_window.h"
-#include "gui/qt_convert.h"
+#include "gui/app/application.h"
+#include "gui/widgets/qt_convert.h"
+#include "gui/windows/main_window.h"
 #include "platform/host.h"
 #include "quillan_version.h"
 

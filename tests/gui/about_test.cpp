@@ -7,8 +7,8 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "gui/about_dialog.h"
-#include "gui/tool_windows.h"
+#include "gui/windows/about_dialog.h"
+#include "gui/windows/tool_windows.h"
 #include "help/help_topics.h"
 #include "platform/shell_integration.h"
 #include "support/gui_test_main.h"

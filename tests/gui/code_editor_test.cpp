@@ -1,4 +1,4 @@
-#include "gui/code_editor.h"
+#include "gui/widgets/code_editor.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -11,9 +11,9 @@
 #include <memory>
 
 #include "codegen/insert_declarations.h"
-#include "gui/codegen_commands.h"
-#include "gui/main_window.h"
-#include "gui/qt_convert.h"
+#include "gui/commands/codegen_commands.h"
+#include "gui/widgets/qt_convert.h"
+#include "gui/windows/main_window.h"
 #include "settings/settings_store.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"

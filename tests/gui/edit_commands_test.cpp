@@ -1,4 +1,4 @@
-#include "gui/edit_commands.h"
+#include "gui/commands/edit_commands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,10 +11,10 @@
 #include <QToolButton>
 #include <memory>
 
-#include "gui/find_dialog.h"
-#include "gui/main_window.h"
-#include "gui/qt_convert.h"
-#include "gui/tool_windows.h"
+#include "gui/widgets/qt_convert.h"
+#include "gui/windows/find_dialog.h"
+#include "gui/windows/main_window.h"
+#include "gui/windows/tool_windows.h"
 #include "settings/settings_store.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"

@@ -1,10 +1,10 @@
-#include "gui/editor_buffer.h"
+#include "gui/widgets/editor_buffer.h"
 
 #include <QTest>
 #include <random>
 
-#include "gui/code_editor.h"
-#include "gui/qt_convert.h"
+#include "gui/widgets/code_editor.h"
+#include "gui/widgets/qt_convert.h"
 #include "support/gui_test_main.h"
 #include "text/string_code_buffer.h"
 

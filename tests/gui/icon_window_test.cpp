@@ -1,4 +1,4 @@
-#include "gui/icon_window.h"
+#include "gui/windows/icon_window.h"
 
 #include <sys/stat.h>
 #include <zlib.h>
@@ -14,8 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "gui/file_icons.h"
-#include "gui/tool_windows.h"
+#include "gui/windows/file_icons.h"
+#include "gui/windows/tool_windows.h"
 #include "support/gui_test_main.h"
 #include "support/pe_builder.h"
 #include "support/window_fixture.h"

@@ -1,4 +1,4 @@
-#include "gui/main_window.h"
+#include "gui/windows/main_window.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -20,9 +20,9 @@
 #include <QToolButton>
 #include <csignal>
 
-#include "gui/icons.h"
-#include "gui/qt_convert.h"
-#include "gui/qt_ports.h"
+#include "gui/app/qt_ports.h"
+#include "gui/widgets/icons.h"
+#include "gui/widgets/qt_convert.h"
 #include "settings/settings_store.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"

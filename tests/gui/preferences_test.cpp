@@ -6,8 +6,8 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "gui/code_editor.h"
-#include "gui/tool_windows.h"
+#include "gui/widgets/code_editor.h"
+#include "gui/windows/tool_windows.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"
 

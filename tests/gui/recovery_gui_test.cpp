@@ -6,9 +6,9 @@
 #include <QTreeWidget>
 
 #include "document/recovery.h"
-#include "gui/code_editor.h"
-#include "gui/recovery_dialog.h"
-#include "gui/recovery_keeper.h"
+#include "gui/commands/recovery_keeper.h"
+#include "gui/widgets/code_editor.h"
+#include "gui/windows/recovery_dialog.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"
 

@@ -12,10 +12,10 @@
 #include <functional>
 #include <memory>
 
-#include "gui/application.h"
-#include "gui/main_window.h"
-#include "gui/qt_convert.h"
-#include "gui/qt_ports.h"
+#include "gui/app/application.h"
+#include "gui/app/qt_ports.h"
+#include "gui/widgets/qt_convert.h"
+#include "gui/windows/main_window.h"
 #include "platform/shell_integration.h"
 #include "support/gui_test_main.h"
 #include "support/recorders.h"

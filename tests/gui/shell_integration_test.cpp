@@ -9,10 +9,10 @@
 #include <QUrl>
 #include <memory>
 
-#include "gui/freedesktop_shell.h"
-#include "gui/main_window.h"
-#include "gui/qt_convert.h"
-#include "gui/qt_ports.h"
+#include "gui/app/freedesktop_shell.h"
+#include "gui/app/qt_ports.h"
+#include "gui/widgets/qt_convert.h"
+#include "gui/windows/main_window.h"
 #include "settings/settings_store.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"

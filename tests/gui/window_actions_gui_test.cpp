@@ -17,11 +17,11 @@
 #include <cmath>
 #include <memory>
 
-#include "gui/codegen_commands.h"
-#include "gui/main_window.h"
-#include "gui/qt_convert.h"
-#include "gui/select_variable_dialog.h"
-#include "gui/window_action_commands.h"
+#include "gui/commands/codegen_commands.h"
+#include "gui/commands/window_action_commands.h"
+#include "gui/widgets/qt_convert.h"
+#include "gui/windows/main_window.h"
+#include "gui/windows/select_variable_dialog.h"
 #include "settings/settings_store.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"

@@ -7,9 +7,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "gui/color_spy_window.h"
-#include "gui/picker_arrow.h"
-#include "gui/tool_windows.h"
+#include "gui/widgets/picker_arrow.h"
+#include "gui/windows/color_spy_window.h"
+#include "gui/windows/tool_windows.h"
 #include "platform/fake_window_system.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"

@@ -1,0 +1,169 @@
+#include "gui/commands/recovery_keeper.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+
+#include "document/document_commands.h"
+#include "gui/widgets/code_editor.h"
+
+namespace quillan::gui {
+
+namespace {
+
+// The keeper of the running program, for the last write when the program is ended from
+// inside the toolkit (its display went away) without unwinding.
+RecoveryKeeper* live_keeper = nullptr;
+
+void WriteAtExit() {
+  if (live_keeper != nullptr) live_keeper->WriteNow();
+}
+
+std::int64_t SecondsNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+RecoveryKeeper::RecoveryKeeper(CodeEditor& editor, document::Document& doc,
+                               document::RecoveryStore& store,
+                               std::function<void(const std::u16string&)> failed)
+    : editor_(editor), doc_(doc), store_(store), failed_(std::move(failed)) {
+  quiet_.setSingleShot(true);
+  connect(&quiet_, &QTimer::timeout, this, &RecoveryKeeper::WriteSoon);
+  writer_ = std::thread([this] { Work(); });
+  static const bool registered = std::atexit(WriteAtExit) == 0;
+  (void)registered;
+  live_keeper = this;
+}
+
+RecoveryKeeper::~RecoveryKeeper() {
+  if (live_keeper == this) live_keeper = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  writer_.join();
+}
+
+void RecoveryKeeper::TextChanged() {
+  if (!unwritten_) first_unwritten_.start();
+  unwritten_ = true;
+  Schedule();
+}
+
+void RecoveryKeeper::DocumentChanged() {
+  if (!doc_.IsModified()) {
+    quiet_.stop();
+    unwritten_ = false;
+    Queue(Job{true, {}, {}});
+    return;
+  }
+  // The path or encoding a copy names may have changed with the flag.
+  if (!unwritten_) first_unwritten_.start();
+  unwritten_ = true;
+  Schedule();
+}
+
+void RecoveryKeeper::Schedule() {
+  if (!doc_.IsModified()) return;
+  // Typing that goes on and on still gets a copy now and then.
+  const qint64 waited = first_unwritten_.elapsed();
+  quiet_.start(
+      static_cast<int>(std::max<qint64>(0, std::min<qint64>(kQuietMs, kLongestWaitMs - waited))));
+}
+
+RecoveryKeeper::Job RecoveryKeeper::Snapshot() const {
+  using Sci = QsciScintillaBase;
+  // The text in its two pieces on either side of the editor's gap: asking for it whole would
+  // move the gap to the end, and the next keystroke would move it back, a copy of the text
+  // each time.
+  const long length = editor_.Send(Sci::SCI_GETLENGTH);
+  const long gap = std::clamp(editor_.Send(Sci::SCI_GETGAPPOSITION), 0L, length);
+  Job job;
+  job.text.reserve(static_cast<std::size_t>(length));
+  for (const auto& [from, count] : {std::pair{0L, gap}, std::pair{gap, length - gap}}) {
+    if (count == 0) continue;
+    const auto* bytes = reinterpret_cast<const char*>(
+        editor_.Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), count));
+    job.text.append(bytes, static_cast<std::size_t>(count));
+  }
+  job.header =
+      document::RecoveryHeader(document::RecoveryInfoOf(doc_, SecondsNow()), job.text.size());
+  return job;
+}
+
+void RecoveryKeeper::WriteSoon() {
+  if (!unwritten_ || !doc_.IsModified()) return;
+  unwritten_ = false;
+  Queue(Snapshot());
+}
+
+void RecoveryKeeper::Queue(Job job) {
+  {
+    std::lock_guard lock(mutex_);
+    // Only the newest state matters: a copy not yet begun is replaced.
+    pending_ = std::move(job);
+  }
+  wake_.notify_all();
+}
+
+void RecoveryKeeper::Work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return pending_.has_value() || stopping_; });
+    if (!pending_) return;
+    const Job job = std::move(*pending_);
+    pending_.reset();
+    busy_ = true;
+    lock.unlock();
+    Run(job);
+    lock.lock();
+    busy_ = false;
+    wake_.notify_all();
+  }
+}
+
+void RecoveryKeeper::Run(const Job& job) {
+  if (job.remove) {
+    store_.Remove();
+    return;
+  }
+  const auto error = store_.Write(job.header, job.text);
+  if (!error) return;
+  // Told on this object's thread, once.
+  QMetaObject::invokeMethod(
+      this,
+      [this, message = *error] {
+        if (failure_told_) return;
+        failure_told_ = true;
+        failed_(message);
+      },
+      Qt::QueuedConnection);
+}
+
+void RecoveryKeeper::WaitUntilWritten() {
+  std::unique_lock lock(mutex_);
+  wake_.wait(lock, [this] { return !pending_ && !busy_; });
+}
+
+void RecoveryKeeper::WriteNow() {
+  quiet_.stop();
+  if (unwritten_ && doc_.IsModified()) Queue(Snapshot());
+  unwritten_ = false;
+  WaitUntilWritten();
+}
+
+void RecoveryKeeper::EndSession() {
+  quiet_.stop();
+  unwritten_ = false;
+  std::unique_lock lock(mutex_);
+  pending_.reset();
+  wake_.wait(lock, [this] { return !busy_; });
+  store_.Remove();
+}
+
+}  // namespace quillan::gui

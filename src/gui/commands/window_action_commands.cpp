@@ -1,0 +1,128 @@
+#include "gui/commands/window_action_commands.h"
+
+#include <QAction>
+#include <string>
+
+#include "codegen/dim_all.h"
+#include "codegen/window_actions.h"
+#include "gui/widgets/code_editor.h"
+#include "gui/widgets/editor_buffer.h"
+#include "gui/widgets/qt_convert.h"
+#include "gui/windows/select_variable_dialog.h"
+#include "gui/windows/tool_windows.h"
+
+namespace quillan::gui {
+
+namespace {
+constexpr char kDialogName[] = "frmVar";
+}  // namespace
+
+WindowActionCommands::WindowActionCommands(const ActionTable& actions, EditorBuffer& buffer,
+                                           CodeEditor& editor,
+                                           codegen::InsertDeclarations& declarations,
+                                           ToolWindows& tools, const MessengerSource& messengers,
+                                           codegen::PausePorts pause)
+    : buffer_(buffer),
+      editor_(editor),
+      declarations_(declarations),
+      tools_(tools),
+      messengers_(messengers),
+      pause_(pause) {
+  setObjectName("windowActionCommands");
+  for (const codegen::WindowAction& action : codegen::WindowActions()) {
+    QAction* item = actions.Action(ToQString(action.menu_item));
+    if (item == nullptr) continue;
+    const std::u16string_view tag = action.tag;
+    connect(item, &QAction::triggered, this, [this, tag] { AskForVariable(tag); });
+  }
+  if (QAction* dim_all = actions.Action("Dim_vars")) {
+    connect(dim_all, &QAction::triggered, this, &WindowActionCommands::DimAllClick);
+  }
+  tools_.Register(kDialogName, [this] {
+    auto* dialog = new SelectVariableDialog(editor_.window(), declarations_);
+    connect(dialog, &SelectVariableDialog::OkPressed, this, &WindowActionCommands::OkPressed);
+    connect(dialog, &SelectVariableDialog::CancelPressed, this,
+            &WindowActionCommands::CancelPressed);
+    connect(dialog, &SelectVariableDialog::ClosedByFrame, this,
+            &WindowActionCommands::ClosedByFrame);
+    return dialog;
+  });
+}
+
+WindowActionCommands::~WindowActionCommands() = default;
+
+SelectVariableDialog* WindowActionCommands::dialog() const {
+  return static_cast<SelectVariableDialog*>(tools_.Existing(kDialogName));
+}
+
+void WindowActionCommands::AskForVariable(std::u16string_view tag) {
+  codegen::DiscoverHandleVariables(tag, buffer_, state_, *this, pause_,
+                                   messengers_(*editor_.window()));
+}
+
+void WindowActionCommands::DimAllClick() {
+  // No edit group around the command: its pauses let events run, and an open group would
+  // hold back the editor's change notifications meanwhile. The command changes the text at
+  // most once, which is one undo step by itself.
+  codegen::DimAllVariables(buffer_, pause_, messengers_(*editor_.window()));
+}
+
+void WindowActionCommands::OkPressed() {
+  SelectVariableDialog* shown = dialog();
+  if (shown == nullptr) return;
+  // The run empties the pending tag, so keep a copy. A refusal stands above the dialog, which
+  // stays on top of every window; the note comes once the dialog is hidden and the inserted
+  // code is on the screen, above the main window.
+  const std::u16string tag = state_.action_tag;
+  codegen::ActionOutcome outcome;
+  {
+    EditorBuffer::Command guard(buffer_);
+    outcome = codegen::AcceptVariable(tag, shown->SelectedVariable(), buffer_, declarations_, *this,
+                                      messengers_(*shown));
+  }
+  if (!outcome.note.empty()) {
+    codegen::ShowActionNote(messengers_(*editor_.window()), outcome.note);
+  }
+}
+
+void WindowActionCommands::CancelPressed() {
+  declarations_.Store();
+  state_.code_lines.clear();
+  state_.names.clear();
+  // The tag stays until the next menu item sets another; the dialog is only hidden.
+  if (SelectVariableDialog* shown = dialog()) shown->Reset(false);
+  ReleaseMainWindow();
+}
+
+void WindowActionCommands::ClosedByFrame() {
+  // As Cancel, except that the dialog goes away with its tag.
+  declarations_.Store();
+  state_ = {};
+  ReleaseMainWindow();
+}
+
+void WindowActionCommands::ReleaseMainWindow() {
+  editor_.window()->setEnabled(true);
+  editor_.window()->activateWindow();
+  editor_.setFocus();
+}
+
+void WindowActionCommands::ResetVariableDialog() {
+  state_.names.clear();
+  state_.action_tag.clear();
+  if (SelectVariableDialog* shown = dialog()) shown->Reset(true);
+}
+
+void WindowActionCommands::ClearWorkList() { state_.code_lines.clear(); }
+
+void WindowActionCommands::EnableAndFocusMainWindow() { ReleaseMainWindow(); }
+
+void WindowActionCommands::CreateVariableDialog() { tools_.Get(kDialogName); }
+
+void WindowActionCommands::ShowVariableDialog() {
+  // The main window takes no input while the dialog is up; the code that showed it goes on.
+  tools_.Show(kDialogName);
+  tools_.Get<SelectVariableDialog>(kDialogName).Present(state_.names, state_.action_tag);
+}
+
+}  // namespace quillan::gui

@@ -1,0 +1,453 @@
+#include "gui/widgets/code_editor.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+
+#include <QAccessibleWidget>
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace quillan::gui {
+
+namespace {
+
+using Sci = QsciScintillaBase;
+
+// Line states: the line is styled; it ends inside a continued comment; it was styled as
+// starting inside one; then the offset of its first byte of another style than the default
+// (kNoMark for none or too far in) and a hash of its bytes. New lines take over the state
+// of a neighbour, so a state counts only while the hash matches and the marked byte still
+// has a style: text put in afresh has none.
+constexpr long kStyled = 1;
+constexpr long kEndsInComment = 2;
+constexpr long kEntersInComment = 4;
+constexpr int kMarkShift = 3;
+constexpr long kNoMark = 511;
+constexpr int kHashShift = 12;
+constexpr long kHashMask = (1L << 19) - 1;
+
+long HashOf(std::string_view bytes) {
+  std::uint32_t hash = 2166136261u;
+  for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return static_cast<long>((hash ^ (hash >> 19)) & kHashMask);
+}
+// How far back the start of a chain of continued lines is looked for.
+constexpr long kMaxContinuedLines = 200;
+constexpr int kStrikeIndicator = 8;
+
+double Luminance(const QColor& c) {
+  auto channel = [](double v) {
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+QColor Blend(const QColor& from, const QColor& to, double t) {
+  return QColor::fromRgbF(static_cast<float>(from.redF() + (to.redF() - from.redF()) * t),
+                          static_cast<float>(from.greenF() + (to.greenF() - from.greenF()) * t),
+                          static_cast<float>(from.blueF() + (to.blueF() - from.blueF()) * t));
+}
+
+// The editor's accessible object: editable text whose offsets are found through the UTF-16
+// line index. The component's own one counts the characters from the start of the text to
+// the caret on every move of the caret or the view, which in a long project holds up each
+// keystroke for tens of milliseconds. Factories installed later are asked first, so this one
+// wins for the code editor.
+class AccessibleEditor final : public QAccessibleWidget, public QAccessibleTextInterface {
+ public:
+  explicit AccessibleEditor(CodeEditor* editor)
+      : QAccessibleWidget(editor, QAccessible::EditableText), editor_(editor) {}
+
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface*>(this)
+                                              : QAccessibleWidget::interface_cast(type);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.editable = true;
+    s.multiLine = true;
+    return s;
+  }
+
+  void selection(int index, int* start, int* end) const override {
+    *start = *end = 0;
+    if (index != 0 || !editor_->hasSelectedText()) return;
+    *start = Offset(editor_->Send(Sci::SCI_GETSELECTIONSTART));
+    *end = Offset(editor_->Send(Sci::SCI_GETSELECTIONEND));
+  }
+  int selectionCount() const override { return editor_->hasSelectedText() ? 1 : 0; }
+  void addSelection(int start, int end) override { setSelection(0, start, end); }
+  void removeSelection(int) override {
+    const long caret = editor_->Send(Sci::SCI_GETCURRENTPOS);
+    editor_->Send(Sci::SCI_SETSEL, static_cast<unsigned long>(caret), caret);
+  }
+  void setSelection(int, int start, int end) override {
+    editor_->Send(Sci::SCI_SETSEL, static_cast<unsigned long>(Position(start)), Position(end));
+  }
+  int cursorPosition() const override { return Offset(editor_->Send(Sci::SCI_GETCURRENTPOS)); }
+  void setCursorPosition(int offset) override {
+    editor_->Send(Sci::SCI_GOTOPOS, static_cast<unsigned long>(Position(offset)));
+  }
+  QString text(int start, int end) const override {
+    const long from = Position(start), to = Position(end);
+    if (to <= from) return {};
+    const auto* bytes = reinterpret_cast<const char*>(
+        editor_->Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), to - from));
+    return bytes == nullptr ? QString() : QString::fromUtf8(bytes, to - from);
+  }
+  QString text(QAccessible::Text t) const override {
+    return t == QAccessible::Value ? QString() : QAccessibleWidget::text(t);
+  }
+  int characterCount() const override { return Offset(editor_->Send(Sci::SCI_GETLENGTH)); }
+  QRect characterRect(int offset) const override {
+    const long position = Position(offset);
+    const int x = static_cast<int>(editor_->Send(Sci::SCI_POINTXFROMPOSITION, 0, position));
+    const int y = static_cast<int>(editor_->Send(Sci::SCI_POINTYFROMPOSITION, 0, position));
+    const int height = static_cast<int>(editor_->Send(Sci::SCI_TEXTHEIGHT, 0));
+    const QPoint at = editor_->viewport()->mapToGlobal(QPoint(x, y));
+    return QRect(at, QSize(1, height));
+  }
+  int offsetAtPoint(const QPoint& point) const override {
+    const QPoint local = editor_->viewport()->mapFromGlobal(point);
+    return Offset(editor_->Send(Sci::SCI_POSITIONFROMPOINT, static_cast<unsigned long>(local.x()),
+                                local.y()));
+  }
+  void scrollToSubstring(int start, int) override {
+    editor_->Send(Sci::SCI_SCROLLRANGE, static_cast<unsigned long>(Position(start)),
+                  Position(start));
+  }
+  QString attributes(int offset, int* start, int* end) const override {
+    *start = *end = offset;
+    return {};
+  }
+
+ private:
+  int Offset(long position) const { return static_cast<int>(editor_->OffsetOf(position)); }
+  long Position(int offset) const {
+    return editor_->PositionOf(static_cast<std::size_t>(std::max(0, offset)));
+  }
+  CodeEditor* editor_;
+};
+
+QAccessibleInterface* AccessibleFor(const QString& class_name, QObject* object) {
+  if (class_name == QLatin1String("quillan::gui::CodeEditor") && object->isWidgetType()) {
+    return new AccessibleEditor(static_cast<CodeEditor*>(object));
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+std::array<QColor, text::kVbStyleCount> StyleColors(const QColor& back, const QColor& fore) {
+  using text::VbStyle;
+  const bool dark = Luminance(back) < 0.18;
+  std::array<QColor, text::kVbStyleCount> colors;
+  colors.fill(fore);
+  auto set = [&colors](VbStyle style, QColor c) { colors[static_cast<int>(style)] = c; };
+  // The classic editor's blue keywords and green comments on light paper; their usual
+  // lighter kin on a dark one.
+  set(VbStyle::kComment, dark ? QColor(0x6A, 0x99, 0x55) : QColor(0x00, 0x80, 0x00));
+  set(VbStyle::kString, dark ? QColor(0xCE, 0x91, 0x78) : QColor(0xA3, 0x15, 0x15));
+  set(VbStyle::kNumber, dark ? QColor(0xB5, 0xCE, 0xA8) : QColor(0x09, 0x86, 0x58));
+  set(VbStyle::kKeyword, dark ? QColor(0x56, 0x9C, 0xD6) : QColor(0x00, 0x00, 0xA0));
+  set(VbStyle::kTypeCharacter, dark ? QColor(0xC5, 0x86, 0xC0) : QColor(0x80, 0x00, 0x80));
+  set(VbStyle::kDeclaredName, dark ? QColor(0xDC, 0xDC, 0xAA) : QColor(0x79, 0x5E, 0x26));
+  set(VbStyle::kPreprocessor, dark ? QColor(0x9B, 0x9B, 0x9B) : QColor(0x60, 0x60, 0x60));
+  for (QColor& c : colors) {
+    // A colour too close to the background moves towards the text colour until it reads.
+    for (int step = 1; step <= 10 && ContrastRatio(c, back) < 4.5; ++step) {
+      c = Blend(c, fore, 0.1 * step);
+    }
+  }
+  return colors;
+}
+
+CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
+  static const bool accessible_installed = [] {
+    QAccessible::installFactory(AccessibleFor);
+    return true;
+  }();
+  (void)accessible_installed;
+  setObjectName("txtCode");
+  setUtf8(true);
+  setEolMode(EolWindows);
+  setWrapMode(WrapNone);
+  // Lines are found by their UTF-16 offsets as the document counts them.
+  Send(SCI_ALLOCATELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
+  // Changes are reported before they happen, and only so: the notices after them make the
+  // editor count the characters from the start of the text to the change, for
+  // accessibility, on every keystroke. (A notice goes out when any of its bits is in the
+  // mask, so no "performed by" bit may be.)
+  Send(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+  // Only the lines shown are laid out again after a change.
+  Send(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
+  setMarginLineNumbers(0, true);
+  setMarginWidth(1, 0);
+  setCaretLineVisible(true);
+  setBraceMatching(SloppyBraceMatch);
+  setTabWidth(4);
+  connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, &CodeEditor::StyleNeeded);
+  connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+          [this](int position, int type, const char*, int, int, int, int, int, int, int) {
+            Modified(position, type);
+          });
+  connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+    if ((updated & SC_UPDATE_CONTENT) != 0) ContentUpdated();
+    // Screen readers follow the caret.
+    if ((updated & (SC_UPDATE_CONTENT | SC_UPDATE_SELECTION)) != 0 && QAccessible::isActive()) {
+      QAccessibleTextCursorEvent event(this, static_cast<int>(OffsetOf(Send(SCI_GETCURRENTPOS))));
+      QAccessible::updateAccessibility(&event);
+    }
+  });
+  SetLook(font(), QColor(Qt::white), QColor(Qt::black));
+}
+
+void CodeEditor::ReleaseKeys(const QList<QKeySequence>& keys) {
+  for (const QKeySequence& sequence : keys) {
+    if (sequence.isEmpty()) continue;
+    const int key = sequence[0].toCombined();
+    for (QsciCommand* command : standardCommands()->commands()) {
+      if (command->key() == key) command->setKey(0);
+      if (command->alternateKey() == key) command->setAlternateKey(0);
+    }
+  }
+}
+
+void CodeEditor::SetLook(const QFont& font, const QColor& back, const QColor& fore) {
+  font_ = font;
+  back_ = back;
+  fore_ = fore;
+  const QByteArray family = font.family().toUtf8();
+  SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, family.constData());
+  Send(SCI_STYLESETSIZEFRACTIONAL, STYLE_DEFAULT, std::lround(font.pointSizeF() * 100));
+  Send(SCI_STYLESETBOLD, STYLE_DEFAULT, font.bold());
+  Send(SCI_STYLESETITALIC, STYLE_DEFAULT, font.italic());
+  Send(SCI_STYLESETUNDERLINE, STYLE_DEFAULT, font.underline());
+  SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, fore);
+  SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, back);
+  Send(SCI_STYLECLEARALL);
+  const auto colors = StyleColors(back, fore);
+  for (int style = 0; style < text::kVbStyleCount; ++style) {
+    SendScintilla(SCI_STYLESETFORE, static_cast<unsigned long>(style), colors[style]);
+  }
+  const QColor quiet = Blend(back, fore, 0.45);
+  const QColor faint = Blend(back, fore, 0.07);
+  SendScintilla(SCI_STYLESETFORE, STYLE_LINENUMBER, quiet);
+  SendScintilla(SCI_STYLESETBACK, STYLE_LINENUMBER, Blend(back, fore, 0.04));
+  SendScintilla(SCI_STYLESETBACK, STYLE_BRACELIGHT, Blend(back, fore, 0.18));
+  Send(SCI_STYLESETBOLD, STYLE_BRACELIGHT, 1);
+  SendScintilla(SCI_STYLESETFORE, STYLE_BRACEBAD, QColor(0xD0, 0x20, 0x20));
+  setCaretLineBackgroundColor(faint);
+  setCaretForegroundColor(fore);
+  setSelectionBackgroundColor(Blend(back, QColor(0x33, 0x66, 0xCC), 0.35));
+  setSelectionForegroundColor(fore);
+  // Room for five digits of line numbers, more as the project grows.
+  setMarginWidth(
+      0, QString(std::max(5, static_cast<int>(QString::number(lines()).size()) + 1), QChar('0')));
+  // Styles have no strikeout: an indicator draws it over the whole text.
+  Send(SCI_INDICSETSTYLE, kStrikeIndicator, INDIC_STRIKE);
+  SendScintilla(SCI_INDICSETFORE, kStrikeIndicator, fore);
+  Send(SCI_SETINDICATORCURRENT, kStrikeIndicator);
+  Send(SCI_INDICATORCLEARRANGE, 0, Send(SCI_GETLENGTH));
+  if (font_.strikeOut()) Strike(0, Send(SCI_GETLENGTH));
+}
+
+void CodeEditor::Strike(long from, long length) {
+  Send(SCI_SETINDICATORCURRENT, kStrikeIndicator);
+  Send(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(from), length);
+}
+
+std::size_t CodeEditor::OffsetOf(long position) const {
+  const long line = Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+  const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  const long base = Send(SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
+                         SC_LINECHARACTERINDEX_UTF16);
+  return static_cast<std::size_t>(
+      base + Send(SCI_COUNTCODEUNITS, static_cast<unsigned long>(start), position));
+}
+
+long CodeEditor::PositionOf(std::size_t offset) const {
+  const long line = Send(SCI_LINEFROMINDEXPOSITION, offset, SC_LINECHARACTERINDEX_UTF16);
+  const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  const long base = Send(SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
+                         SC_LINECHARACTERINDEX_UTF16);
+  return Send(SCI_POSITIONRELATIVECODEUNITS, static_cast<unsigned long>(start),
+              static_cast<long>(offset) - base);
+}
+
+text::VbStyle CodeEditor::StyleAt(long position) const {
+  return static_cast<text::VbStyle>(Send(SCI_GETSTYLEAT, static_cast<unsigned long>(position)));
+}
+
+void CodeEditor::StyleNeeded(int position) {
+  const long last = Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+  const long first_shown = Send(SCI_DOCLINEFROMVISIBLE, Send(SCI_GETFIRSTVISIBLELINE));
+  const long screen = Send(SCI_LINESONSCREEN) + 1;
+  // Two runs of lines at most: the screenful shown, with one more on either side, and the
+  // screenful that ends at the position asked for (what is about to be shown after a jump).
+  // Lines elsewhere are styled when they are shown.
+  auto style = [this](long from, long to) {
+    for (long line = std::max(0L, from); line <= to; ++line) {
+      if (!StyleHolds(line)) StyleLine(line, CommentEntering(line));
+    }
+  };
+  style(first_shown - screen, std::min(last, first_shown + 2 * screen));
+  style(std::max(last - screen, first_shown + 2 * screen + 1), last);
+  // Scintilla asks again before it paints anything, so lines styled out of order are fine.
+  Send(SCI_STARTSTYLING, 0, 0);
+}
+
+std::string_view CodeEditor::LineBytes(long line) const {
+  const auto l = static_cast<unsigned long>(line);
+  const long start = Send(SCI_POSITIONFROMLINE, l);
+  const long end = Send(SCI_GETLINEENDPOSITION, l);
+  const auto* bytes = reinterpret_cast<const char*>(
+      Send(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
+  return bytes == nullptr ? std::string_view()
+                          : std::string_view(bytes, static_cast<std::size_t>(end - start));
+}
+
+bool CodeEditor::StyleHolds(long line) const {
+  const long state = Send(SCI_GETLINESTATE, static_cast<unsigned long>(line));
+  if ((state & kStyled) == 0 || ((state >> kHashShift) & kHashMask) != HashOf(LineBytes(line))) {
+    return false;
+  }
+  const long mark = (state >> kMarkShift) & kNoMark;
+  const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  if (mark != kNoMark && Send(SCI_GETSTYLEAT, static_cast<unsigned long>(start + mark)) == 0) {
+    return false;
+  }
+  // It must also begin the way the line before it ends.
+  if (line == 0) return (state & kEntersInComment) == 0;
+  const long before = Send(SCI_GETLINESTATE, static_cast<unsigned long>(line - 1));
+  return (before & kStyled) == 0 ||
+         ((before & kEndsInComment) != 0) == ((state & kEntersInComment) != 0);
+}
+
+bool CodeEditor::CommentEntering(long line) const {
+  if (line == 0) return false;
+  const long before = Send(SCI_GETLINESTATE, static_cast<unsigned long>(line - 1));
+  if ((before & kStyled) != 0) return (before & kEndsInComment) != 0;
+  // The line before was never styled: find where its chain of continued lines starts and
+  // style the chain from there.
+  auto continued = [this](long l) { return text::EndsInContinuation(LineBytes(l)); };
+  if (!continued(line - 1)) return false;
+  long first = line - 1;
+  while (first > 0 && line - first < kMaxContinuedLines && continued(first - 1) &&
+         (Send(SCI_GETLINESTATE, static_cast<unsigned long>(first - 1)) & kStyled) == 0) {
+    --first;
+  }
+  auto* self = const_cast<CodeEditor*>(this);
+  bool in_comment = first > 0 && (Send(SCI_GETLINESTATE, static_cast<unsigned long>(first - 1)) &
+                                  kEndsInComment) != 0;
+  for (long l = first; l < line; ++l) {
+    self->StyleLine(l, in_comment);
+    in_comment = (Send(SCI_GETLINESTATE, static_cast<unsigned long>(l)) & kEndsInComment) != 0;
+  }
+  return in_comment;
+}
+
+void CodeEditor::StyleLine(long line, bool in_comment) {
+  const auto l = static_cast<unsigned long>(line);
+  const long start = Send(SCI_POSITIONFROMLINE, l);
+  const long next =
+      line + 1 < Send(SCI_GETLINECOUNT) ? Send(SCI_POSITIONFROMLINE, l + 1) : Send(SCI_GETLENGTH);
+  const std::string_view bytes = LineBytes(line);
+  static thread_local std::vector<text::VbStyle> styles;
+  styles.assign(bytes.size(), text::VbStyle::kDefault);
+  const bool ends_in_comment = text::StyleVbLine(bytes, in_comment, styles);
+  long mark = kNoMark;
+  for (std::size_t i = 0; i < styles.size() && static_cast<long>(i) < kNoMark; ++i) {
+    if (styles[i] != text::VbStyle::kDefault) {
+      mark = static_cast<long>(i);
+      break;
+    }
+  }
+  const long hash = HashOf(bytes);
+  Send(SCI_STARTSTYLING, static_cast<unsigned long>(start), 0);
+  SendScintilla(SCI_SETSTYLINGEX, static_cast<uintptr_t>(styles.size()),
+                reinterpret_cast<const char*>(styles.data()));
+  const long end = start + static_cast<long>(bytes.size());
+  if (next > end) Send(SCI_SETSTYLING, static_cast<unsigned long>(next - end), 0);
+  Send(SCI_SETLINESTATE, l,
+       kStyled | (ends_in_comment ? kEndsInComment : 0) | (in_comment ? kEntersInComment : 0) |
+           mark << kMarkShift | hash << kHashShift);
+}
+
+void CodeEditor::Modified(int position, int type) {
+  if ((type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) == 0) return;
+  // The line about to change is styled again when it is shown.
+  if (!bulk_) {
+    const long line = Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+    if (Send(SCI_GETLINESTATE, static_cast<unsigned long>(line)) != 0) {
+      Send(SCI_SETLINESTATE, static_cast<unsigned long>(line), 0);
+    }
+  }
+  emit Changed();
+}
+
+void CodeEditor::ContentUpdated() {
+  const int digits = static_cast<int>(QString::number(lines()).size()) + 1;
+  if (marginWidth(0) < QFontMetrics(font_).horizontalAdvance(QString(digits, '0'))) {
+    setMarginWidth(0, QString(std::max(5, digits), QChar('0')));
+  }
+  if (font_.strikeOut()) Strike(0, Send(SCI_GETLENGTH));
+}
+
+void CodeEditor::paste() {
+  if (PasteAllowed(QGuiApplication::clipboard()->text())) QsciScintilla::paste();
+}
+
+void CodeEditor::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Paste) && !PasteAllowed(QGuiApplication::clipboard()->text())) {
+    event->accept();
+    return;
+  }
+  QsciScintilla::keyPressEvent(event);
+}
+
+void CodeEditor::mouseReleaseEvent(QMouseEvent* event) {
+  // The middle button pastes the primary selection.
+  if (event->button() == Qt::MiddleButton &&
+      !PasteAllowed(QGuiApplication::clipboard()->text(QClipboard::Selection))) {
+    event->accept();
+    return;
+  }
+  QsciScintilla::mouseReleaseEvent(event);
+}
+
+void CodeEditor::dropEvent(QDropEvent* event) {
+  if (event->mimeData() != nullptr && event->mimeData()->hasText() &&
+      !PasteAllowed(event->mimeData()->text())) {
+    event->ignore();
+    return;
+  }
+  QsciScintilla::dropEvent(event);
+}
+
+void CodeEditor::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = createStandardContextMenu();
+  if (menu == nullptr) return;
+  if (show_toolbar_ != nullptr && show_toolbar_->text() == "Show Toolbar") {
+    menu->addSeparator();
+    menu->addAction(show_toolbar_);
+  }
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(event->globalPos());
+}
+
+}  // namespace quillan::gui

@@ -1,0 +1,301 @@
+#include "gui/widgets/editor_buffer.h"
+
+#include <algorithm>
+
+#include "gui/widgets/code_editor.h"
+#include "text/vb_string.h"
+
+namespace quillan::gui {
+
+namespace {
+
+using Sci = QsciScintillaBase;
+
+// Text goes into the editor in pieces of this many units, so that no second copy of a large
+// text is made on the way.
+constexpr std::size_t kPieceUnits = 1 << 20;
+
+bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// The same text with its line ends and lone surrogates as the editor holds them.
+std::u16string Normalized(std::u16string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char16_t c = s[i];
+    if (c == u'\r' || c == u'\n') {
+      out += u"\r\n";
+      if (c == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n') ++i;
+    } else if (IsHigh(c) && i + 1 < s.size() && IsLow(s[i + 1])) {
+      out += c;
+      out += s[++i];
+    } else if (IsHigh(c) || IsLow(c)) {
+      out += u'\uFFFD';
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// The number of UTF-8 bytes the editor's form of s takes.
+std::size_t EditorBytes(std::u16string_view s) {
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char16_t c = s[i];
+    if (c < 0x80) {
+      bytes += (c == u'\r' || c == u'\n') ? 2 : 1;
+      if (c == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n') ++i;
+    } else if (c < 0x800) {
+      bytes += 2;
+    } else if (IsHigh(c) && i + 1 < s.size() && IsLow(s[i + 1])) {
+      bytes += 4;
+      ++i;
+    } else {
+      bytes += 3;
+    }
+  }
+  return bytes;
+}
+
+}  // namespace
+
+void AppendEditorText(std::u16string_view s, std::string& out) {
+  text::AppendUtf8(Normalized(s), out);
+}
+
+QString ToPlainLines(std::u16string_view s) {
+  QString out;
+  out.reserve(static_cast<qsizetype>(s.size()));
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == u'\r') {
+      out += QChar(u'\n');
+      if (i + 1 < s.size() && s[i + 1] == u'\n') ++i;
+    } else {
+      out += QChar(s[i]);
+    }
+  }
+  return out;
+}
+
+EditorBuffer::EditorBuffer(CodeEditor* edit) : QObject(edit), edit_(edit) {
+  connect(edit_, &QsciScintillaBase::SCN_MODIFIED, this,
+          [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+            OnModified(position, type, length);
+          });
+}
+
+void EditorBuffer::TakePendingInsert() const {
+  if (!pending_insert_) return;
+  // The notice came before the insertion; the inserted bytes are in the editor now.
+  const auto [offset, position, length] = *pending_insert_;
+  pending_insert_.reset();
+  const auto* bytes = reinterpret_cast<const char*>(edit_->Send(
+      Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(position), static_cast<long>(length)));
+  if (bytes == nullptr) {
+    cache_valid_ = false;
+    return;
+  }
+  text_.insert(offset, text::FromUtf8(std::string_view(bytes, length)));
+}
+
+const std::u16string& EditorBuffer::Text() const {
+  TakePendingInsert();
+  if (!cache_valid_) {
+    ++full_reads_;
+    const long length = edit_->Send(Sci::SCI_GETLENGTH);
+    const auto* bytes = reinterpret_cast<const char*>(edit_->Send(Sci::SCI_GETCHARACTERPOINTER));
+    text_ = text::FromUtf8(std::string_view(bytes, static_cast<std::size_t>(length)));
+    cache_valid_ = true;
+  }
+  return text_;
+}
+
+std::size_t EditorBuffer::Length() const {
+  TakePendingInsert();
+  if (cache_valid_) return text_.size();
+  return ToDocumentOffset(edit_->Send(Sci::SCI_GETLENGTH));
+}
+
+std::size_t EditorBuffer::ToDocumentOffset(long position) const {
+  return edit_->OffsetOf(position);
+}
+
+long EditorBuffer::ToEditorPosition(std::size_t offset) const {
+  const long position = edit_->PositionOf(std::min(offset, Length()));
+  if (position > 0 &&
+      edit_->Send(Sci::SCI_GETCHARAT, static_cast<unsigned long>(position)) == '\n' &&
+      edit_->Send(Sci::SCI_GETCHARAT, static_cast<unsigned long>(position - 1)) == '\r') {
+    return position - 1;
+  }
+  return position;
+}
+
+std::size_t EditorBuffer::SelStart() const {
+  return ToDocumentOffset(
+      std::min(edit_->Send(Sci::SCI_GETANCHOR), edit_->Send(Sci::SCI_GETCURRENTPOS)));
+}
+
+std::size_t EditorBuffer::SelLength() const {
+  const long anchor = edit_->Send(Sci::SCI_GETANCHOR), caret = edit_->Send(Sci::SCI_GETCURRENTPOS);
+  return ToDocumentOffset(std::max(anchor, caret)) - ToDocumentOffset(std::min(anchor, caret));
+}
+
+std::u16string EditorBuffer::SelText() const {
+  const long anchor = edit_->Send(Sci::SCI_GETANCHOR), caret = edit_->Send(Sci::SCI_GETCURRENTPOS);
+  const long from = std::min(anchor, caret), to = std::max(anchor, caret);
+  const auto* bytes = reinterpret_cast<const char*>(
+      edit_->Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), to - from));
+  if (bytes == nullptr) return {};
+  return text::FromUtf8(std::string_view(bytes, static_cast<std::size_t>(to - from)));
+}
+
+void EditorBuffer::SetCaret(long anchor, long caret) {
+  // Neither message scrolls; outside a command the caret is brought into view at once.
+  edit_->Send(Sci::SCI_SETANCHOR, static_cast<unsigned long>(anchor));
+  edit_->Send(Sci::SCI_SETCURRENTPOS, static_cast<unsigned long>(caret));
+  if (depth_ == 0) edit_->Send(Sci::SCI_SCROLLCARET);
+}
+
+void EditorBuffer::SetSelStart(std::size_t pos) {
+  const long position = ToEditorPosition(pos);
+  SetCaret(position, position);
+}
+
+void EditorBuffer::SetSelLength(std::size_t n) {
+  const std::size_t start = SelStart();
+  SetCaret(ToEditorPosition(start), ToEditorPosition(start + n));
+}
+
+void EditorBuffer::Replace(long from, long to, std::u16string_view with) {
+  std::string bytes;
+  AppendEditorText(with, bytes);
+  ReplaceBytes(from, to, bytes);
+  const long end = from + static_cast<long>(bytes.size());
+  SetCaret(end, end);
+}
+
+void EditorBuffer::ReplaceBytes(long from, long to, const std::string& bytes) {
+  // A replacement is a deletion and an insertion: one undo step, in a command or alone.
+  const bool alone = depth_ == 0;
+  if (alone) {
+    edit_->Send(Sci::SCI_BEGINUNDOACTION);
+  } else {
+    OpenUndoAction();
+  }
+  edit_->Send(Sci::SCI_SETTARGETRANGE, static_cast<unsigned long>(from), to);
+  edit_->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<uintptr_t>(bytes.size()), bytes.data());
+  if (alone) edit_->Send(Sci::SCI_ENDUNDOACTION);
+}
+
+void EditorBuffer::SetSelText(std::u16string_view s) {
+  const long anchor = edit_->Send(Sci::SCI_GETANCHOR), caret = edit_->Send(Sci::SCI_GETCURRENTPOS);
+  Replace(std::min(anchor, caret), std::max(anchor, caret), s);
+}
+
+void EditorBuffer::OnModified(int position, int type, int length) {
+  TakePendingInsert();
+  if (own_edit_ > 0 || !cache_valid_) return;
+  // Typing, undo, a paste or a drop is about to change the text: the copy follows from the
+  // changed range alone, measured before the change, while its offsets still map.
+  if ((type & Sci::SC_MOD_BEFOREDELETE) != 0) {
+    const std::size_t from = ToDocumentOffset(position);
+    const std::size_t to = ToDocumentOffset(position + length);
+    text_.erase(from, to - from);
+  } else if ((type & Sci::SC_MOD_BEFOREINSERT) != 0) {
+    // The notice does not carry the text: it is read once it is in.
+    pending_insert_ =
+        PendingInsert{ToDocumentOffset(position), position, static_cast<std::size_t>(length)};
+  }
+}
+
+void EditorBuffer::SetText(std::u16string_view s) {
+  Load(EditorBytes(s), [s](std::size_t& at, std::string& piece) {
+    std::size_t end = std::min(s.size(), at + kPieceUnits);
+    // A piece never ends between a CR and its LF or inside a surrogate pair.
+    while (end < s.size() && end > at + 1 && (s[end - 1] == u'\r' || IsHigh(s[end - 1]))) --end;
+    AppendEditorText(s.substr(at, end - at), piece);
+    at = end;
+    return at < s.size();
+  });
+}
+
+void EditorBuffer::SetTextUtf8(std::string_view utf8) {
+  Load(utf8.size(), [utf8](std::size_t& at, std::string& piece) {
+    std::size_t end = std::min(utf8.size(), at + kPieceUnits);
+    // A piece never ends between a CR and its LF or inside a character.
+    while (end < utf8.size() && end > at + 1 &&
+           (utf8[end - 1] == '\r' || (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)) {
+      --end;
+    }
+    piece.assign(utf8.substr(at, end - at));
+    at = end;
+    return at < utf8.size();
+  });
+}
+
+void EditorBuffer::Load(std::size_t bytes,
+                        const std::function<bool(std::size_t&, std::string&)>& next_piece) {
+  ++own_edit_;
+  edit_->SetBulk(true);
+  edit_->Send(Sci::SCI_SETUNDOCOLLECTION, 0);
+  edit_->Send(Sci::SCI_CLEARALL);
+  edit_->Send(Sci::SCI_SETLINESTATE, 0, 0);
+  // Room for all of it at once: growing the editor's buffers on the way would copy them.
+  edit_->Send(Sci::SCI_ALLOCATE, bytes + 1);
+  std::string piece;
+  std::size_t at = 0;
+  for (bool more = true; more;) {
+    piece.clear();
+    more = next_piece(at, piece);
+    edit_->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(piece.size()), piece.data());
+  }
+  edit_->Send(Sci::SCI_SETUNDOCOLLECTION, 1);
+  edit_->Send(Sci::SCI_EMPTYUNDOBUFFER);
+  edit_->SetBulk(false);
+  --own_edit_;
+  pending_insert_.reset();
+  cache_valid_ = false;
+  text_ = std::u16string();
+  SetCaret(0, 0);
+}
+
+void EditorBuffer::ReplaceRanges(std::span<const std::size_t> starts, std::size_t length,
+                                 std::u16string_view with) {
+  if (starts.empty()) return;
+  // One replacement of the whole text, built in one pass: one undo step, and far faster
+  // than as many edits as there are occurrences.
+  std::u16string replaced = text::ReplacedRanges(Text(), starts, length, Normalized(with));
+  std::string bytes;
+  text::AppendUtf8(replaced, bytes);
+  ++own_edit_;
+  ReplaceBytes(0, edit_->Send(Sci::SCI_GETLENGTH), bytes);
+  --own_edit_;
+  text_ = std::move(replaced);
+  cache_valid_ = true;
+  SetCaret(0, 0);
+}
+
+void EditorBuffer::BeginCommand() {
+  if (depth_++ == 0) undo_open_ = false;
+}
+
+void EditorBuffer::OpenUndoAction() {
+  // The action opens with the first change, so that a command that changed nothing leaves
+  // no trace in the undo history.
+  if (depth_ > 0 && !undo_open_) {
+    edit_->Send(Sci::SCI_BEGINUNDOACTION);
+    undo_open_ = true;
+  }
+}
+
+void EditorBuffer::EndCommand() {
+  if (--depth_ == 0) {
+    if (undo_open_) edit_->Send(Sci::SCI_ENDUNDOACTION);
+    undo_open_ = false;
+    edit_->Send(Sci::SCI_SCROLLCARET);
+  }
+}
+
+}  // namespace quillan::gui

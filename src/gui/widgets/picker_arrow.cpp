@@ -1,0 +1,57 @@
+#include "gui/widgets/picker_arrow.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+
+namespace quillan::gui {
+
+PickerArrow::PickerArrow(Starts starts, QWidget* parent) : QWidget(parent), starts_(starts) {
+  setObjectName("Picture1");
+  setFixedSize(32, 32);
+  setToolTip("Drag me over a window");
+}
+
+QPixmap PickerArrow::ArrowPixmap() {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  // The classic arrow, its tip at the hot spot (6, 0).
+  const QPolygon arrow({{6, 0}, {6, 22}, {11, 17}, {15, 26}, {18, 25}, {14, 16}, {21, 16}});
+  painter.setPen(Qt::black);
+  painter.setBrush(Qt::white);
+  painter.drawPolygon(arrow);
+  return pixmap;
+}
+
+QCursor PickerArrow::ArrowCursor() { return QCursor(ArrowPixmap(), 6, 0); }
+
+void PickerArrow::paintEvent(QPaintEvent*) {
+  // While it is dragged, the arrow is the pointer and its place stays empty.
+  if (dragging_) return;
+  QPainter(this).drawPixmap(0, 0, ArrowPixmap());
+}
+
+void PickerArrow::mousePressEvent(QMouseEvent* event) {
+  if (starts_ == Starts::kLeftButton && event->button() != Qt::LeftButton) return;
+  dragging_ = true;
+  update();
+  grabMouse(ArrowCursor());
+  emit Started();
+}
+
+void PickerArrow::mouseMoveEvent(QMouseEvent* event) {
+  if (dragging_) emit Moved(event->buttons());
+}
+
+void PickerArrow::mouseReleaseEvent(QMouseEvent* event) {
+  if (dragging_) {
+    dragging_ = false;
+    releaseMouse();
+    update();
+  }
+  emit Released(event->button());
+}
+
+}  // namespace quillan::gui

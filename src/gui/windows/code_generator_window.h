@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDialog>
+
+#include "codegen/insert_declarations.h"
+#include "gui/widgets/port_sources.h"
+#include "wintools/window_system.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace quillan::gui {
+
+class CodeEditor;
+
+class EditorBuffer;
+class PickerArrow;
+
+/// `frmGenerator`: drag the arrow onto a window to get the FindWindow / FindWindowEx code that
+/// finds it again; Insert puts the code into the main editor. Modeless, above all windows;
+/// Close and the frame only hide it, storing the option "Insert Declarations with code.".
+class CodeGeneratorWindow final : public QDialog {
+  Q_OBJECT
+
+ public:
+  CodeGeneratorWindow(wintools::WindowSystem& windows, EditorBuffer& buffer,
+                      CodeEditor& main_editor, codegen::InsertDeclarations& option,
+                      const MessengerSource& messengers);
+  ~CodeGeneratorWindow() override;
+
+  /// The preview as the document sees it (CR LF line ends).
+  std::u16string Preview() const;
+
+ public slots:
+  void InsertClick();
+  void CloseClick();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Generate();
+
+  wintools::WindowSystem& windows_;
+  EditorBuffer& buffer_;
+  CodeEditor& main_editor_;
+  codegen::InsertDeclarations& option_;
+  ui::Messenger& messenger_;
+  PickerArrow* arrow_;
+  QPlainTextEdit* preview_;
+  QCheckBox* check_;
+  QLineEdit* picked_;  // `Text2`, hidden: the last window under the pointer during a drag
+};
+
+}  // namespace quillan::gui

@@ -1,0 +1,160 @@
+#include "gui/windows/menu_table.h"
+
+#include <array>
+
+namespace quillan::gui {
+
+namespace {
+
+constexpr bool kCheck = true;
+
+const MenuRow kRows[] = {
+    {0, "Files", "&File"},
+    {1, "Div_First", "-"},
+    {1, "New", "&New", "Ctrl+N"},
+    {1, "Open", "&Open...", "Ctrl+O"},
+    {1, "Div_Open", "-"},
+    {1, "Save", "&Save"},
+    {1, "Save_As", "Save &As", "Ctrl+S"},
+    {1, "div_ontop", "-"},
+    {1, "OnTop", "Stay On Top", "Ctrl+T", kCheck},
+    {1, "Div_Save", "-"},
+    {1, "Exit", "E&xit"},
+    {1, "div_last", "-"},
+
+    {0, "Edit", "&Edit"},
+    {1, "Div_First1", "-"},
+    {1, "Cut", "Cu&t", "", false, true},
+    {1, "Copy", "&Copy", "", false, true},
+    {1, "Paste", "&Paste"},
+    {1, "Delete", "&Delete", "", false, true},
+    {1, "Undo", "&Undo"},
+    {1, "Div_Select_All", "-"},
+    {1, "Select_All", "&Select All"},
+    {1, "Div_find", "-"},
+    {1, "Find", "Find/Replace...", "Ctrl+F"},
+    {1, "div_last1", "-"},
+
+    {0, "Tools", "&Tools"},
+    {1, "Div_First2", "-"},
+    {1, "API_Spy", "&API Spy", "Ctrl+A"},
+    {1, "Window_Spy", "&Window Spy", "Ctrl+W"},
+    {1, "Code_Generator", "&Code Generator", "Ctrl+G"},
+    {1, "Color_Spy", "C&olor Spy", "Ctrl+Y"},
+    {1, "Get_Icon", "Get Icon From .exe", "Ctrl+I"},
+    {1, "Div_Last2", "-"},
+    {1, "Prefs", "Preferences..."},
+    {1, "Div_Prefs", "-"},
+
+    {0, "Code", "&Code"},
+    {1, "Div_First3", "-"},
+    {1, "hwnd_button", "If hWnd Is A Button/Icon..."},
+    {2, "clcik_post", "Click Button/Icon(PostMessage)..."},
+    {2, "click_send", "Click Button/Icon(SendMessage)..."},
+    {1, "hwnd_checkbox", "If hWnd Is A Checkbox..."},
+    {2, "get_value", "Get Value..."},
+    {2, "set_check", "Set Check..."},
+    {2, "remove_check", "Remove Check..."},
+    {1, "hwnd_label", "If hWnd Is A Label..."},
+    {2, "get_Label_Text", "Get Label Text..."},
+    {2, "Set_Label_Text", "Set Label Text..."},
+    {1, "hwnd_listbox", "If hWnd Is A Listbox..."},
+    {2, "Select_Item", "Select List Item..."},
+    {2, "Double_Click", "Double Click Item..."},
+    {2, "Get_Item_Text", "Get Item Text..."},
+    {2, "Get_Count", "Get List Count..."},
+    {1, "hwnd_radio_btn", "If hWnd Is A Radio Button..."},
+    {2, "Click_radio", "Click Button(PostMessage)..."},
+    {2, "Click_radio2", "Click Button(SendMessage)..."},
+    {1, "hwnd_text", "If hWnd Is A Text Field..."},
+    {2, "Text_Get_Text", "Get Text..."},
+    {2, "Text_Send_Text", "Send Text..."},
+    {2, "Text_Send_Char", "Send Character..."},
+    {1, "hwnd_window", "If hWnd Is A Window..."},
+    {2, "Window_Max", "Maximize Window..."},
+    {2, "Window_Min", "Minimize Window..."},
+    {2, "Window_Restore", "Restore Window..."},
+    {2, "Window_Show", "Show Window..."},
+    {2, "Window_Hide", "Hide Window"},
+    {2, "Window_Close", "Close Window..."},
+    {2, "Window_Caption", "Get Window Caption..."},
+    {2, "Window_Set_Focus", "Set Focus On Window..."},
+    {1, "Div_hWnd", "-"},
+    {1, "Code_Insert", "Code Inserts"},
+    {2, "If_Then", "If/Then..."},
+    {2, "If_Then_Else", "If/Then/Else..."},
+    {2, "Do_Loop", "Do/Loop..."},
+    {2, "Do_Loop_Until", "Do/Loop Until..."},
+    {2, "Do_While", "Do While/Loop..."},
+    {2, "For_Next", "For/Next..."},
+    {2, "Div_For", "-"},
+    {2, "Code_Pause", "Pause..."},
+    {2, "Loop_Appear", "Loop Until Window Appears..."},
+    {2, "Loop_Gone", "Loop Until Window Is Gone..."},
+    {1, "div_preset", "-"},
+    {1, "Code_Preset", "Code Presets"},
+    {2, "Save_Text", "Save Text..."},
+    {2, "Load_Text", "Load Text..."},
+    {2, "Save_List", "Save List..."},
+    {2, "Load_List", "Load List..."},
+    {2, "Div_Save_Stuff", "-"},
+    {2, "Encrypt_String", "Encrypt String..."},
+    {2, "Decrypt_String", "Decrypt String..."},
+    {2, "Div_Decrypt", "-"},
+    {2, "Run_EXE", "Run .exe..."},
+    {2, "Link_IE", "Open URL In IE..."},
+    {2, "Div_URL", "-"},
+    {2, "Form_On_Top", "Form On Top..."},
+    {2, "Form_Not_On_Top", "Form Not On Top..."},
+    {1, "div_dim", "-"},
+    {1, "Dim_vars", "Dim All Variables", "Ctrl+D"},
+    {1, "div_dim_Final", "-"},
+
+    {0, "Help", "&Help"},
+    {1, "div_help", "-"},
+    {1, "Help_Contents", "Contents And Index"},
+    {1, "div_contents", "-"},
+    {1, "Web_Sites", "Web Sites"},
+    {2, "Site_Home", "Quillan Home Page (example.org)"},
+    {2, "Site_Host", "Quillan Project Host (example.org)"},
+    {1, "Endorse", "Associates"},
+    {2, "Site_Assoc1", "Visual Basic Resources (example.org)"},
+    {2, "Site_Assoc2", "Window Automation Resources (example.org)"},
+    {1, "div_about12", "-"},
+    {1, "About", "About"},
+    {1, "div_about1", "-"},
+
+    {0, "toolbar", "toolbar"},
+    {1, "Hide_toolbar", "Hide Toolbar"},
+};
+
+const ToolbarButton kButtons[] = {
+    {"btnNew", "Create A New Quillan Project", "New", "document-new", "N"},
+    {"btnOpen", "Open An Existing Quillan Project", "Open", "document-open", "O"},
+    {"btnSave", "Save Your Quillan Project", "Save", "document-save", "S", true},
+    {"btnCut", "Cut Selected Text To Clipboard", "Cut", "edit-cut", "X"},
+    {"btnCopy", "Copy Selected Text To Clipboard", "Copy", "edit-copy", "C"},
+    {"btnPaste", "Paste Text From Clipboard", "Paste", "edit-paste", "P"},
+    {"btnFind", "Find/Replace Text In Quillan Project", "Find", "edit-find", "F"},
+    {"btnUndo", "", "Undo", "edit-undo", "U", true},
+    {"btnAPI", "API Spy", "API_Spy", "own:api-spy", "A"},
+    {"SSCommand1", "Window Spy", "Window_Spy", "own:window-spy", "W"},
+    {"btnCode", "Code Generator", "Code_Generator", "own:code-generator", "G"},
+    {"btnSpy", "Color Spy", "Color_Spy", "own:color-spy", "Y"},
+    {"SSCommand2", "Get Icon From Executable(.exe)", "Get_Icon", "own:get-icon", "I"},
+    {"SSCommand3", "Dim All Variables", "Dim_vars", "own:dim-all", "D", true},
+    {"SSCommand4", "Help Contents And Index", "Help_Contents", "help-contents", "?"},
+};
+
+const MenuIcon kMenuIcons[] = {
+    {"Save_As", "document-save-as"},   {"Exit", "application-exit"},    {"Delete", "edit-delete"},
+    {"Select_All", "edit-select-all"}, {"Prefs", "preferences-system"}, {"About", "help-about"},
+};
+
+}  // namespace
+
+std::span<const MenuIcon> MenuIcons() { return kMenuIcons; }
+std::span<const MenuRow> MainMenuRows() { return kRows; }
+std::span<const ToolbarButton> ToolbarButtons() { return kButtons; }
+
+}  // namespace quillan::gui
