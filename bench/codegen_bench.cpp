@@ -19,6 +19,7 @@
 #include "gui/widgets/code_editor.h"
 #include "gui/widgets/editor_buffer.h"
 #include "gui/widgets/picker_arrow.h"
+#include "gui/windows/code_generator_window.h"
 #include "gui/windows/main_window.h"
 #include "gui/windows/tool_windows.h"
 #include "platform/fake_window_system.h"
@@ -69,7 +70,7 @@ void RunInEditor(benchmark::State& state, const char* action) {
   ports.settings = &store;
   ports.prompter = &prompter;
   quillan::gui::Application app(ports);
-  quillan::gui::MainWindow& window = app.window();
+  quillan::gui::MainWindow& window = *app.main_window();
   window.show();
   // Straight into the widget, all of it, so that no part of the loading is timed.
   app.buffer().SetText(MakeModule(chars));
@@ -156,9 +157,9 @@ void BM_CodeGeneratorWindowLastSibling(benchmark::State& state) {
   ports.settings = &store;
   ports.windows = &many.tree;
   quillan::gui::Application app(ports);
-  app.window().show();
-  app.window().Action("Code_Generator")->trigger();
-  QWidget* generator = app.tool_windows().Existing("frmGenerator");
+  app.main_window()->show();
+  app.main_window()->Action("Code_Generator")->trigger();
+  QWidget* generator = app.tool_windows().Existing<quillan::gui::CodeGeneratorWindow>();
   auto* arrow = generator->findChild<quillan::gui::PickerArrow*>("Picture1");
   auto* preview = generator->findChild<QPlainTextEdit*>("txtCode");
   generator->findChild<QLineEdit*>("Text2")->setText(QString::number(many.last));

@@ -92,7 +92,7 @@ struct Editor {
     ports.clock = &time;
     ports.pump = &time;
     app = std::make_unique<quillan::gui::Application>(ports);
-    window = &app->window();
+    window = app->main_window();
     window->show();
     commands = &app->window_actions();
     QApplication::processEvents();

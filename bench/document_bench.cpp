@@ -84,7 +84,7 @@ quillan::gui::Ports Ports(Env& env) {
 
 // Paints the editor now, as the next frame would.
 void Paint(quillan::gui::Application& app) {
-  app.window().editor()->viewport()->repaint();
+  app.main_window()->editor()->viewport()->repaint();
   QApplication::processEvents();
 }
 
@@ -96,7 +96,7 @@ void BM_OpenUntilUsable20MB(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto window = std::make_unique<quillan::gui::Application>(Ports(env));
-    window->window().show();
+    window->main_window()->show();
     QApplication::processEvents();
     rss_before = StatusKb("VmRSS:");
     ResetPeak();
@@ -104,13 +104,13 @@ void BM_OpenUntilUsable20MB(benchmark::State& state) {
     auto ctx = window->context();
     quillan::document::LoadProject(ctx, quillan::gui::ToU16(env.path));
     Paint(*window);
-    QTest::keyClick(window->window().editor(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(window->main_window()->editor(), Qt::Key_End, Qt::ControlModifier);
     Paint(*window);
     state.PauseTiming();
     peak = StatusKb("VmHWM:");
     if (window->buffer().Length() + 2 != env.bytes) state.SkipWithError("text incomplete");
-    if (window->window().editor()->Send(QsciScintillaBase::SCI_GETCURRENTPOS) !=
-        window->window().editor()->Send(QsciScintillaBase::SCI_GETLENGTH)) {
+    if (window->main_window()->editor()->Send(QsciScintillaBase::SCI_GETCURRENTPOS) !=
+        window->main_window()->editor()->Send(QsciScintillaBase::SCI_GETLENGTH)) {
       state.SkipWithError("Ctrl+End was not answered");
     }
     window.reset();
@@ -126,13 +126,13 @@ BENCHMARK(BM_OpenUntilUsable20MB)->Unit(benchmark::kMillisecond)->Iterations(3);
 struct OpenWindow {
   std::unique_ptr<quillan::gui::Application> window;
   explicit OpenWindow(Env& env) : window(std::make_unique<quillan::gui::Application>(Ports(env))) {
-    window->window().show();
+    window->main_window()->show();
     auto ctx = window->context();
     quillan::document::LoadProject(ctx, quillan::gui::ToU16(env.path));
-    window->window().editor()->Send(QsciScintillaBase::SCI_GOTOLINE, 300000);
+    window->main_window()->editor()->Send(QsciScintillaBase::SCI_GOTOLINE, 300000);
     Paint(*window);
   }
-  quillan::gui::CodeEditor* editor() const { return window->window().editor(); }
+  quillan::gui::CodeEditor* editor() const { return window->main_window()->editor(); }
 };
 
 // Ctrl+End, Ctrl+Home and a jump to a line, each until painted and styled. Arg: 0 end, 1
@@ -210,7 +210,7 @@ void BM_OpenSingleLine50MB(benchmark::State& state) {
   quillan::gui::Ports ports = Ports(env);
   ports.messenger = &messenger;
   quillan::gui::Application app(ports);
-  app.window().show();
+  app.main_window()->show();
   for (auto _ : state) {
     auto ctx = app.context();
     if (quillan::document::LoadProject(ctx, quillan::gui::ToU16(path))) {

@@ -51,10 +51,11 @@ struct Editor {
     ports.settings = &store;
     ports.messenger = &messenger;
     app = std::make_unique<quillan::gui::Application>(ports);
-    window = &app->window();
+    window = app->main_window();
     window->show();
     window->Action("Find")->trigger();
-    dialog = static_cast<quillan::gui::FindDialog*>(app->tool_windows().Existing("frmFind"));
+    dialog = static_cast<quillan::gui::FindDialog*>(
+        app->tool_windows().Existing<quillan::gui::FindDialog>());
   }
   void Load(const std::u16string& code) {
     app->buffer().SetText(code);

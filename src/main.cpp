@@ -38,7 +38,8 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(quillan::kVersionText);
 
   quillan::gui::Application quillan;
-  QObject::connect(&quillan.window(), &quillan::gui::MainWindow::Closed, &app, &QApplication::quit);
+  QObject::connect(quillan.main_window(), &quillan::gui::MainWindow::Closed, &app,
+                   &QApplication::quit);
 
   quillan::gui::StartupOptions options;
   options.program_path = QApplication::applicationFilePath();
@@ -55,6 +56,6 @@ int main(int argc, char* argv[]) {
   }
   quillan.EndOnSessionRequests();
   quillan.Startup(options);
-  quillan.window().show();
+  quillan.main_window()->show();
   return app.exec();
 }

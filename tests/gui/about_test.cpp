@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "gui/windows/about_dialog.h"
+#include "gui/windows/help_window.h"
 #include "gui/windows/tool_windows.h"
 #include "help/help_topics.h"
 #include "platform/shell_integration.h"
@@ -37,7 +38,7 @@ class AboutTest : public QObject {
       Make(Plain());
       window->show();
       window->Action("About")->trigger();
-      about = app->tool_windows().Existing("frmAbout");
+      about = app->tool_windows().Existing<quillan::gui::AboutDialog>();
     }
     QLabel* Label(const char* name) const { return about->findChild<QLabel*>(name); }
     void Move(QWidget* over) const {
@@ -85,7 +86,7 @@ class AboutTest : public QObject {
     Fixture f;
     f.about->hide();
     f.window->Action("Help_Contents")->trigger();
-    QWidget* help = f.app->tool_windows().Existing("frmHelp");
+    QWidget* help = f.app->tool_windows().Existing<quillan::gui::HelpWindow>();
     QVERIFY(help && help->isVisible() && !f.window->isEnabled());
     auto* text = help->findChild<QPlainTextEdit*>("txtHelp");
     QVERIFY(text->toPlainText().startsWith("Welcome to the Quillan help contents."));

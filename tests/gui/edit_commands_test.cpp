@@ -54,7 +54,7 @@ struct Fixture : quillan::testing_support::WindowFixture {
     QCoreApplication::processEvents();
   }
   FindDialog* Find() const {
-    return static_cast<FindDialog*>(app->tool_windows().Existing("frmFind"));
+    return static_cast<FindDialog*>(app->tool_windows().Existing<quillan::gui::FindDialog>());
   }
   template <typename T>
   T* FindControl(const char* name) const {

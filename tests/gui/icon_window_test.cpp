@@ -120,7 +120,7 @@ class IconWindowTest : public QObject {
       if (stored_option != nullptr) store.Set("prefs", "picsave", stored_option);
       Make(Plain());
       window->Action("Get_Icon")->trigger();
-      icon = app->tool_windows().Existing("frmIcon");
+      icon = app->tool_windows().Existing<quillan::gui::IconWindow>();
     }
     template <class T>
     T* Child(const char* name) const {
@@ -213,7 +213,7 @@ class IconWindowTest : public QObject {
     QVERIFY(!f.icon->isVisible());
     QCOMPARE(f.store.Get("prefs", "picsave"), std::string("bmp"));
     f.window->Action("Get_Icon")->trigger();
-    QCOMPARE(f.app->tool_windows().Existing("frmIcon"), f.icon);
+    QCOMPARE(f.app->tool_windows().Existing<quillan::gui::IconWindow>(), f.icon);
     QCOMPARE(f.Box("picLarge").picture(), large);
   }
 

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "gui/widgets/code_editor.h"
+#include "gui/windows/preferences_dialog.h"
 #include "gui/windows/tool_windows.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"
@@ -26,11 +27,11 @@ class PreferencesTest : public QObject {
     }
     QWidget* Open() {
       window->Action("Prefs")->trigger();
-      return app->tool_windows().Existing("frmPrefs");
+      return app->tool_windows().Existing<quillan::gui::PreferencesDialog>();
     }
     template <class T>
     T* Child(const char* name) const {
-      return app->tool_windows().Existing("frmPrefs")->findChild<T*>(name);
+      return app->tool_windows().Existing<quillan::gui::PreferencesDialog>()->findChild<T*>(name);
     }
     QFont Preview() const { return Child<QLineEdit>("txtFont")->font(); }
   };
@@ -95,7 +96,7 @@ class PreferencesTest : public QObject {
     QCOMPARE(f.store.Get("prefs", "font size"), std::string("20"));
     // Closing through the frame is Cancel.
     f.Open();
-    f.app->tool_windows().Existing("frmPrefs")->close();
+    f.app->tool_windows().Existing<quillan::gui::PreferencesDialog>()->close();
     QVERIFY(f.window->isEnabled());
   }
 

@@ -66,10 +66,10 @@ struct Program {
     ports.shell = &shell;
     app = std::make_unique<quillan::gui::Application>(ports);
     app->Startup(quillan::testing_support::WindowFixture::Plain());
-    app->window().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&app->window()));
+    app->main_window()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(app->main_window()));
   }
-  quillan::gui::MainWindow& window() { return app->window(); }
+  quillan::gui::MainWindow& window() { return *app->main_window(); }
   void ToggleToolbar() { window().Action("Hide_toolbar")->trigger(); }
   QString Message(std::size_t i) const { return ToQString(messenger.shown.at(i).text); }
 };

@@ -33,7 +33,13 @@ class WindowToolsGuiTest : public QObject {
       Make(Plain());
       window->show();
     }
-    QWidget* Tool(const char* name) { return app->tool_windows().Existing(name); }
+    // The tool window of this objectName, once it was made.
+    static QWidget* Tool(const char* name) {
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == name) return window;
+      }
+      return nullptr;
+    }
     QString Field(const char* tool, const char* name) {
       return Tool(tool)->findChild<QLineEdit*>(name)->text();
     }

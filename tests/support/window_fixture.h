@@ -41,7 +41,7 @@ struct WindowFixture {
     ports.files = &files;
     if (ports.recovery == nullptr) ports.recovery = &recovery;
     app = std::make_unique<gui::Application>(ports);
-    window = &app->window();
+    window = app->main_window();
     if (startup) app->Startup(*startup);
   }
   /// Start-up options without a project argument.

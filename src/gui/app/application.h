@@ -13,6 +13,7 @@
 #include "document/document_commands.h"
 #include "document/file_ports.h"
 #include "document/recovery.h"
+#include "gui/commands/recovery_commands.h"
 #include "gui/widgets/port_sources.h"
 #include "platform/shell_integration.h"
 #include "settings/settings_store.h"
@@ -24,10 +25,14 @@
 namespace quillan::gui {
 
 class CodegenCommands;
+class DialogCommands;
 class EditCommands;
 class EditorBuffer;
+class FileCommands;
 class MainWindow;
+class QtSettingsStore;
 class RecoveryKeeper;
+class StartupMessenger;
 class ToolWindows;
 class WindowActionCommands;
 class WindowTools;
@@ -38,15 +43,14 @@ struct Ports {
   settings::SettingsStore* settings = nullptr;
   ui::Messenger* messenger = nullptr;  ///< when set, the messages of every window go here
   ui::Prompter* prompter = nullptr;
-  document::FileChooser* chooser = nullptr;
+  document::FileChooser* chooser = nullptr;  ///< when set, every window's file dialogs
   document::FileStore* files = nullptr;
   ui::Clock* clock = nullptr;
   ui::EventPump* pump = nullptr;
   wintools::WindowSystem* windows = nullptr;  ///< null: chosen for the session
   platform::ShellIntegration* shell = nullptr;
   document::RecoveryStore* recovery = nullptr;
-  /// Opens a new Quillan window that restores the left copy `id`; false when it cannot start.
-  std::function<bool(const std::string& id)> restore_elsewhere;
+  RecoveryCommands::RestoreElsewhere restore_elsewhere;  ///< null: a new Quillan process
 };
 
 /// What start-up needs from outside the settings store.
@@ -61,9 +65,9 @@ struct StartupOptions {
 /// The environment variable that hands a new Quillan window the copy it restores.
 inline constexpr const char* kRestoreVariable = "QUILLAN_RESTORE";
 
-/// The composition root: creates every port once, the document, the main window with its
-/// editor buffer, the shared "Insert Declarations with code." option, the tool-window owner
-/// and the features, and hands each feature only what it uses.
+/// The composition root: creates every port once, the main window with its editor buffer,
+/// the shared "Insert Declarations with code." option, the owner of the windows beside the
+/// main window and the features, and hands each feature only what it uses.
 class Application {
  public:
   explicit Application(Ports ports = {});
@@ -75,16 +79,22 @@ class Application {
   /// styles, the program's location, then the project named on the command line (or, with
   /// none, the registration of the project file type). When more arguments followed the
   /// project, a message says once that only the first was opened. The messages of start-up
-  /// wait until the main window is on the screen, so that they stand above it.
+  /// wait until the main window is on the screen, so that they stand above it; then the
+  /// unsaved work that Quillans which died left behind is offered.
   void Startup(const StartupOptions& options);
 
-  MainWindow& window() { return *window_; }
+  /// Ends the program in its own time when the session asks it to end (a logout, `kill`):
+  /// the unsaved work is kept in its recovery copy, and nothing is asked.
+  void EndOnSessionRequests();
+
+  MainWindow* main_window() { return window_.get(); }
   EditorBuffer& buffer() { return *buffer_; }
-  document::Document& doc() { return doc_; }
+  document::Document& doc();
   document::DocumentContext context();
   codegen::InsertDeclarations& insert_declarations() { return *declarations_; }
   ToolWindows& tool_windows() { return *tools_; }
   WindowActionCommands& window_actions() { return *window_actions_; }
+  RecoveryKeeper& recovery_keeper() { return recovery_commands_->keeper(); }
 
   /// The messenger whose boxes stand above `window`.
   ui::Messenger& MessengerFor(QWidget& window);
@@ -92,30 +102,18 @@ class Application {
   MessengerSource messengers();
   /// The file dialogs that stand above `window`.
   document::FileChooser& ChooserFor(QWidget& window);
-
-  /// Ends the program in its own time when the session asks it to end (a logout, `kill`):
-  /// the unsaved work is kept in its recovery copy, and nothing is asked.
-  void EndOnSessionRequests();
-  /// Offers to restore the unsaved work that Quillans which died left behind; runs once the
-  /// main window is first on the screen.
-  void OfferRecovery();
-  RecoveryKeeper& recovery_keeper() { return *keeper_; }
+  ChooserSource choosers();
 
   /// Makes a user-supplied path usable: surrounding double quotes removed, made absolute.
   static QString NormalizeArgument(const QString& argument);
 
  private:
-  void ConnectDocument();
-  void ShowDocumentState();
-  void ShowStartupMessages();
-  void RestoreHere(const document::LeftCopy& left, const document::RecoveryCopy& copy);
   void EndBySession(int signal_number);
 
   // Ports made here when the caller gave none; the pointers below point at these or at
   // the caller's.
-  std::unique_ptr<settings::SettingsStore> own_settings_;
+  std::unique_ptr<QtSettingsStore> own_settings_;
   std::unique_ptr<ui::Prompter> own_prompter_;
-  std::map<QWidget*, std::unique_ptr<document::FileChooser>> choosers_;
   std::unique_ptr<document::FileStore> own_files_;
   std::unique_ptr<ui::Clock> own_clock_;
   std::unique_ptr<ui::EventPump> own_pump_;
@@ -123,35 +121,34 @@ class Application {
   std::unique_ptr<platform::ShellIntegration> own_shell_;
   std::unique_ptr<document::RecoveryStore> own_recovery_;
   std::map<QWidget*, std::unique_ptr<ui::Messenger>> messengers_;
+  std::map<QWidget*, std::unique_ptr<document::FileChooser>> choosers_;
   // Start-up's messages until the main window is shown; null afterwards.
-  std::unique_ptr<ui::Messenger> startup_messenger_;
+  std::unique_ptr<StartupMessenger> startup_messenger_;
 
   settings::SettingsStore* settings_;
   ui::Messenger* given_messenger_;
+  document::FileChooser* given_chooser_;
   ui::Prompter* prompter_ = nullptr;
-  document::FileChooser* given_chooser_ = nullptr;
   document::FileStore* files_;
   ui::Clock* clock_;
   ui::EventPump* pump_;
   wintools::WindowSystem* windows_ = nullptr;
   platform::ShellIntegration* shell_;
   document::RecoveryStore* recovery_;
-  std::function<bool(const std::string& id)> restore_elsewhere_;
-  std::optional<std::string> restore_id_;
 
   // Destroyed in reverse order: the features and tool windows before the main window, the
-  // main window before the option and the document its windows show.
-  document::Document doc_;
+  // main window before the option its windows show.
   std::unique_ptr<codegen::InsertDeclarations> declarations_;
   std::unique_ptr<MainWindow> window_;
   EditorBuffer* buffer_ = nullptr;  // owned by the editor widget
   std::unique_ptr<ToolWindows> tools_;
+  std::unique_ptr<FileCommands> file_commands_;
+  std::unique_ptr<RecoveryCommands> recovery_commands_;
   std::unique_ptr<EditCommands> edit_commands_;
   std::unique_ptr<WindowActionCommands> window_actions_;
   std::unique_ptr<CodegenCommands> codegen_commands_;
   std::unique_ptr<WindowTools> window_tools_;
-  std::unique_ptr<QObject> file_commands_;
-  std::unique_ptr<RecoveryKeeper> keeper_;
+  std::unique_ptr<DialogCommands> dialog_commands_;
 };
 
 }  // namespace quillan::gui

@@ -82,6 +82,7 @@ class QtSettingsStore final : public settings::SettingsStore {
 class QtFileChooser final : public document::FileChooser {
  public:
   explicit QtFileChooser(QWidget* parent) : parent_(parent) {}
+  QWidget* parent() const { return parent_; }
   std::optional<std::u16string> ChooseOpen(std::u16string_view title,
                                            std::u16string_view filter) override;
   std::optional<std::u16string> ChooseSave(std::u16string_view title, std::u16string_view filter,
@@ -91,7 +92,7 @@ class QtFileChooser final : public document::FileChooser {
   static QString ToQtFilter(std::u16string_view filter);
 
  private:
-  QWidget* parent_;
+  QPointer<QWidget> parent_;
   QString last_name_;
 };
 

@@ -19,12 +19,11 @@ EditCommands::EditCommands(const ActionTable& actions, CodeEditor& editor, Edito
     : actions_(actions),
       editor_(editor),
       buffer_(buffer),
-      tools_(tools),
       messengers_(messengers),
+      find_(tools.Add<FindDialog>(
+          [this, messengers] { return new FindDialog(buffer_, editor_, messengers); })),
       viewport_(editor.viewport()) {
   setObjectName("editCommands");
-  tools_.Register("frmFind",
-                  [this, messengers] { return new FindDialog(buffer_, editor_, messengers); });
   connect(actions_.Action("Cut"), &QAction::triggered, this, &EditCommands::CutClick);
   connect(actions_.Action("Copy"), &QAction::triggered, this, &EditCommands::CopyClick);
   connect(actions_.Action("Paste"), &QAction::triggered, this, &EditCommands::PasteClick);
@@ -129,8 +128,8 @@ void EditCommands::SelectAllClick() {
 }
 
 void EditCommands::FindClick() {
-  tools_.Get<FindDialog>("frmFind").TakeSelection();
-  tools_.Show("frmFind");
+  find_.Get().TakeSelection();
+  find_.Show();
 }
 
 }  // namespace quillan::gui

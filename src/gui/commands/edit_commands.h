@@ -4,13 +4,14 @@
 
 #include "gui/widgets/action_table.h"
 #include "gui/widgets/port_sources.h"
+#include "gui/windows/find_dialog.h"
+#include "gui/windows/tool_windows.h"
 
 namespace quillan::gui {
 
 class CodeEditor;
 
 class EditorBuffer;
-class ToolWindows;
 
 /// The Edit menu of the main window and its toolbar buttons: the clipboard commands, the
 /// one-level Undo, Select All, the Find/Replace window, and the rule that enables Cut, Copy
@@ -47,8 +48,8 @@ class EditCommands final : public QObject {
   const ActionTable& actions_;
   CodeEditor& editor_;
   EditorBuffer& buffer_;
-  ToolWindows& tools_;
   MessengerSource messengers_;
+  ToolWindowSlot<FindDialog> find_;
   // The editor's viewport, compared only: its events arrive also while the window dies.
   const QObject* viewport_;
   // The last change of the text was our Undo, so the next Undo reverts it.

@@ -13,10 +13,6 @@
 
 namespace quillan::gui {
 
-namespace {
-constexpr char kDialogName[] = "frmVar";
-}  // namespace
-
 WindowActionCommands::WindowActionCommands(const ActionTable& actions, EditorBuffer& buffer,
                                            CodeEditor& editor,
                                            codegen::InsertDeclarations& declarations,
@@ -25,9 +21,17 @@ WindowActionCommands::WindowActionCommands(const ActionTable& actions, EditorBuf
     : buffer_(buffer),
       editor_(editor),
       declarations_(declarations),
-      tools_(tools),
       messengers_(messengers),
-      pause_(pause) {
+      pause_(pause),
+      dialog_(tools.Add<SelectVariableDialog>([this] {
+        auto* dialog = new SelectVariableDialog(editor_.window(), declarations_);
+        connect(dialog, &SelectVariableDialog::OkPressed, this, &WindowActionCommands::OkPressed);
+        connect(dialog, &SelectVariableDialog::CancelPressed, this,
+                &WindowActionCommands::CancelPressed);
+        connect(dialog, &SelectVariableDialog::ClosedByFrame, this,
+                &WindowActionCommands::ClosedByFrame);
+        return dialog;
+      })) {
   setObjectName("windowActionCommands");
   for (const codegen::WindowAction& action : codegen::WindowActions()) {
     QAction* item = actions.Action(ToQString(action.menu_item));
@@ -38,22 +42,11 @@ WindowActionCommands::WindowActionCommands(const ActionTable& actions, EditorBuf
   if (QAction* dim_all = actions.Action("Dim_vars")) {
     connect(dim_all, &QAction::triggered, this, &WindowActionCommands::DimAllClick);
   }
-  tools_.Register(kDialogName, [this] {
-    auto* dialog = new SelectVariableDialog(editor_.window(), declarations_);
-    connect(dialog, &SelectVariableDialog::OkPressed, this, &WindowActionCommands::OkPressed);
-    connect(dialog, &SelectVariableDialog::CancelPressed, this,
-            &WindowActionCommands::CancelPressed);
-    connect(dialog, &SelectVariableDialog::ClosedByFrame, this,
-            &WindowActionCommands::ClosedByFrame);
-    return dialog;
-  });
 }
 
 WindowActionCommands::~WindowActionCommands() = default;
 
-SelectVariableDialog* WindowActionCommands::dialog() const {
-  return static_cast<SelectVariableDialog*>(tools_.Existing(kDialogName));
-}
+SelectVariableDialog* WindowActionCommands::dialog() const { return dialog_.Existing(); }
 
 void WindowActionCommands::AskForVariable(std::u16string_view tag) {
   codegen::DiscoverHandleVariables(tag, buffer_, state_, *this, pause_,
@@ -91,18 +84,18 @@ void WindowActionCommands::CancelPressed() {
   state_.names.clear();
   // The tag stays until the next menu item sets another; the dialog is only hidden.
   if (SelectVariableDialog* shown = dialog()) shown->Reset(false);
-  ReleaseMainWindow();
+  FocusEditor();
 }
 
 void WindowActionCommands::ClosedByFrame() {
   // As Cancel, except that the dialog goes away with its tag.
   declarations_.Store();
   state_ = {};
-  ReleaseMainWindow();
+  FocusEditor();
 }
 
-void WindowActionCommands::ReleaseMainWindow() {
-  editor_.window()->setEnabled(true);
+void WindowActionCommands::FocusEditor() {
+  // The owner of the windows gave the main window its input back as the dialog went.
   editor_.window()->activateWindow();
   editor_.setFocus();
 }
@@ -115,14 +108,13 @@ void WindowActionCommands::ResetVariableDialog() {
 
 void WindowActionCommands::ClearWorkList() { state_.code_lines.clear(); }
 
-void WindowActionCommands::EnableAndFocusMainWindow() { ReleaseMainWindow(); }
+void WindowActionCommands::EnableAndFocusMainWindow() { FocusEditor(); }
 
-void WindowActionCommands::CreateVariableDialog() { tools_.Get(kDialogName); }
+void WindowActionCommands::CreateVariableDialog() { dialog_.Get(); }
 
 void WindowActionCommands::ShowVariableDialog() {
   // The main window takes no input while the dialog is up; the code that showed it goes on.
-  tools_.Show(kDialogName);
-  tools_.Get<SelectVariableDialog>(kDialogName).Present(state_.names, state_.action_tag);
+  dialog_.Show().Present(state_.names, state_.action_tag);
 }
 
 }  // namespace quillan::gui

@@ -8,13 +8,13 @@
 #include "gui/widgets/action_table.h"
 #include "gui/widgets/port_sources.h"
 #include "gui/windows/select_variable_dialog.h"
+#include "gui/windows/tool_windows.h"
 
 namespace quillan::gui {
 
 class CodeEditor;
 
 class EditorBuffer;
-class ToolWindows;
 
 /// The window actions and Dim All Variables of the main window: the menu items that ask for
 /// a handle variable, the Select Variable dialog they show, what its buttons do, and the
@@ -49,7 +49,7 @@ class WindowActionCommands final : public QObject,
   void OkPressed();
   void CancelPressed();
   void ClosedByFrame();
-  void ReleaseMainWindow();
+  void FocusEditor();
 
   // codegen::InsertionHost
   void ResetVariableDialog() override;
@@ -62,10 +62,10 @@ class WindowActionCommands final : public QObject,
   EditorBuffer& buffer_;
   CodeEditor& editor_;
   codegen::InsertDeclarations& declarations_;
-  ToolWindows& tools_;
   MessengerSource messengers_;
   codegen::PausePorts pause_;
   codegen::HandleVariableState state_;
+  ToolWindowSlot<SelectVariableDialog> dialog_;
 };
 
 }  // namespace quillan::gui

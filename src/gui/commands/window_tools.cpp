@@ -15,22 +15,26 @@ WindowTools::WindowTools(const ActionTable& actions, ToolWindows& tools,
                          wintools::WindowSystem& windows, EditorBuffer& buffer, CodeEditor& editor,
                          codegen::InsertDeclarations& declarations,
                          const MessengerSource& messengers)
-    : tools_(tools), notice_(windows, messengers) {
+    : notice_(windows, messengers),
+      api_spy_(tools.Add<ApiSpyWindow>([&windows] { return new ApiSpyWindow(windows); })),
+      code_generator_(
+          tools.Add<CodeGeneratorWindow>([&windows, &buffer, &editor, &declarations, messengers] {
+            return new CodeGeneratorWindow(windows, buffer, editor, declarations, messengers);
+          })),
+      window_spy_(tools.Add<WindowSpyWindow>(
+          [&windows, &tools] { return new WindowSpyWindow(windows, tools); })),
+      color_spy_(tools.Add<ColorSpyWindow>([&windows] { return new ColorSpyWindow(windows); })) {
   setObjectName("windowTools");
-  tools_.Register("frmAPISpy", [&windows] { return new ApiSpyWindow(windows); });
-  tools_.Register("frmGenerator", [&windows, &buffer, &editor, &declarations, messengers] {
-    return new CodeGeneratorWindow(windows, buffer, editor, declarations, messengers);
-  });
-  tools_.Register("frmWinSpy",
-                  [&windows, &editor] { return new WindowSpyWindow(windows, *editor.window()); });
-  tools_.Register("frmSpy", [&windows] { return new ColorSpyWindow(windows); });
-  connect(actions.Action("API_Spy"), &QAction::triggered, this, [this] { Open("frmAPISpy"); });
-  connect(actions.Action("Window_Spy"), &QAction::triggered, this, [this] { Open("frmWinSpy"); });
-  connect(actions.Action("Color_Spy"), &QAction::triggered, this, [this] { Open("frmSpy"); });
+  connect(actions.Action("API_Spy"), &QAction::triggered, this, [this] { Open(api_spy_); });
+  connect(actions.Action("Window_Spy"), &QAction::triggered, this, [this] { Open(window_spy_); });
+  connect(actions.Action("Color_Spy"), &QAction::triggered, this, [this] { Open(color_spy_); });
   connect(actions.Action("Code_Generator"), &QAction::triggered, this,
-          [this] { Open("frmGenerator"); });
+          [this] { Open(code_generator_); });
 }
 
-void WindowTools::Open(const char* name) { notice_.ToolShown(tools_.Show(name)); }
+template <ToolWindow W>
+void WindowTools::Open(ToolWindowSlot<W>& slot) {
+  notice_.ToolShown(slot.Show());
+}
 
 }  // namespace quillan::gui

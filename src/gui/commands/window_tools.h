@@ -6,14 +6,17 @@
 #include "gui/commands/tool_notice.h"
 #include "gui/widgets/action_table.h"
 #include "gui/widgets/port_sources.h"
+#include "gui/windows/api_spy_window.h"
+#include "gui/windows/code_generator_window.h"
+#include "gui/windows/color_spy_window.h"
+#include "gui/windows/tool_windows.h"
+#include "gui/windows/window_spy_window.h"
 #include "wintools/window_system.h"
 
 namespace quillan::gui {
 
 class CodeEditor;
-
 class EditorBuffer;
-class ToolWindows;
 
 /// The window tools of the Tools menu and toolbar: API Spy, Window Spy, the Code Generator and
 /// Color Spy, made on
@@ -28,10 +31,14 @@ class WindowTools final : public QObject {
               const MessengerSource& messengers);
 
  private:
-  void Open(const char* name);
+  template <ToolWindow W>
+  void Open(ToolWindowSlot<W>& slot);
 
-  ToolWindows& tools_;
   ToolNotice notice_;
+  ToolWindowSlot<ApiSpyWindow> api_spy_;
+  ToolWindowSlot<CodeGeneratorWindow> code_generator_;
+  ToolWindowSlot<WindowSpyWindow> window_spy_;
+  ToolWindowSlot<ColorSpyWindow> color_spy_;
 };
 
 }  // namespace quillan::gui

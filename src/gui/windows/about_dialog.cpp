@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "gui/widgets/icons.h"
-#include "gui/widgets/widgets.h"
+#include "gui/widgets/tool_window_parts.h"
 
 namespace quillan::gui {
 

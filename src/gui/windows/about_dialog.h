@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "gui/windows/tool_windows.h"
 #include "platform/shell_integration.h"
 
 class QLabel;
@@ -16,6 +17,8 @@ class AboutDialog final : public QDialog {
   Q_OBJECT
 
  public:
+  static constexpr ToolWindowRules kRules{WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain};
+
   AboutDialog(platform::ShellIntegration& shell, QWidget& main_window);
 
   static constexpr const char* kWebAddress = "https://quillan.example.org/";

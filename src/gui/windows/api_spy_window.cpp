@@ -10,7 +10,7 @@
 
 #include "gui/widgets/picker_arrow.h"
 #include "gui/widgets/qt_convert.h"
-#include "gui/widgets/widgets.h"
+#include "gui/widgets/tool_window_parts.h"
 
 namespace quillan::gui {
 
@@ -32,14 +32,6 @@ constexpr Field kFields[] = {
 };
 
 }  // namespace
-
-void MakeToolWindow(QDialog& window, const char* object_name, const char* caption) {
-  window.setObjectName(object_name);
-  window.setWindowTitle(caption);
-  window.setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                        Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-  window.setModal(false);
-}
 
 ApiSpyWindow::ApiSpyWindow(wintools::WindowSystem& windows) : QDialog(nullptr), windows_(windows) {
   MakeToolWindow(*this, "frmAPISpy", "API Spy");

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "gui/windows/tool_windows.h"
 #include "wintools/api_spy.h"
 #include "wintools/window_system.h"
 
@@ -18,6 +19,8 @@ class ApiSpyWindow final : public QDialog {
   Q_OBJECT
 
  public:
+  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain};
+
   explicit ApiSpyWindow(wintools::WindowSystem& windows);
 
   const wintools::ApiSpy& spy() const { return spy_; }
@@ -30,9 +33,5 @@ class ApiSpyWindow final : public QDialog {
   PickerArrow* arrow_;
   QLineEdit* fields_[6];
 };
-
-/// The flags every window tool has: a tool window's frame without minimize or maximize,
-/// above all windows.
-void MakeToolWindow(QDialog& window, const char* object_name, const char* caption);
 
 }  // namespace quillan::gui

@@ -4,6 +4,7 @@
 
 #include "codegen/insert_declarations.h"
 #include "gui/widgets/port_sources.h"
+#include "gui/windows/tool_windows.h"
 #include "wintools/window_system.h"
 
 class QCheckBox;
@@ -24,6 +25,8 @@ class CodeGeneratorWindow final : public QDialog {
   Q_OBJECT
 
  public:
+  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain};
+
   CodeGeneratorWindow(wintools::WindowSystem& windows, EditorBuffer& buffer,
                       CodeEditor& main_editor, codegen::InsertDeclarations& option,
                       const MessengerSource& messengers);

@@ -12,8 +12,7 @@
 
 #include "gui/widgets/picker_arrow.h"
 #include "gui/widgets/qt_convert.h"
-#include "gui/widgets/widgets.h"
-#include "gui/windows/api_spy_window.h"
+#include "gui/widgets/tool_window_parts.h"
 
 namespace quillan::gui {
 

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "gui/windows/tool_windows.h"
 #include "wintools/window_spy.h"
 #include "wintools/window_system.h"
 
@@ -22,6 +23,8 @@ class ColorSpyWindow final : public QDialog {
   Q_OBJECT
 
  public:
+  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain};
+
   explicit ColorSpyWindow(wintools::WindowSystem& windows);
 
   const wintools::ColorSpy& spy() const { return spy_; }

@@ -11,7 +11,7 @@
 #include "gui/widgets/code_editor.h"
 #include "gui/widgets/editor_buffer.h"
 #include "gui/widgets/qt_convert.h"
-#include "gui/widgets/widgets.h"
+#include "gui/widgets/tool_window_parts.h"
 
 namespace quillan::gui {
 namespace {

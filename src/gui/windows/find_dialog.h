@@ -4,6 +4,7 @@
 
 #include "document/find_replace.h"
 #include "gui/widgets/port_sources.h"
+#include "gui/windows/tool_windows.h"
 
 class QLabel;
 class QLineEdit;
@@ -22,6 +23,8 @@ class FindDialog final : public QDialog {
   Q_OBJECT
 
  public:
+  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain};
+
   /// Works on the editor and its buffer; its messages stand above this window.
   FindDialog(EditorBuffer& buffer, CodeEditor& editor, const MessengerSource& messengers);
   ~FindDialog() override;

@@ -11,7 +11,7 @@
 
 #include "gui/widgets/icons.h"
 #include "gui/widgets/qt_convert.h"
-#include "gui/widgets/widgets.h"
+#include "gui/widgets/tool_window_parts.h"
 #include "gui/windows/about_dialog.h"
 #include "help/help_topics.h"
 

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "gui/widgets/port_sources.h"
+#include "gui/windows/tool_windows.h"
 
 class QLineEdit;
 class QListWidget;
@@ -18,6 +19,8 @@ class HelpWindow final : public QDialog {
   Q_OBJECT
 
  public:
+  static constexpr ToolWindowRules kRules{WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain};
+
   HelpWindow(QWidget& main_window, const MessengerSource& messengers);
 
  public slots:

@@ -8,6 +8,7 @@
 
 #include "document/file_ports.h"
 #include "gui/widgets/port_sources.h"
+#include "gui/windows/tool_windows.h"
 #include "settings/settings_store.h"
 
 class QLineEdit;
@@ -47,6 +48,8 @@ class IconWindow final : public QDialog {
   Q_OBJECT
 
  public:
+  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain};
+
   /// The file dialogs are this window's own, so that they stand above it.
   IconWindow(const ChooserSource& choosers, document::FileStore& files,
              settings::SettingsStore& settings, const MessengerSource& messengers);

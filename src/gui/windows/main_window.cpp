@@ -100,7 +100,8 @@ void MainWindow::BuildStatusBar() {
   });
 }
 
-void MainWindow::ShowDocumentState(const QString& encoding, bool modified) {
+void MainWindow::ShowDocumentState(const QString& title, const QString& encoding, bool modified) {
+  setWindowTitle(title);
   encoding_->setText(encoding);
   modified_->setText(modified ? "Modified" : "");
 }
@@ -323,9 +324,9 @@ void MainWindow::OnTopClick() {
 }
 
 void MainWindow::HideToolbarClick() {
-  const bool hide = Action("Hide_toolbar")->text() == "Hide Toolbar";
-  SetToolbarShown(!hide);
-  settings::StoreToolbar(settings_, !hide);
+  const bool show = !toolbar_shown();
+  SetToolbarShown(show);
+  settings::StoreToolbar(settings_, show);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -35,8 +35,8 @@ class MainWindow final : public QMainWindow {
   QMenu* Menu(const QString& name) const { return actions_.Menu(name); }
 
   CodeEditor* editor() const { return editor_; }
-  /// The status bar's encoding and modified fields.
-  void ShowDocumentState(const QString& encoding, bool modified);
+  /// The title, and the status bar's encoding and modified fields.
+  void ShowDocumentState(const QString& title, const QString& encoding, bool modified);
   QFrame* toolbar_frame() const { return toolbar_; }
   bool toolbar_shown() const;
   bool on_top() const;

@@ -17,8 +17,7 @@
 #include "codegen/handle_variables.h"
 #include "gui/widgets/colors.h"
 #include "gui/widgets/qt_convert.h"
-#include "gui/widgets/widgets.h"
-#include "gui/windows/main_window.h"
+#include "gui/widgets/tool_window_parts.h"
 #include "settings/settings_table.h"
 
 namespace quillan::gui {
@@ -51,8 +50,9 @@ void SelectFont(QComboBox* fonts, const QString& name) {
 
 }  // namespace
 
-PreferencesDialog::PreferencesDialog(settings::SettingsStore& settings, MainWindow& main_window)
-    : QDialog(&main_window), settings_(settings), main_window_(main_window) {
+PreferencesDialog::PreferencesDialog(settings::SettingsStore& settings, Apply apply,
+                                     QWidget& parent)
+    : QDialog(&parent), settings_(settings), apply_(std::move(apply)) {
   setObjectName("frmPrefs");
   setWindowTitle("Prefernces");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -279,7 +279,7 @@ void PreferencesDialog::OkClick() {
   prefs.strikethru = styles_[3]->isChecked();
   settings::StorePrefs(settings_, prefs);
   // What was stored is what the editor shows, by the same rules as at start-up.
-  main_window_.ApplyPreferences(settings::ReadStartupSettings(settings_));
+  apply_(settings::ReadStartupSettings(settings_));
   accept();
 }
 

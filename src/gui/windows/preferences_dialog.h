@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
+#include "gui/windows/tool_windows.h"
 #include "settings/settings_store.h"
+#include "settings/settings_table.h"
 
 class QCheckBox;
 class QComboBox;
@@ -12,8 +15,6 @@ class QScrollBar;
 
 namespace quillan::gui {
 
-class MainWindow;
-
 /// `frmPrefs`, the Preferences: font, size, styles and colours of the editor and the toolbar
 /// option, edited on a preview. OK applies everything to the editor at once and stores every
 /// key; Cancel (or closing the window) applies and stores nothing. The stored settings are
@@ -22,7 +23,14 @@ class PreferencesDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  PreferencesDialog(settings::SettingsStore& settings, MainWindow& main_window);
+  static constexpr ToolWindowRules kRules{WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain};
+
+  /// What OK applies, once it has stored it: the editor's font, colours, styles and the
+  /// toolbar, as start-up reads them.
+  using Apply = std::function<void(const settings::StartupSettings&)>;
+
+  /// A dialog of `parent` (the main window), over which it first appears.
+  PreferencesDialog(settings::SettingsStore& settings, Apply apply, QWidget& parent);
 
  public slots:
   void OkClick();
@@ -36,7 +44,7 @@ class PreferencesDialog final : public QDialog {
   static QColor SwatchColor(const QFrame* swatch);
 
   settings::SettingsStore& settings_;
-  MainWindow& main_window_;
+  Apply apply_;
   QCheckBox* toolbar_;
   QComboBox* fonts_;
   QLineEdit* preview_;

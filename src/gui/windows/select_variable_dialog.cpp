@@ -13,7 +13,7 @@
 
 #include "gui/widgets/option_box.h"
 #include "gui/widgets/qt_convert.h"
-#include "gui/widgets/widgets.h"
+#include "gui/widgets/tool_window_parts.h"
 #include "settings/settings_table.h"
 
 namespace quillan::gui {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codegen/insert_declarations.h"
+#include "gui/windows/tool_windows.h"
 
 class QCheckBox;
 class QLabel;
@@ -21,6 +22,8 @@ class SelectVariableDialog final : public QDialog {
   Q_OBJECT
 
  public:
+  static constexpr ToolWindowRules kRules{WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain};
+
   /// Makes the dialog hidden; its check box follows `option`, freshly read from the store.
   SelectVariableDialog(QWidget* parent, codegen::InsertDeclarations& option);
   ~SelectVariableDialog() override;

@@ -9,33 +9,6 @@ namespace quillan::gui {
 
 namespace {
 
-struct Rule {
-  const char* name;
-  WhileShown while_shown;
-  FirstPlace first_place;
-};
-
-// Every window beside the main window, by objectName.
-constexpr Rule kRules[] = {
-    {"frmFind", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
-    {"frmAPISpy", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
-    {"frmGenerator", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
-    {"frmWinSpy", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
-    {"frmSpy", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
-    {"frmIcon", WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain},
-    {"frmVar", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
-    {"frmPrefs", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
-    {"frmAbout", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
-    {"frmHelp", WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain},
-};
-
-const Rule& RuleFor(const QString& name) {
-  for (const Rule& rule : kRules) {
-    if (name == rule.name) return rule;
-  }
-  qFatal("tool window %s has no rule", qPrintable(name));
-}
-
 // The gap between the main window's frame and a window placed beside it.
 constexpr int kGap = 8;
 
@@ -65,19 +38,14 @@ ToolWindows::ToolWindows(QWidget& main_window) : main_(main_window) {
 }
 
 ToolWindows::~ToolWindows() {
-  for (auto& [name, entry] : entries_) {
+  for (auto& [type, entry] : entries_) {
     // Windows without a parent are ours to delete; the others go with the main window.
     if (entry.window && entry.window->parent() == nullptr) delete entry.window.data();
   }
 }
 
-void ToolWindows::Register(const QString& name, std::function<QWidget*()> make) {
-  RuleFor(name);
-  entries_[name].make = std::move(make);
-}
-
-QWidget& ToolWindows::Get(const QString& name) {
-  Entry& entry = entries_.at(name);
+QWidget& ToolWindows::Get(std::type_index type) {
+  Entry& entry = entries_.at(type);
   if (!entry.window) {
     entry.window = entry.make();
     entry.placed = false;
@@ -86,25 +54,28 @@ QWidget& ToolWindows::Get(const QString& name) {
   return *entry.window;
 }
 
-QWidget* ToolWindows::Existing(const QString& name) const {
-  auto it = entries_.find(name);
+QWidget* ToolWindows::Existing(std::type_index type) const {
+  auto it = entries_.find(type);
   return it == entries_.end() ? nullptr : it->second.window.data();
 }
 
-QWidget& ToolWindows::Show(const QString& name) {
-  QWidget& window = Get(name);
-  Entry& entry = entries_.at(name);
-  const Rule& rule = RuleFor(name);
+QWidget& ToolWindows::Show(std::type_index type, QWidget* opener) {
+  QWidget& window = Get(type);
+  Entry& entry = entries_.at(type);
   if (!entry.placed) {
     entry.placed = true;
-    if (rule.first_place == FirstPlace::kBesideMain) {
+    if (entry.rules.first_place == FirstPlace::kBesideMain) {
       window.adjustSize();
       PlaceBeside(window, main_);
     }
   }
-  if (rule.while_shown == WhileShown::kMainDisabled) {
+  if (entry.rules.while_shown != WhileShown::kMainStaysEnabled) {
     // A disabled parent disables its child windows too; this one must take input.
     main_.setEnabled(false);
+    if (entry.rules.while_shown == WhileShown::kMainAndOpenerDisabled && opener != nullptr) {
+      entry.opener = opener;
+      opener->setEnabled(false);
+    }
     window.setEnabled(true);
   }
   window.show();
@@ -113,18 +84,24 @@ QWidget& ToolWindows::Show(const QString& name) {
   return window;
 }
 
+void ToolWindows::Hide(std::type_index type) {
+  if (QWidget* window = Existing(type)) window->hide();
+}
+
 bool ToolWindows::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Hide || event->type() == QEvent::Close) {
-    auto* window = qobject_cast<QWidget*>(watched);
-    if (window != nullptr && window->isWindow() &&
-        RuleFor(window->objectName()).while_shown == WhileShown::kMainDisabled) {
-      ReleaseMainWindow();
+    for (auto& [type, entry] : entries_) {
+      if (entry.window == watched && entry.rules.while_shown != WhileShown::kMainStaysEnabled) {
+        Release(entry);
+      }
     }
   }
   return QObject::eventFilter(watched, event);
 }
 
-void ToolWindows::ReleaseMainWindow() {
+void ToolWindows::Release(Entry& entry) {
+  if (entry.opener) entry.opener->setEnabled(true);
+  entry.opener = nullptr;
   if (main_.isEnabled()) return;
   main_.setEnabled(true);
   main_.activateWindow();

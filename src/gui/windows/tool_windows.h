@@ -2,29 +2,69 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QString>
 #include <QWidget>
+#include <concepts>
 #include <functional>
 #include <map>
+#include <typeindex>
 
 namespace quillan::gui {
 
-/// What a tool window does to the main window while it is shown.
+/// What a window beside the main window does to the main window while it is shown.
 enum class WhileShown {
-  kMainStaysEnabled,  ///< modeless: both stay usable
-  kMainDisabled,      ///< the main window takes no input until the tool window is hidden
+  kMainStaysEnabled,       ///< modeless: both stay usable
+  kMainDisabled,           ///< the main window takes no input until the window is hidden
+  kMainAndOpenerDisabled,  ///< ... nor does the window that opened it
 };
 
-/// Where a tool window appears the first time it is shown.
+/// Where a window beside the main window appears the first time it is shown.
 enum class FirstPlace {
   kBesideMain,     ///< next to the main window, on the same screen
   kCenteredOnMain  ///< over the main window, as the toolkit puts a dialog
 };
 
-/// Owns the windows beside the main window. Each is made on first use from the factory
-/// registered for its objectName, then only hidden and shown again; a window that destroys
-/// itself (a frame close that ends it) is made afresh on its next use. How each window
-/// treats the main window, and where it first appears, comes from one table in the .cpp.
+/// The rules a window class states next to itself, as `static constexpr ToolWindowRules
+/// kRules`.
+struct ToolWindowRules {
+  WhileShown while_shown;
+  FirstPlace first_place;
+};
+
+/// A window that the owner below can make, show and hide: a widget that states its rules.
+template <typename W>
+concept ToolWindow = std::derived_from<W, QWidget> && requires {
+  { W::kRules } -> std::convertible_to<ToolWindowRules>;
+};
+
+class ToolWindows;
+
+/// One kind of window beside the main window, as the feature that uses it holds it: made on
+/// first use by the factory it was added with, afterwards only hidden and shown again; a
+/// window that ended itself is made afresh.
+template <ToolWindow W>
+class ToolWindowSlot {
+ public:
+  /// The window, made now (hidden) if it does not exist.
+  W& Get();
+  /// The window if it exists.
+  W* Existing() const;
+  /// Makes the window if needed, places it the first time, shows it, brings it forward and
+  /// gives it the focus; the main window (and `opener`) take no input meanwhile where the
+  /// window's rules say so.
+  W& Show(QWidget* opener = nullptr);
+  /// Hides the window if it exists.
+  void Hide();
+
+ private:
+  friend class ToolWindows;
+  ToolWindowSlot(ToolWindows& owner, std::type_index type) : owner_(&owner), type_(type) {}
+  ToolWindows* owner_;
+  std::type_index type_;
+};
+
+/// Owns the windows beside the main window, and is the only code that takes input away from
+/// the main window and gives it back: when a window whose rules disable it is shown, and
+/// when that window is hidden, closed or destroyed.
 class ToolWindows final : public QObject {
   Q_OBJECT
 
@@ -32,37 +72,63 @@ class ToolWindows final : public QObject {
   explicit ToolWindows(QWidget& main_window);
   ~ToolWindows() override;
 
-  /// Registers how the window named `name` is made. The factory's window must carry that
-  /// objectName and have a row in the table.
-  void Register(const QString& name, std::function<QWidget*()> make);
-
-  /// The window, made now (hidden) if it does not exist.
-  QWidget& Get(const QString& name);
-  template <typename T>
-  T& Get(const QString& name) {
-    return static_cast<T&>(Get(name));
+  /// Adds the kind of window W, made by `make`; a feature keeps the slot to show it.
+  template <ToolWindow W>
+  ToolWindowSlot<W> Add(std::function<W*()> make) {
+    Entry& entry = entries_[typeid(W)];
+    entry.make = [make = std::move(make)]() -> QWidget* { return make(); };
+    entry.rules = W::kRules;
+    return ToolWindowSlot<W>(*this, typeid(W));
   }
-  /// The window if it exists; nullptr before its first use.
-  QWidget* Existing(const QString& name) const;
 
-  /// Makes the window if needed, places it the first time, shows it, brings it forward and
-  /// gives it the focus; the main window is disabled meanwhile where the table says so.
-  QWidget& Show(const QString& name);
+  /// The window of type W if it exists, whoever added it.
+  template <ToolWindow W>
+  W* Existing() const {
+    auto it = entries_.find(typeid(W));
+    return it == entries_.end() ? nullptr : static_cast<W*>(it->second.window.data());
+  }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  template <ToolWindow W>
+  friend class ToolWindowSlot;
+
   struct Entry {
     std::function<QWidget*()> make;
+    ToolWindowRules rules{};
     QPointer<QWidget> window;
+    QPointer<QWidget> opener;  // what it keeps from taking input, besides the main window
     bool placed = false;
   };
-  void ReleaseMainWindow();
+  QWidget& Get(std::type_index type);
+  QWidget* Existing(std::type_index type) const;
+  QWidget& Show(std::type_index type, QWidget* opener);
+  void Hide(std::type_index type);
+  // Gives input back to what the window of `entry` took it from.
+  void Release(Entry& entry);
 
   QWidget& main_;
-  std::map<QString, Entry> entries_;
+  std::map<std::type_index, Entry> entries_;
 };
+
+template <ToolWindow W>
+W& ToolWindowSlot<W>::Get() {
+  return static_cast<W&>(owner_->Get(type_));
+}
+template <ToolWindow W>
+W* ToolWindowSlot<W>::Existing() const {
+  return static_cast<W*>(owner_->Existing(type_));
+}
+template <ToolWindow W>
+W& ToolWindowSlot<W>::Show(QWidget* opener) {
+  return static_cast<W&>(owner_->Show(type_, opener));
+}
+template <ToolWindow W>
+void ToolWindowSlot<W>::Hide() {
+  owner_->Hide(type_);
+}
 
 /// Moves `window` next to `main` (right of it, else left, else inside the screen's free
 /// area), on the screen that shows most of `main`.

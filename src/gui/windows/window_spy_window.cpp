@@ -10,8 +10,7 @@
 
 #include "gui/widgets/picker_arrow.h"
 #include "gui/widgets/qt_convert.h"
-#include "gui/widgets/widgets.h"
-#include "gui/windows/api_spy_window.h"
+#include "gui/widgets/tool_window_parts.h"
 #include "wintools/api_spy.h"
 
 namespace quillan::gui {
@@ -41,63 +40,11 @@ const Button kButtons[] = {
 
 }  // namespace
 
-ModifyTextDialog::ModifyTextDialog(wintools::WindowSystem& windows,
-                                   std::function<std::optional<wintools::Hwnd>()> target,
-                                   QWidget& main_window, QWidget& window_spy)
-    : QDialog(nullptr),
-      windows_(windows),
-      target_(std::move(target)),
-      main_window_(&main_window),
-      window_spy_(&window_spy) {
-  MakeToolWindow(*this, "frmText", "Modify Text");
-  setAttribute(Qt::WA_DeleteOnClose, true);
-  auto* frame = new QGroupBox(QString(), this);
-  frame->setObjectName("Frame1");
-  text_ = new QLineEdit(frame);
-  text_->setObjectName("Text1");
-  text_->setMinimumWidth(260);
-  auto* change = ToolButton(frame, "SSCommand1", "Change");
-  auto* close = ToolButton(frame, "SSCommand2", "Close");
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(change);
-  buttons->addWidget(close);
-  auto* frame_layout = new QVBoxLayout(frame);
-  frame_layout->addWidget(text_);
-  frame_layout->addLayout(buttons);
-  auto* outer = new QVBoxLayout(this);
-  outer->addWidget(frame);
-  outer->setSizeConstraint(QLayout::SetFixedSize);
-
-  // Only the dialog takes input while it is there.
-  main_window.setEnabled(false);
-  window_spy.setEnabled(false);
-  connect(change, &QPushButton::clicked, this, [this] {
-    if (const auto h = target_()) wintools::WriteText(windows_, *h, ToU16(text_->text()));
-  });
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
-}
-
-ModifyTextDialog::~ModifyTextDialog() {
-  // However it closes, the main window and Window Spy take input again.
-  if (main_window_) main_window_->setEnabled(true);
-  if (window_spy_) window_spy_->setEnabled(true);
-}
-
-void ModifyTextDialog::Open(bool caption) {
-  setWindowTitle(caption ? "Modify Caption" : "Modify Text");
-  if (caption) findChild<QGroupBox*>("Frame1")->setTitle("Control");
-  const auto h = target_();
-  text_->setText(h ? ToQString(caption ? wintools::ReadCaption(windows_, *h)
-                                       : wintools::ReadText(windows_, *h))
-                   : QString());
-  show();
-  raise();
-  activateWindow();
-}
-
-WindowSpyWindow::WindowSpyWindow(wintools::WindowSystem& windows, QWidget& main_window)
-    : QDialog(nullptr), windows_(windows), main_window_(main_window) {
+WindowSpyWindow::WindowSpyWindow(wintools::WindowSystem& windows, ToolWindows& tools)
+    : QDialog(nullptr), windows_(windows), modify_text_(tools.Add<ModifyTextDialog>([this] {
+        return new ModifyTextDialog(
+            windows_, [this] { return wintools::ParseHandle(ToU16(handle_->text())); });
+      })) {
   MakeToolWindow(*this, "frmWinSpy", "Window Spy");
   auto* frame = new QGroupBox("Window Spy", this);
   frame->setObjectName("Frame1");
@@ -148,15 +95,12 @@ WindowSpyWindow::WindowSpyWindow(wintools::WindowSystem& windows, QWidget& main_
   });
 }
 
-WindowSpyWindow::~WindowSpyWindow() { delete modify_text_.data(); }
+WindowSpyWindow::~WindowSpyWindow() = default;
 
 void WindowSpyWindow::OpenModifyText(bool caption) {
-  if (!modify_text_) {
-    modify_text_ = new ModifyTextDialog(
-        windows_, [this] { return wintools::ParseHandle(ToU16(handle_->text())); }, main_window_,
-        *this);
-  }
-  modify_text_->Open(caption);
+  // Only the dialog takes input while it is there, not this window either.
+  modify_text_.Get().Load(caption);
+  modify_text_.Show(this);
 }
 
 }  // namespace quillan::gui
