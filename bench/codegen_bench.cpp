@@ -159,10 +159,10 @@ void BM_CodeGeneratorWindowLastSibling(benchmark::State& state) {
   quillan::gui::Application app(ports);
   app.main_window()->show();
   app.main_window()->Action("Code_Generator")->trigger();
-  QWidget* generator = app.tool_windows().Existing<quillan::gui::CodeGeneratorWindow>();
+  auto* generator = app.tool_windows().Existing<quillan::gui::CodeGeneratorWindow>();
   auto* arrow = generator->findChild<quillan::gui::PickerArrow*>("Picture1");
   auto* preview = generator->findChild<QPlainTextEdit*>("txtCode");
-  generator->findChild<QLineEdit*>("Text2")->setText(QString::number(many.last));
+  generator->Pick(many.last);
   QApplication::processEvents();
   for (auto _ : state) {
     emit arrow->Released(Qt::LeftButton);

@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "gui/widgets/picker_arrow.h"
+#include "gui/windows/code_generator_window.h"
 #include "gui/windows/color_spy_window.h"
 #include "gui/windows/tool_windows.h"
 #include "platform/fake_window_system.h"
@@ -179,7 +180,8 @@ class WindowToolsGuiTest : public QObject {
     QCOMPARE(preview->toPlainText(), QString());
     // Any button starts the drag; the picked window is the last one under the arrow.
     f.Drag("frmGenerator", {{1100, 1020}, {1100, 1070}}, Qt::LeftButton);
-    QCOMPARE(generator->findChild<QLineEdit*>("Text2")->text(), QString::number(f.second));
+    QCOMPARE(static_cast<quillan::gui::CodeGeneratorWindow*>(generator)->picked(),
+             std::optional<quillan::wintools::Hwnd>(f.second));
     QCOMPARE(preview->toPlainText(),
              QString("Dim #32770 As Long\nDim Edit As Long\n"
                      "#32770& = FindWindow(\"#32770\", vbNullString)\n"

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -51,9 +50,6 @@ CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, Editor
   check_ = new OptionBox(option_, frame);
   auto* insert = ToolButton(frame, "Command2", "&Insert");
   auto* close = ToolButton(frame, "Command1", "&Close");
-  picked_ = new QLineEdit(this);
-  picked_->setObjectName("Text2");
-  picked_->hide();
 
   auto* top_row = new QHBoxLayout;
   top_row->addWidget(arrow_);
@@ -72,7 +68,7 @@ CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, Editor
   connect(arrow_, &PickerArrow::Moved, this, [this](Qt::MouseButtons held) {
     if (!held.testFlag(Qt::LeftButton)) return;
     const wintools::Hwnd h = wintools::WindowUnderPointer(windows_);
-    if (h != 0) picked_->setText(ToQString(wintools::HandleText(h)));
+    if (h != 0) Pick(h);
   });
   connect(arrow_, &PickerArrow::Released, this, [this](Qt::MouseButton) { Generate(); });
   connect(insert, &QPushButton::clicked, this, &CodeGeneratorWindow::InsertClick);
@@ -84,10 +80,8 @@ CodeGeneratorWindow::~CodeGeneratorWindow() = default;
 void CodeGeneratorWindow::Generate() {
   // Nothing picked since the window was made, or the picked window has gone since: nothing
   // to generate, the preview stays.
-  bool number = false;
-  const int handle = picked_->text().toInt(&number);
-  if (!number) return;
-  const std::u16string code = wintools::GenerateFinderCode(windows_, handle);
+  if (!picked_) return;
+  const std::u16string code = wintools::GenerateFinderCode(windows_, *picked_);
   if (code.empty()) return;
   preview_->setPlainText(ToPlainLines(code));
 }

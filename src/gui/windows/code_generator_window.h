@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <optional>
 
 #include "codegen/insert_declarations.h"
 #include "gui/widgets/port_sources.h"
@@ -8,7 +9,6 @@
 #include "wintools/window_system.h"
 
 class QCheckBox;
-class QLineEdit;
 class QPlainTextEdit;
 
 namespace quillan::gui {
@@ -34,6 +34,10 @@ class CodeGeneratorWindow final : public QDialog {
 
   /// The preview as the document sees it (CR LF line ends).
   std::u16string Preview() const;
+  /// The last window under the arrow during a drag; none before the first pick.
+  std::optional<wintools::Hwnd> picked() const { return picked_; }
+  /// The arrow is over `hwnd` now: the window a release generates the code for.
+  void Pick(wintools::Hwnd hwnd) { picked_ = hwnd; }
 
  public slots:
   void InsertClick();
@@ -53,7 +57,7 @@ class CodeGeneratorWindow final : public QDialog {
   PickerArrow* arrow_;
   QPlainTextEdit* preview_;
   QCheckBox* check_;
-  QLineEdit* picked_;  // `Text2`, hidden: the last window under the pointer during a drag
+  std::optional<wintools::Hwnd> picked_;
 };
 
 }  // namespace quillan::gui
