@@ -36,6 +36,17 @@ T* PortOr(T* given, std::unique_ptr<Own>& own, auto make) {
   return own.get();
 }
 
+// The port the caller gave, else the Qt one of `window`: one a window, made on first use; a
+// window made where a destroyed one stood gets one of its own.
+template <typename Made, typename Port>
+Port& OwnFor(Port* given, std::map<QWidget*, std::unique_ptr<Port>>& made, QWidget& window) {
+  if (given != nullptr) return *given;
+  std::unique_ptr<Port>& port = made[&window];
+  auto* qt = static_cast<Made*>(port.get());
+  if (qt == nullptr || qt->parent() != &window) port = std::make_unique<Made>(&window);
+  return *port;
+}
+
 // Starts a new Quillan that restores the left copy `id` in its window.
 bool StartRestoringWindow(const std::string& id) {
   QProcess process;
@@ -117,12 +128,7 @@ document::Document& Application::doc() { return file_commands_->doc(); }
 document::DocumentContext Application::context() { return file_commands_->Context(); }
 
 ui::Messenger& Application::MessengerFor(QWidget& window) {
-  if (given_messenger_ != nullptr) return *given_messenger_;
-  std::unique_ptr<ui::Messenger>& messenger = messengers_[&window];
-  // A window made where a destroyed one stood gets a messenger of its own.
-  auto* qt = static_cast<QtMessenger*>(messenger.get());
-  if (qt == nullptr || qt->parent() != &window) messenger = std::make_unique<QtMessenger>(&window);
-  return *messenger;
+  return OwnFor<QtMessenger>(given_messenger_, messengers_, window);
 }
 
 MessengerSource Application::messengers() {
@@ -130,12 +136,7 @@ MessengerSource Application::messengers() {
 }
 
 document::FileChooser& Application::ChooserFor(QWidget& window) {
-  if (given_chooser_ != nullptr) return *given_chooser_;
-  std::unique_ptr<document::FileChooser>& chooser = choosers_[&window];
-  // As for messengers: a window made where a destroyed one stood gets dialogs of its own.
-  auto* qt = static_cast<QtFileChooser*>(chooser.get());
-  if (qt == nullptr || qt->parent() != &window) chooser = std::make_unique<QtFileChooser>(&window);
-  return *chooser;
+  return OwnFor<QtFileChooser>(given_chooser_, choosers_, window);
 }
 
 ChooserSource Application::choosers() {
