@@ -1,7 +1,8 @@
 # Two commands do everything on a fresh Debian 12 / Ubuntu machine:
 #   make run    install what is missing, build, start Quillan on the current display
-#   make test   install what is missing, build with sanitizers, run every test; then build
-#               the logic and the Win32 backend with mingw-w64 and run their tests under Wine
+#   make test   install what is missing, check the C++ formatting, build with sanitizers, run
+#               every test; then build the logic and the Win32 backend with mingw-w64 and run
+#               their tests under Wine
 # Also: make build, make bench, make format, make clean; make package (the Debian package in
 # build/package), make install (to PREFIX, /usr/local unless given).
 
@@ -31,7 +32,9 @@ build: deps $(RELEASE_DIR)/build.ninja
 run: build
 	./$(RELEASE_DIR)/src/quillan $(ARGS)
 
+# The formatting check comes first: it fails in seconds, before the long build.
 test: deps $(TEST_DIR)/build.ninja
+	bash scripts/format.sh --check
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	bash scripts/fetch-reference-pe.sh $(TEST_DIR)/reference-pe
 	bash scripts/run-tests.sh $(TEST_DIR)
@@ -52,7 +55,7 @@ bench: deps $(RELEASE_DIR)/build.ninja
 	bash bench/run-all.sh $(RELEASE_DIR)
 
 format:
-	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	bash scripts/format.sh
 
 clean:
 	rm -rf build

@@ -8,17 +8,9 @@ set -euo pipefail
 program=$(realpath "${1:?usage: editor_vs_featherpad.sh PATH_TO_QUILLAN}")
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh" featherpad
-scratch=$(mktemp -d)
-export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config"
-export XDG_DATA_HOME="$scratch/home/.local/share" XDG_RUNTIME_DIR="$scratch/runtime"
-mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$scratch"' EXIT
-for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$scratch/display")" QT_QPA_PLATFORM=xcb
-openbox >/dev/null 2>&1 &
-sleep 1
+# One Xvfb with openbox, and a home of our own.
+QUILLAN_WM=openbox
+source "$root/scripts/x_session.sh"
 
 # About 20 MB in about 600,000 lines of typical module code, CR LF line ends.
 project="$scratch/big.qlp"

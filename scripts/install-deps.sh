@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libqscintilla2-qt6-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libxcb1-dev libxcb-icccm4-dev libxcb-xtest0-dev

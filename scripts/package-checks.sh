@@ -53,7 +53,7 @@ man -w quillan >/dev/null || fail "the manual page is not found"
 # registers nothing in the user's data folder, since the package's files serve the type.
 (
   QUILLAN_WM=openbox
-  source "$root/tests/support/x11_session.sh"
+  source "$root/scripts/x_session.sh"
   printf 'x = 1\r\n' >"$scratch/demo project.qlp"
   /usr/bin/quillan "$scratch/demo project.qlp" >"$scratch/log" 2>&1 &
   pid=$!

@@ -9,7 +9,7 @@ out=$(realpath -m "${2:?usage: take-screenshots.sh PROGRAM OUT_DIR}")
 bash "$root/scripts/install-deps.sh" adwaita-qt6
 mkdir -p "$out"
 QUILLAN_WM=openbox
-source "$root/tests/support/x11_session.sh"
+source "$root/scripts/x_session.sh"
 cat >"$scratch/demo.qlp" <<'CODE'
 Private Sub Command1_Click()
     ' Hide the editor's window until the user asks for it again

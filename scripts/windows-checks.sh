@@ -27,26 +27,12 @@ fi
 cmake --build "$build_dir" -j "$jobs"
 build_seconds=$(( $(date +%s) - build_start ))
 
-scratch=$(mktemp -d)
-xvfb_pid=
-cleanup() {
-  "$wineserver" -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-export HOME="$scratch" XDG_CONFIG_HOME="$scratch/.config" XDG_DATA_HOME="$scratch/.local/share"
+# An Xvfb of its own without a window manager, and a scratch HOME.
+source "$root/scripts/x_session.sh"
+trap '"$wineserver" -k 2>/dev/null || true; x_session_cleanup' EXIT
 export WINEPREFIX="$build_dir/wineprefix" WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko: the tests need neither, and their installers would ask.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-unset WAYLAND_DISPLAY
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
-[ -s "$scratch/display" ] || { echo "error: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(tr -d '\n' < "$scratch/display")"
 
 start=$(date +%s)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

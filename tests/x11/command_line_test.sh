@@ -19,7 +19,7 @@ out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --version) || fail "--version
 grep -Eq '^Quillan [0-9]+\.[0-9]+$' <<<"$out" || fail "--version: $out"
 
 QUILLAN_WM=openbox
-source "$(dirname "$0")/../support/x11_session.sh"
+source "$(dirname "$0")/../../scripts/x_session.sh"
 cd "$scratch"
 
 # Starts the program with the given arguments; waits for a window whose title matches $1.

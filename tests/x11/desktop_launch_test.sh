@@ -6,7 +6,7 @@ program=$(realpath "${1:?usage: desktop_launch_test.sh PATH_TO_QUILLAN}")
 fail() { echo "FAIL: $*"; exit 1; }
 command -v gio >/dev/null || fail "gio not found (scripts/install-deps.sh installs libglib2.0-bin)"
 
-source "$(dirname "$0")/../support/x11_session.sh"
+source "$(dirname "$0")/../../scripts/x_session.sh"
 # GLib would announce the launch on the session bus: there is none here.
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$scratch/no-bus"
 

@@ -4,7 +4,7 @@
 # position, so that the window does not grow by its frame at every start.
 program=${1:?usage: geometry_test.sh PATH_TO_QUILLAN}
 QUILLAN_WM=openbox
-source "$(dirname "$0")/../support/x11_session.sh"
+source "$(dirname "$0")/../../scripts/x_session.sh"
 
 ini="$XDG_CONFIG_HOME/Quillan/Quillan.ini"
 stored() { sed -n '/^\[size\]/,/^\[/p' "$ini" | grep -E '^(width|height|left|top)=' | sort | tr '\n' ' '; }

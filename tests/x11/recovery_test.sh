@@ -6,7 +6,7 @@ program=$(realpath "${1:?usage: recovery_test.sh PATH_TO_QUILLAN}")
 fail() { echo "FAIL: $*"; exit 1; }
 
 QUILLAN_WM=openbox
-source "$(dirname "$0")/../support/x11_session.sh"
+source "$(dirname "$0")/../../scripts/x_session.sh"
 set +e  # exit statuses are checked where they matter
 cd "$scratch"
 copies="$XDG_STATE_HOME/quillan"

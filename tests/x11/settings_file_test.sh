@@ -5,7 +5,7 @@ program=$(realpath "${1:?usage: settings_file_test.sh PATH_TO_QUILLAN}")
 fail() { echo "FAIL: $*"; exit 1; }
 
 QUILLAN_WM=openbox
-source "$(dirname "$0")/../support/x11_session.sh"
+source "$(dirname "$0")/../../scripts/x_session.sh"
 
 settings=$XDG_CONFIG_HOME/Quillan/Quillan.ini
 mkdir -p "${settings%/*}"
