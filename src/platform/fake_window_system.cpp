@@ -50,6 +50,12 @@ bool FakeWindowSystem::SetWindowPos(Hwnd hwnd, Hwnd insert_after, int, int, int,
   return true;
 }
 
+wintools::ScreenRect FakeWindowSystem::GetWindowRect(Hwnd hwnd) {
+  const Window* w = Find(hwnd);
+  if (w == nullptr) return {};
+  return {w->rect.left, w->rect.top, w->rect.right, w->rect.bottom};
+}
+
 Hwnd FakeWindowSystem::WindowFromPoint(wintools::ScreenPoint p) {
   // The deepest visible window containing the point; among siblings the first created wins.
   Hwnd found = 0;

@@ -56,6 +56,7 @@ class FakeWindowSystem final : public wintools::WindowSystem {
   bool SetWindowPos(wintools::Hwnd hwnd, wintools::Hwnd insert_after, int x, int y, int cx, int cy,
                     std::uint32_t flags) override;
   bool IsWindow(wintools::Hwnd hwnd) override { return Find(hwnd) != nullptr; }
+  wintools::ScreenRect GetWindowRect(wintools::Hwnd hwnd) override;
   wintools::ScreenPoint GetCursorPos() override { return cursor_; }
   wintools::Hwnd WindowFromPoint(wintools::ScreenPoint p) override;
   std::u16string GetWindowText(wintools::Hwnd hwnd, int max_count) override;

@@ -17,6 +17,7 @@ class NoneWindowSystem final : public wintools::WindowSystem {
     return false;
   }
   bool IsWindow(wintools::Hwnd) override { return false; }
+  wintools::ScreenRect GetWindowRect(wintools::Hwnd) override { return {}; }
   wintools::ScreenPoint GetCursorPos() override { return {}; }
   wintools::Hwnd WindowFromPoint(wintools::ScreenPoint) override { return 0; }
   std::u16string GetWindowText(wintools::Hwnd, int) override { return {}; }

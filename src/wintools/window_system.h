@@ -15,6 +15,16 @@ struct ScreenPoint {
   std::int32_t y = 0;
 };
 
+/// A rectangle on the screen in pixels, right and bottom exclusive, as Win32's RECT.
+struct ScreenRect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+  bool empty() const { return right <= left || bottom <= top; }
+  bool operator==(const ScreenRect&) const = default;
+};
+
 // The constants the callers pass, with their Win32 values.
 inline constexpr Hwnd kHwndTopmost = -1;
 inline constexpr Hwnd kHwndNoTopmost = -2;
@@ -59,6 +69,9 @@ class WindowSystem {
                             std::uint32_t flags) = 0;
   /// `IsWindow`: whether the handle names a window that exists now (0 never does).
   virtual bool IsWindow(Hwnd hwnd) = 0;
+  /// `GetWindowRect`: where the window is on the screen; empty when the handle names no
+  /// window. A frame the window manager draws around an X11 window is not the window's.
+  virtual ScreenRect GetWindowRect(Hwnd hwnd) = 0;
   /// `GetCursorPos`: the pointer position in screen pixels.
   virtual ScreenPoint GetCursorPos() = 0;
   /// `WindowFromPoint`: the deepest window at the point, 0 if none.

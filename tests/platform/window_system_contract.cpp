@@ -101,8 +101,16 @@ TEST_P(WindowSystemContract, VanishedHandlesGiveZeroAndEmptyText) {
   EXPECT_TRUE(ws().IsWindow(top));
   EXPECT_TRUE(ws().IsWindow(child));
   EXPECT_FALSE(ws().IsWindow(0));
+  // Where the windows are: the child exactly, the top-level around it.
+  const wintools::ScreenPoint corner = harness().ToScreen(child, 0, 0);
+  EXPECT_EQ(ws().GetWindowRect(child),
+            (wintools::ScreenRect{corner.x, corner.y, corner.x + 40, corner.y + 40}));
+  const wintools::ScreenRect outer = ws().GetWindowRect(top);
+  EXPECT_TRUE(outer.left <= corner.x && outer.top <= corner.y && outer.right >= corner.x + 40 &&
+              outer.bottom >= corner.y + 40);
   harness().Destroy(top);
   harness().Sync();
+  EXPECT_TRUE(ws().GetWindowRect(child).empty());
   EXPECT_FALSE(ws().IsWindow(top));
   EXPECT_FALSE(ws().IsWindow(child));
   EXPECT_EQ(ws().GetWindowText(child, 100), u"");

@@ -48,6 +48,14 @@ bool Win32WindowSystem::SetWindowPos(Hwnd hwnd, Hwnd insert_after, int x, int y,
 
 bool Win32WindowSystem::IsWindow(Hwnd hwnd) { return Live(hwnd) != nullptr; }
 
+wintools::ScreenRect Win32WindowSystem::GetWindowRect(Hwnd hwnd) {
+  RECT r{};
+  HWND h = Live(hwnd);
+  if (h == nullptr || ::GetWindowRect(h, &r) == 0) return {};
+  return {static_cast<std::int32_t>(r.left), static_cast<std::int32_t>(r.top),
+          static_cast<std::int32_t>(r.right), static_cast<std::int32_t>(r.bottom)};
+}
+
 wintools::ScreenPoint Win32WindowSystem::GetCursorPos() {
   POINT p{};
   if (::GetCursorPos(&p) == 0) return {};

@@ -238,6 +238,21 @@ std::u16string X11WindowSystem::Impl::ClassOf(xcb_window_t w) const {
 
 bool X11WindowSystem::IsWindow(Hwnd hwnd) { return impl_->Exists(static_cast<xcb_window_t>(hwnd)); }
 
+wintools::ScreenRect X11WindowSystem::GetWindowRect(Hwnd hwnd) {
+  xcb_connection_t* c = impl_->c();
+  const auto w = static_cast<xcb_window_t>(hwnd);
+  if (w == 0) return {};
+  // Both asked at once: the size, and where the window's corner is on the root window.
+  const auto geometry_cookie = xcb_get_geometry(c, w);
+  const auto origin_cookie = xcb_translate_coordinates(c, w, impl_->root(), 0, 0);
+  auto geometry = Get<xcb_get_geometry_reply_t>(c, geometry_cookie, xcb_get_geometry_reply);
+  auto origin =
+      Get<xcb_translate_coordinates_reply_t>(c, origin_cookie, xcb_translate_coordinates_reply);
+  if (!geometry || !origin) return {};
+  return {origin->dst_x, origin->dst_y, origin->dst_x + geometry->width,
+          origin->dst_y + geometry->height};
+}
+
 wintools::ScreenPoint X11WindowSystem::GetCursorPos() {
   auto reply = Get<xcb_query_pointer_reply_t>(
       impl_->c(), xcb_query_pointer(impl_->c(), impl_->root()), xcb_query_pointer_reply);
