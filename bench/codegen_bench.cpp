@@ -108,17 +108,12 @@ void BM_StringFormOnTop(benchmark::State& state) {
   quillan::settings::MemorySettingsStore store;
   quillan::codegen::InsertDeclarations declarations(store);
   AnsweringPrompter prompter;
-  struct : quillan::codegen::InsertionHost {
-    void ResetVariableDialog() override {}
-    void ClearWorkList() override {}
-    void EnableAndFocusMainWindow() override {}
-  } host;
   for (auto _ : state) {
     state.PauseTiming();
     quillan::text::StringCodeBuffer buffer(module);
     state.ResumeTiming();
     quillan::codegen::InsertFormPlacement(quillan::codegen::Placement::kOnTop, buffer, prompter,
-                                          declarations, host);
+                                          declarations);
     benchmark::DoNotOptimize(buffer.Length());
   }
 }

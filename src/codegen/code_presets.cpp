@@ -164,17 +164,18 @@ void RunPreset(const Preset& preset, text::CodeBuffer& buffer, ui::Prompter& pro
   }
 }
 
-void RunWindowPlacement(const Preset& preset, std::span<const KeyedLine> declarations_needed,
-                        text::CodeBuffer& buffer, ui::Prompter& prompter,
-                        InsertDeclarations& declarations, InsertionHost& host) {
+InsertionOutcome RunWindowPlacement(const Preset& preset,
+                                    std::span<const KeyedLine> declarations_needed,
+                                    text::CodeBuffer& buffer, ui::Prompter& prompter,
+                                    InsertDeclarations& declarations) {
   const auto answers = AskAll(prompter, preset.prompts);
-  if (!answers) return;
+  if (!answers) return {};
   AppendCode(buffer, ExpandTemplate(preset.lines, AnswerPlaceholders(*answers)));
   // With the option off the caret stays at the end, where AppendCode left it.
-  if (!declarations.IsOn()) return;
+  if (!declarations.IsOn()) return {};
   buffer.SetSelStart(0);
   EnsureDeclarations(buffer, declarations_needed);
-  FinishInsertion(buffer, host, true);
+  return FinishInsertion(buffer, true);
 }
 
 }  // namespace
@@ -199,12 +200,13 @@ void InsertOpenUrl(text::CodeBuffer& buffer, ui::Prompter& prompter,
   RunPreset({prompts, kOpenUrlLines, {}}, buffer, prompter);
 }
 
-void InsertFormPlacement(Placement placement, text::CodeBuffer& buffer, ui::Prompter& prompter,
-                         InsertDeclarations& declarations, InsertionHost& host) {
+InsertionOutcome InsertFormPlacement(Placement placement, text::CodeBuffer& buffer,
+                                     ui::Prompter& prompter, InsertDeclarations& declarations) {
   const bool on_top = placement == Placement::kOnTop;
-  RunWindowPlacement({kFormPrompts, on_top ? std::span(kFormOnTopLines) : kFormNotOnTopLines, {}},
-                     on_top ? std::span(kFormOnTopDeclarations) : kFormNotOnTopDeclarations, buffer,
-                     prompter, declarations, host);
+  return RunWindowPlacement(
+      {kFormPrompts, on_top ? std::span(kFormOnTopLines) : kFormNotOnTopLines, {}},
+      on_top ? std::span(kFormOnTopDeclarations) : kFormNotOnTopDeclarations, buffer, prompter,
+      declarations);
 }
 
 }  // namespace quillan::codegen

@@ -37,8 +37,8 @@ enum class Placement { kOnTop, kNotOnTop };
 
 /// "Form On Top..." (HWND_TOPMOST) or "Form Not On Top..." (HWND_NOTOPMOST): a SetWindowPos
 /// call; with the option on, its declarations at the top and `FinishInsertion`, which leaves
-/// the caret behind the last declaration inserted.
-void InsertFormPlacement(Placement placement, text::CodeBuffer& buffer, ui::Prompter& prompter,
-                         InsertDeclarations& declarations, InsertionHost& host);
+/// the caret behind the last declaration inserted. The outcome is finished only then.
+InsertionOutcome InsertFormPlacement(Placement placement, text::CodeBuffer& buffer,
+                                     ui::Prompter& prompter, InsertDeclarations& declarations);
 
 }  // namespace quillan::codegen

@@ -94,26 +94,26 @@ void ShowNoVariables(ui::Messenger& messenger) {
                  ui::MessageButtons::kOk);
 }
 
-bool DiscoverHandleVariables(std::u16string_view tag, const text::CodeBuffer& buffer,
-                             HandleVariableState& state, DiscoveryHost& host, PausePorts pause,
-                             ui::Messenger& messenger) {
+void TakeCodeLines(const text::CodeBuffer& buffer, HandleVariableState& state, PausePorts pause) {
   SplitLinesToList(buffer.Text(), state.code_lines);
   Pause(1, pause.clock, pause.pump);
-  host.CreateVariableDialog();
+}
+
+Discovery DiscoverHandleVariables(std::u16string_view tag, HandleVariableState& state,
+                                  PausePorts pause, ui::Messenger& messenger) {
   ExtractAssignedNames(state.code_lines, state.names);
   if (state.names.empty()) {
     ShowNoVariables(messenger);
     state.code_lines.clear();
-    return false;
+    return Discovery::kNoVariables;
   }
   Pause(1, pause.clock, pause.pump);
   // A dialog shown by a menu item chosen during the pause may have been dismissed meanwhile,
   // taking the names with it; there is then nothing left to offer.
-  if (state.names.empty()) return false;
+  if (state.names.empty()) return Discovery::kNothingLeft;
   RemoveDuplicateItems(state.names);
   state.action_tag = tag;
-  host.ShowVariableDialog();
-  return true;
+  return Discovery::kShowDialog;
 }
 
 }  // namespace quillan::codegen

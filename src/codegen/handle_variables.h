@@ -41,29 +41,33 @@ struct HandleVariableState {
   std::u16string action_tag;               ///< the pending `ActionTag` (`lblType`)
 };
 
-/// What the discovery sequence needs from the windows.
-class DiscoveryHost {
- public:
-  virtual ~DiscoveryHost() = default;
-  /// Makes the Select Variable dialog if it does not exist, without showing it.
-  virtual void CreateVariableDialog() = 0;
-  /// Shows the dialog with `state.names` and `state.action_tag`, no name selected, and takes
-  /// input away from the main window; returns at once.
-  virtual void ShowVariableDialog() = 0;
-};
-
 /// The ports `Pause` runs on.
 struct PausePorts {
   const ui::Clock& clock;
   ui::EventPump& pump;
 };
 
-/// A window-action menu item: collects the names the code assigns (with a one-second pause
-/// before and after), reports "You have no variables in your code!" when there are none, and
-/// otherwise shows the dialog with the names and `tag` pending. Returns whether it did.
-bool DiscoverHandleVariables(std::u16string_view tag, const text::CodeBuffer& buffer,
-                             HandleVariableState& state, DiscoveryHost& host, PausePorts pause,
-                             ui::Messenger& messenger);
+/// The first steps of a window-action menu item: appends the code's lines to the work list,
+/// then pauses one second, during which another menu item may run. `DiscoverHandleVariables`
+/// does the rest; in between, the caller makes the Select Variable dialog (hidden) if it does
+/// not exist, since making it loads the option afresh from the store.
+void TakeCodeLines(const text::CodeBuffer& buffer, HandleVariableState& state, PausePorts pause);
+
+/// How a window-action menu item ends.
+enum class Discovery {
+  kNoVariables,  ///< the code assigns nothing: "You have no variables in your code!" was
+                 ///< shown and the work list emptied
+  kNothingLeft,  ///< the names went during the second pause (a dialog shown by a menu item
+                 ///< chosen meanwhile was dismissed): there is nothing to offer
+  kShowDialog,   ///< show the Select Variable dialog with `state.names` and
+                 ///< `state.action_tag`, no name selected, the main window taking no input
+};
+
+/// The rest of the menu item after `TakeCodeLines`: collects the names the work list
+/// assigns; when there are none, reports it; otherwise pauses one second more, removes the
+/// repeated names and sets `tag` pending.
+Discovery DiscoverHandleVariables(std::u16string_view tag, HandleVariableState& state,
+                                  PausePorts pause, ui::Messenger& messenger);
 
 /// The refusal shown when the code assigns nothing (window actions and Dim All).
 void ShowNoVariables(ui::Messenger& messenger);

@@ -247,11 +247,9 @@ void AppendCodeWithDimLines(text::CodeBuffer& buffer, std::u16string_view code,
   buffer.SetSelStart(buffer.Length());
 }
 
-void FinishInsertion(text::CodeBuffer& buffer, InsertionHost& host, bool declarations_on) {
-  host.ResetVariableDialog();
-  host.ClearWorkList();
-  host.EnableAndFocusMainWindow();
+InsertionOutcome FinishInsertion(text::CodeBuffer& buffer, bool declarations_on) {
   if (!declarations_on) buffer.SetSelStart(buffer.Length());
+  return {true, {}};
 }
 
 }  // namespace quillan::codegen

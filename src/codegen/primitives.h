@@ -58,21 +58,21 @@ void AppendCodeWithDimLines(text::CodeBuffer& buffer, std::u16string_view code,
 /// Whether key occurs in text (case-sensitive); an empty key always occurs.
 bool ContainsKey(std::u16string_view text, std::u16string_view key);
 
-/// What `FinishInsertion` acts on besides the buffer: the Select Variable dialog and the
-/// main window. Implemented by the GUI; tests record the calls.
-class InsertionHost {
- public:
-  virtual ~InsertionHost() = default;
-  /// Hides the Select Variable dialog (if it exists), empties its list and pending tag.
-  virtual void ResetVariableDialog() = 0;
-  /// Empties the main window's work list of code lines.
-  virtual void ClearWorkList() = 0;
-  /// Enables the main window and gives it the focus.
-  virtual void EnableAndFocusMainWindow() = 0;
+/// What a run that may end like a window action leaves the windows to do once its edits are
+/// done.
+struct InsertionOutcome {
+  /// The run ended with `FinishInsertion`: the Select Variable dialog is to be hidden and its
+  /// list and pending tag emptied, the work list emptied, and the main window given back its
+  /// input and the focus. false: nothing of that (for a window action: no variable was
+  /// selected, and nothing changed).
+  bool finished = false;
+  /// The note to show after that, above the main window; "" for none.
+  std::u16string_view note;
 };
 
-/// Ends a window-action run: resets the dialog and the main window's state, then, when
-/// declarations were off for this run, puts the caret at the end of the text.
-void FinishInsertion(text::CodeBuffer& buffer, InsertionHost& host, bool declarations_on);
+/// Ends a window-action run: when declarations were off for this run, puts the caret at the
+/// end of the text (with them on it stays behind the last declaration step); returns the
+/// finished run, for the windows to reset.
+InsertionOutcome FinishInsertion(text::CodeBuffer& buffer, bool declarations_on);
 
 }  // namespace quillan::codegen

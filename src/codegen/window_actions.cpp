@@ -258,9 +258,9 @@ const WindowAction* FindWindowAction(std::u16string_view tag) {
   return nullptr;
 }
 
-ActionOutcome RunWindowAction(const WindowAction& action, std::u16string_view variable,
-                              text::CodeBuffer& buffer, bool declarations_on, InsertionHost& host,
-                              ui::Messenger& messenger) {
+InsertionOutcome RunWindowAction(const WindowAction& action, std::u16string_view variable,
+                                 text::CodeBuffer& buffer, bool declarations_on,
+                                 ui::Messenger& messenger) {
   if (variable.empty()) {
     messenger.Show(u"You must select a variable!", ui::MessageIcon::kExclamation,
                    ui::MessageButtons::kOk);
@@ -269,26 +269,28 @@ ActionOutcome RunWindowAction(const WindowAction& action, std::u16string_view va
   const Placeholder variable_value[] = {{u'V', variable}};
   AppendCode(buffer, ExpandTemplate(action.code, variable_value));
   EnsureDimLines(buffer, Used(action.dims));
-  if (!action.uses_option || !declarations_on) {
-    FinishInsertion(buffer, host, false);
-    return {true, action.note_when != NoteWhen::kNever ? action.note : std::u16string_view()};
+  const bool declares = action.uses_option && declarations_on;
+  if (declares) {
+    buffer.SetSelStart(0);
+    EnsureDeclarations(buffer, Used(action.declarations));
   }
-  buffer.SetSelStart(0);
-  EnsureDeclarations(buffer, Used(action.declarations));
-  FinishInsertion(buffer, host, true);
-  return {true, action.note_when == NoteWhen::kAlways ? action.note : std::u16string_view()};
+  InsertionOutcome outcome = FinishInsertion(buffer, declares);
+  const bool noted = action.note_when == NoteWhen::kAlways ||
+                     (action.note_when == NoteWhen::kWhenOff && !declares);
+  if (noted) outcome.note = action.note;
+  return outcome;
 }
 
 void ShowActionNote(ui::Messenger& messenger, std::u16string_view note) {
   messenger.Show(note, ui::MessageIcon::kInformation, ui::MessageButtons::kOk);
 }
 
-ActionOutcome AcceptVariable(std::u16string_view tag, std::u16string_view variable,
-                             text::CodeBuffer& buffer, InsertDeclarations& option,
-                             InsertionHost& host, ui::Messenger& messenger) {
-  ActionOutcome outcome;
+InsertionOutcome AcceptVariable(std::u16string_view tag, std::u16string_view variable,
+                                text::CodeBuffer& buffer, InsertDeclarations& option,
+                                ui::Messenger& messenger) {
+  InsertionOutcome outcome;
   if (const WindowAction* action = FindWindowAction(tag)) {
-    outcome = RunWindowAction(*action, variable, buffer, option.IsOn(), host, messenger);
+    outcome = RunWindowAction(*action, variable, buffer, option.IsOn(), messenger);
   }
   option.Store();
   return outcome;

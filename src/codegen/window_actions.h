@@ -36,26 +36,22 @@ std::span<const WindowAction> WindowActions();
 /// The action whose tag equals `tag` exactly; nullptr if none.
 const WindowAction* FindWindowAction(std::u16string_view tag);
 
-/// What one run of an action did.
-struct ActionOutcome {
-  bool ran = false;          ///< false: no variable was selected; nothing changed
-  std::u16string_view note;  ///< the note to show now that the run is over; "" for none
-};
-
-/// The action skeleton: refuses an empty variable with "You must select a variable!";
-/// otherwise appends the code, adds the Dim lines, adds the declarations at the top when
-/// the option is on and the action uses it, and ends with `FinishInsertion`.
-ActionOutcome RunWindowAction(const WindowAction& action, std::u16string_view variable,
-                              text::CodeBuffer& buffer, bool declarations_on, InsertionHost& host,
-                              ui::Messenger& messenger);
+/// The action skeleton: refuses an empty variable with "You must select a variable!" (the
+/// outcome is then not finished); otherwise appends the code, adds the Dim lines, adds the
+/// declarations at the top when the option is on and the action uses it, and ends with
+/// `FinishInsertion`, giving the action's note where it is shown for this run.
+InsertionOutcome RunWindowAction(const WindowAction& action, std::u16string_view variable,
+                                 text::CodeBuffer& buffer, bool declarations_on,
+                                 ui::Messenger& messenger);
 
 /// Shows an action's note: information icon, OK, the application's title.
 void ShowActionNote(ui::Messenger& messenger, std::u16string_view note);
 
 /// The OK button of the Select Variable dialog: runs the action whose tag equals `tag`
-/// (nothing when none does), then stores the option. The note is left to the caller.
-ActionOutcome AcceptVariable(std::u16string_view tag, std::u16string_view variable,
-                             text::CodeBuffer& buffer, InsertDeclarations& option,
-                             InsertionHost& host, ui::Messenger& messenger);
+/// (nothing when none does), then stores the option. What the run leaves to do, the note
+/// included, is left to the caller.
+InsertionOutcome AcceptVariable(std::u16string_view tag, std::u16string_view variable,
+                                text::CodeBuffer& buffer, InsertDeclarations& option,
+                                ui::Messenger& messenger);
 
 }  // namespace quillan::codegen

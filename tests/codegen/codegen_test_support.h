@@ -38,13 +38,6 @@ inline std::u16string Marked(const text::CodeBuffer& buffer) {
 using testing_support::kAcceptDefault;
 using ScriptPrompter = testing_support::ScriptedPrompter;
 
-struct RecordingHost : InsertionHost {
-  int finished = 0;
-  void ResetVariableDialog() override { ++finished; }
-  void ClearWorkList() override {}
-  void EnableAndFocusMainWindow() override {}
-};
-
 /// Everything a generator takes, with the option on unless the store says otherwise.
 struct Env {
   explicit Env(std::u16string_view marked_text) {
@@ -59,7 +52,7 @@ struct Env {
   ScriptPrompter prompter;
   settings::MemorySettingsStore store;
   InsertDeclarations declarations{store};
-  RecordingHost host;
+  int finished = 0;  ///< how many runs ended with `FinishInsertion`
   int base_changes = 0;
 };
 

@@ -93,12 +93,15 @@ const std::map<std::string, Generator>& Generators() {
         {{u"Enter the url of the site to open.", u"https://example.org/quillan"}}}},
       {"FormOnTop",
        {[](Env& e) {
-          InsertFormPlacement(Placement::kOnTop, e.buffer, e.prompter, e.declarations, e.host);
+          e.finished +=
+              InsertFormPlacement(Placement::kOnTop, e.buffer, e.prompter, e.declarations).finished;
         },
         {{u"Enter the name of the form to keep on top.", u""}}}},
       {"FormNotOnTop",
        {[](Env& e) {
-          InsertFormPlacement(Placement::kNotOnTop, e.buffer, e.prompter, e.declarations, e.host);
+          e.finished +=
+              InsertFormPlacement(Placement::kNotOnTop, e.buffer, e.prompter, e.declarations)
+                  .finished;
         },
         {{u"Enter the name of the form to keep on top.", u""}}}},
   };
@@ -393,7 +396,7 @@ TEST(Generators, ProduceTheExactTextAndCaret) {
     }
     EXPECT_EQ(text::ToUtf8(Marked(env.buffer)), text::ToUtf8(c.after));
     EXPECT_TRUE(env.Modified());
-    EXPECT_EQ(env.host.finished, c.finished);
+    EXPECT_EQ(env.finished, c.finished);
   }
 }
 
@@ -412,7 +415,7 @@ TEST(Generators, TheOptionIsReadLiveNotFromTheStore) {
   env.store.Set("decs", "value", "true");
   env.declarations.Set(false);
   env.prompter.script.push_back(u"Form1");
-  InsertFormPlacement(Placement::kOnTop, env.buffer, env.prompter, env.declarations, env.host);
+  InsertFormPlacement(Placement::kOnTop, env.buffer, env.prompter, env.declarations);
   EXPECT_EQ(Marked(env.buffer), kOnTopCall + u"‸");
 }
 

@@ -194,16 +194,12 @@ TEST(Pause, EndsByTheRoundedStartShowingTheBusySign) {
   }
 }
 
-struct RecordingDiscoveryHost : DiscoveryHost {
-  int created = 0;
-  int shown = 0;
-  std::function<void()> on_show;
-  void CreateVariableDialog() override { ++created; }
-  void ShowVariableDialog() override {
-    ++shown;
-    if (on_show) on_show();
-  }
-};
+// A window-action menu item: both halves, with the dialog made between them.
+Discovery Discover(std::u16string_view tag, const text::CodeBuffer& buffer,
+                   HandleVariableState& state, ManualTime& time, ui::Messenger& messenger) {
+  TakeCodeLines(buffer, state, {time, time});
+  return DiscoverHandleVariables(tag, state, {time, time}, messenger);
+}
 
 TEST(DiscoverHandleVariables, ShowsTheDistinctNamesWithTheTag) {
   text::StringCodeBuffer buffer(
@@ -211,18 +207,18 @@ TEST(DiscoverHandleVariables, ShowsTheDistinctNamesWithTheTag) {
       u"Call ShowWindow(hWnd, 5)");
   const std::u16string before = buffer.Text();
   HandleVariableState state;
-  RecordingDiscoveryHost host;
-  Lines names_when_shown;
-  host.on_show = [&] { names_when_shown = state.names; };
   ManualTime time;
   time.now = 3600.0;
   RecordingMessenger messenger;
-  EXPECT_TRUE(DiscoverHandleVariables(u"win - show", buffer, state, host, {time, time}, messenger));
-  EXPECT_EQ(names_when_shown, (Lines{u"hWnd ", u"child&"}));
+  // The dialog is made after the first pause, before any name is taken.
+  TakeCodeLines(buffer, state, {time, time});
+  EXPECT_EQ(time.now, 3601.0);
+  EXPECT_TRUE(state.names.empty());
+  EXPECT_EQ(DiscoverHandleVariables(u"win - show", state, {time, time}, messenger),
+            Discovery::kShowDialog);
+  EXPECT_EQ(state.names, (Lines{u"hWnd ", u"child&"}));
   EXPECT_EQ(state.action_tag, u"win - show");
   EXPECT_EQ(state.code_lines.size(), 5u);
-  EXPECT_EQ(host.created, 1);
-  EXPECT_EQ(host.shown, 1);
   EXPECT_TRUE(messenger.shown.empty());
   EXPECT_EQ(time.now, 3602.0);  // two pauses of one second
   EXPECT_EQ(buffer.Text(), before);
@@ -233,12 +229,9 @@ TEST(DiscoverHandleVariables, NoAssignmentMeansNoDialog) {
                               u"Public Const A = 1\r\nConst B = 2"}) {
     text::StringCodeBuffer buffer(code);
     HandleVariableState state;
-    RecordingDiscoveryHost host;
     ManualTime time;
     RecordingMessenger messenger;
-    EXPECT_FALSE(
-        DiscoverHandleVariables(u"win - show", buffer, state, host, {time, time}, messenger));
-    EXPECT_EQ(host.shown, 0);
+    EXPECT_EQ(Discover(u"win - show", buffer, state, time, messenger), Discovery::kNoVariables);
     EXPECT_TRUE(state.code_lines.empty());
     EXPECT_TRUE(state.action_tag.empty());
     ASSERT_EQ(messenger.shown.size(), 1u);
@@ -254,11 +247,10 @@ TEST(DiscoverHandleVariables, NoAssignmentMeansNoDialog) {
 TEST(DiscoverHandleVariables, WorksOnTheLinesTakenBeforeThePause) {
   text::StringCodeBuffer buffer(u"a = 1\r\n");
   HandleVariableState state;
-  RecordingDiscoveryHost host;
   ManualTime time;
   time.on_pump = [&] { buffer.SetText(u"b = 2\r\n"); };
   RecordingMessenger messenger;
-  ASSERT_TRUE(DiscoverHandleVariables(u"win - hide", buffer, state, host, {time, time}, messenger));
+  ASSERT_EQ(Discover(u"win - hide", buffer, state, time, messenger), Discovery::kShowDialog);
   EXPECT_EQ(state.names, Lines{u"a "});
 }
 
@@ -267,15 +259,12 @@ TEST(DiscoverHandleVariables, WorksOnTheLinesTakenBeforeThePause) {
 TEST(DiscoverHandleVariables, NamesTakenAwayDuringTheSecondPauseShowNothing) {
   text::StringCodeBuffer buffer(u"a = 1\r\n");
   HandleVariableState state;
-  RecordingDiscoveryHost host;
   ManualTime time;
   time.on_pump = [&] {
     if (time.pumped == 5) state = {};  // the second pause has begun
   };
   RecordingMessenger messenger;
-  EXPECT_FALSE(
-      DiscoverHandleVariables(u"win - hide", buffer, state, host, {time, time}, messenger));
-  EXPECT_EQ(host.shown, 0);
+  EXPECT_EQ(Discover(u"win - hide", buffer, state, time, messenger), Discovery::kNothingLeft);
   EXPECT_TRUE(messenger.shown.empty());
 }
 

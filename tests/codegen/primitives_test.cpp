@@ -14,7 +14,6 @@ namespace quillan::codegen {
 namespace {
 
 using testing::Marked;
-using testing::RecordingHost;
 using testing::Unmark;
 
 text::StringCodeBuffer BufferOf(std::u16string_view marked) {
@@ -28,7 +27,7 @@ constexpr std::u16string_view kShowWindowLine =
     u"Long) As Long";
 
 // The "win - show" window action on the variable win, as a generator runs it.
-void ShowWindowAction(text::CodeBuffer& buffer, bool declarations_on, RecordingHost& host) {
+InsertionOutcome ShowWindowAction(text::CodeBuffer& buffer, bool declarations_on) {
   AppendCode(buffer, u"\r\n");
   AppendCode(buffer, u"Call ShowWindow(win, SW_SHOW)\r\n");
   if (declarations_on) {
@@ -36,26 +35,24 @@ void ShowWindowAction(text::CodeBuffer& buffer, bool declarations_on, RecordingH
     EnsureDeclaration(buffer, kShowWindowKey, kShowWindowLine);
     EnsureDeclaration(buffer, u"Const SW_SHOW", u"Public Const SW_SHOW = 5");
   }
-  FinishInsertion(buffer, host, declarations_on);
+  return FinishInsertion(buffer, declarations_on);
 }
 
 TEST(Primitives, WorkedExample) {
   const std::u16string declarations =
       std::u16string(kShowWindowLine) + u"\r\nPublic Const SW_SHOW = 5\r\n";
   text::StringCodeBuffer buffer;
-  RecordingHost host;
-  ShowWindowAction(buffer, true, host);
+  EXPECT_TRUE(ShowWindowAction(buffer, true).finished);
   EXPECT_EQ(Marked(buffer), declarations + u"‸\r\nCall ShowWindow(win, SW_SHOW)\r\n");
-  EXPECT_EQ(host.finished, 1);
 
   // Again: a second block, no declaration, the caret where step 4 put it.
-  ShowWindowAction(buffer, true, host);
+  ShowWindowAction(buffer, true);
   EXPECT_EQ(Marked(buffer), u"‸" + declarations +
                                 u"\r\nCall ShowWindow(win, SW_SHOW)\r\n"
                                 u"\r\nCall ShowWindow(win, SW_SHOW)\r\n");
 
   text::StringCodeBuffer off;
-  ShowWindowAction(off, false, host);
+  ShowWindowAction(off, false);
   EXPECT_EQ(Marked(off), u"\r\nCall ShowWindow(win, SW_SHOW)\r\n‸");
 }
 

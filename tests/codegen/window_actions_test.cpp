@@ -171,21 +171,15 @@ std::u16string WithVariable(std::u16string_view pattern, std::u16string_view v) 
   return out;
 }
 
-struct RecordingHost : InsertionHost {
-  int resets = 0, work_list_clears = 0, releases = 0;
-  void ResetVariableDialog() override { ++resets; }
-  void ClearWorkList() override { ++work_list_clears; }
-  void EnableAndFocusMainWindow() override { ++releases; }
-  bool finished_once() const { return resets == 1 && work_list_clears == 1 && releases == 1; }
-};
-
-// One run of an action as OK runs it, with the note shown afterwards.
+// One run of an action as OK runs it, with the note shown afterwards; counts the runs that
+// finished.
 struct Session {
   explicit Session(std::u16string_view text, bool option_on = true) : buffer(std::u16string(text)) {
     store.Set("decs", "value", option_on ? "true" : "false");
   }
-  ActionOutcome Ok(std::u16string_view tag, std::u16string_view variable) {
-    ActionOutcome outcome = AcceptVariable(tag, variable, buffer, option, host, messenger);
+  InsertionOutcome Ok(std::u16string_view tag, std::u16string_view variable) {
+    const InsertionOutcome outcome = AcceptVariable(tag, variable, buffer, option, messenger);
+    if (outcome.finished) ++finished;
     if (!outcome.note.empty()) ShowActionNote(messenger, outcome.note);
     return outcome;
   }
@@ -200,8 +194,8 @@ struct Session {
   text::StringCodeBuffer buffer;
   settings::MemorySettingsStore store;
   InsertDeclarations option{store};
-  RecordingHost host;
   RecordingMessenger messenger;
+  int finished = 0;
 };
 
 TEST(WindowActionCatalogue, HoldsEveryMenuItemOnceInMenuOrder) {
@@ -236,11 +230,11 @@ TEST(WindowActionCatalogue, EveryRowInEveryStartingBuffer) {
 
       // Empty buffer: declarations on top, the Dim lines below them, then the code.
       Session empty(u"", on);
-      ASSERT_TRUE(empty.Ok(e.tag, v).ran);
+      ASSERT_TRUE(empty.Ok(e.tag, v).finished);
       EXPECT_EQ(empty.buffer.Text(), decls + e.dims + code);
       EXPECT_EQ(empty.buffer.SelStart(), declares ? decls.size() : empty.buffer.Length());
       EXPECT_EQ(empty.Notes(), expected_notes);
-      EXPECT_TRUE(empty.host.finished_once());
+      EXPECT_EQ(empty.finished, 1);
 
       // The same action again: every key is present now, so only the code is added.
       empty.Ok(e.tag, v);
@@ -351,11 +345,11 @@ TEST(WindowActions, LabelThenTextReadingDeclaresOnceAndNotesOnlyForText) {
 TEST(WindowActions, NoVariableChangesNothingAndKeepsTheDialog) {
   Session run(u"x = 1\r\n");
   const int changes = run.buffer.change_count();
-  const ActionOutcome outcome = run.Ok(u"win - show", u"");
-  EXPECT_FALSE(outcome.ran);
+  const InsertionOutcome outcome = run.Ok(u"win - show", u"");
+  EXPECT_FALSE(outcome.finished);
   EXPECT_EQ(run.buffer.Text(), u"x = 1\r\n");
   EXPECT_EQ(run.buffer.change_count(), changes);
-  EXPECT_EQ(run.host.resets + run.host.work_list_clears + run.host.releases, 0);
+  EXPECT_EQ(run.finished, 0);
   ASSERT_EQ(run.messenger.shown.size(), 1u);
   EXPECT_EQ(run.messenger.shown[0].text, u"You must select a variable!");
   EXPECT_EQ(run.messenger.shown[0].icon, ui::MessageIcon::kExclamation);
@@ -368,12 +362,12 @@ TEST(WindowActions, OkStoresTheLiveOptionWhateverTheTag) {
   for (std::u16string_view tag : {u"win - show", u"no such action", u""}) {
     Session run(u"");
     run.option.Set(false);
-    const ActionOutcome outcome = run.Ok(tag, u"h");
+    const InsertionOutcome outcome = run.Ok(tag, u"h");
     EXPECT_EQ(run.store.Get("decs", "value"), "false");
-    EXPECT_EQ(outcome.ran, tag == u"win - show");
-    if (!outcome.ran) {
+    EXPECT_EQ(outcome.finished, tag == u"win - show");
+    if (!outcome.finished) {
       EXPECT_EQ(run.buffer.Text(), u"");
-      EXPECT_EQ(run.host.resets, 0);
+      EXPECT_EQ(run.finished, 0);
       EXPECT_TRUE(run.messenger.shown.empty());
     }
   }

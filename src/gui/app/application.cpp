@@ -108,8 +108,8 @@ Application::Application(Ports ports)
   window_actions_ =
       std::make_unique<WindowActionCommands>(actions, *buffer_, editor, *declarations_, *tools_,
                                              messengers(), codegen::PausePorts{*clock_, *pump_});
-  codegen_commands_ = std::make_unique<CodegenCommands>(
-      actions, *buffer_, editor, *prompter_, *declarations_, window_actions_->insertion_host());
+  codegen_commands_ = std::make_unique<CodegenCommands>(actions, *buffer_, editor, *prompter_,
+                                                        *declarations_, *window_actions_);
   window_tools_ = std::make_unique<WindowTools>(actions, *tools_, *windows_, *buffer_, editor,
                                                 *declarations_, messengers());
   dialog_commands_ = std::make_unique<DialogCommands>(

@@ -5,6 +5,7 @@
 #include "codegen/code_presets.h"
 #include "codegen/statement_inserts.h"
 #include "gui/commands/web_sites.h"
+#include "gui/commands/window_action_commands.h"
 #include "gui/widgets/code_editor.h"
 #include "gui/widgets/editor_buffer.h"
 #include "text/vb_string.h"
@@ -26,7 +27,7 @@ struct Ports {
   text::CodeBuffer& buffer;
   ui::Prompter& prompter;
   codegen::InsertDeclarations& declarations;
-  codegen::InsertionHost& host;
+  codegen::InsertionOutcome& outcome;  // filled by the presets that end like a window action
 };
 
 struct Command {
@@ -61,11 +62,11 @@ constexpr Command kCommands[] = {
      [](const Ports& p) { InsertOpenUrl(p.buffer, p.prompter, text::FromUtf8(kHomePageUrl)); }},
     {"Form_On_Top",
      [](const Ports& p) {
-       InsertFormPlacement(Placement::kOnTop, p.buffer, p.prompter, p.declarations, p.host);
+       p.outcome = InsertFormPlacement(Placement::kOnTop, p.buffer, p.prompter, p.declarations);
      }},
     {"Form_Not_On_Top",
      [](const Ports& p) {
-       InsertFormPlacement(Placement::kNotOnTop, p.buffer, p.prompter, p.declarations, p.host);
+       p.outcome = InsertFormPlacement(Placement::kNotOnTop, p.buffer, p.prompter, p.declarations);
      }},
 };
 
@@ -74,18 +75,20 @@ constexpr Command kCommands[] = {
 CodegenCommands::CodegenCommands(const ActionTable& actions, EditorBuffer& buffer,
                                  CodeEditor& editor, ui::Prompter& prompter,
                                  codegen::InsertDeclarations& declarations,
-                                 codegen::InsertionHost& host) {
+                                 WindowActionCommands& window_actions) {
   setObjectName("codegenCommands");
   for (const Command& command : kCommands) {
     QAction* action = actions.Action(command.action);
     if (action == nullptr) continue;
     connect(action, &QAction::triggered, this,
-            [&buffer, &editor, &prompter, &declarations, &host, &command] {
+            [&buffer, &editor, &prompter, &declarations, &window_actions, &command] {
+              codegen::InsertionOutcome outcome;
               {
                 // One undo step and one caret update for all the edits of the command.
                 EditorBuffer::Command guard(buffer);
-                command.run({buffer, prompter, declarations, host});
+                command.run({buffer, prompter, declarations, outcome});
               }
+              window_actions.EndRun(outcome);
               editor.window()->activateWindow();
               editor.setFocus();
             });

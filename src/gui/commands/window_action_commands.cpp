@@ -49,8 +49,15 @@ WindowActionCommands::~WindowActionCommands() = default;
 SelectVariableDialog* WindowActionCommands::dialog() const { return dialog_.Existing(); }
 
 void WindowActionCommands::AskForVariable(std::u16string_view tag) {
-  codegen::DiscoverHandleVariables(tag, buffer_, state_, *this, pause_,
-                                   messengers_(*editor_.window()));
+  codegen::TakeCodeLines(buffer_, state_, pause_);
+  // The dialog is made here, hidden, even when no names turn up: making it loads the option
+  // afresh from the store, which the Code Generator's check box follows.
+  dialog_.Get();
+  const codegen::Discovery found =
+      codegen::DiscoverHandleVariables(tag, state_, pause_, messengers_(*editor_.window()));
+  if (found != codegen::Discovery::kShowDialog) return;
+  // The main window takes no input while the dialog is up; the code that showed it goes on.
+  dialog_.Show().Present(state_.names, state_.action_tag);
 }
 
 void WindowActionCommands::DimAllClick() {
@@ -64,15 +71,25 @@ void WindowActionCommands::OkPressed() {
   SelectVariableDialog* shown = dialog();
   if (shown == nullptr) return;
   // The run empties the pending tag, so keep a copy. A refusal stands above the dialog, which
-  // stays on top of every window; the note comes once the dialog is hidden and the inserted
-  // code is on the screen, above the main window.
+  // stays on top of every window.
   const std::u16string tag = state_.action_tag;
-  codegen::ActionOutcome outcome;
+  codegen::InsertionOutcome outcome;
   {
     EditorBuffer::Command guard(buffer_);
-    outcome = codegen::AcceptVariable(tag, shown->SelectedVariable(), buffer_, declarations_, *this,
+    outcome = codegen::AcceptVariable(tag, shown->SelectedVariable(), buffer_, declarations_,
                                       messengers_(*shown));
   }
+  EndRun(outcome);
+}
+
+void WindowActionCommands::EndRun(const codegen::InsertionOutcome& outcome) {
+  if (outcome.finished) {
+    state_ = {};
+    // Hiding the dialog gives the main window its input back.
+    if (SelectVariableDialog* shown = dialog()) shown->Reset(true);
+    FocusEditor();
+  }
+  // The note comes once the dialog is hidden and the inserted code is on the screen.
   if (!outcome.note.empty()) {
     codegen::ShowActionNote(messengers_(*editor_.window()), outcome.note);
   }
@@ -98,23 +115,6 @@ void WindowActionCommands::FocusEditor() {
   // The owner of the windows gave the main window its input back as the dialog went.
   editor_.window()->activateWindow();
   editor_.setFocus();
-}
-
-void WindowActionCommands::ResetVariableDialog() {
-  state_.names.clear();
-  state_.action_tag.clear();
-  if (SelectVariableDialog* shown = dialog()) shown->Reset(true);
-}
-
-void WindowActionCommands::ClearWorkList() { state_.code_lines.clear(); }
-
-void WindowActionCommands::EnableAndFocusMainWindow() { FocusEditor(); }
-
-void WindowActionCommands::CreateVariableDialog() { dialog_.Get(); }
-
-void WindowActionCommands::ShowVariableDialog() {
-  // The main window takes no input while the dialog is up; the code that showed it goes on.
-  dialog_.Show().Present(state_.names, state_.action_tag);
 }
 
 }  // namespace quillan::gui

@@ -19,9 +19,7 @@ class EditorBuffer;
 /// The window actions and Dim All Variables of the main window: the menu items that ask for
 /// a handle variable, the Select Variable dialog they show, what its buttons do, and the
 /// state they share.
-class WindowActionCommands final : public QObject,
-                                   private codegen::InsertionHost,
-                                   private codegen::DiscoveryHost {
+class WindowActionCommands final : public QObject {
   Q_OBJECT
 
  public:
@@ -32,8 +30,11 @@ class WindowActionCommands final : public QObject,
                        const MessengerSource& messengers, codegen::PausePorts pause);
   ~WindowActionCommands() override;
 
-  /// What ends a window-action run, for the presets that end like one.
-  codegen::InsertionHost& insertion_host() { return *this; }
+  /// Does what a run of the code insertion engine leaves to the windows, once its edits are
+  /// done: when it finished, resets the Select Variable dialog and the shared state and gives
+  /// the main window back the focus; then shows its note, above the main window. The presets
+  /// that end like a window action use it too.
+  void EndRun(const codegen::InsertionOutcome& outcome);
 
   /// The Select Variable dialog; nullptr until first used and after it was closed.
   SelectVariableDialog* dialog() const;
@@ -50,14 +51,6 @@ class WindowActionCommands final : public QObject,
   void CancelPressed();
   void ClosedByFrame();
   void FocusEditor();
-
-  // codegen::InsertionHost
-  void ResetVariableDialog() override;
-  void ClearWorkList() override;
-  void EnableAndFocusMainWindow() override;
-  // codegen::DiscoveryHost
-  void CreateVariableDialog() override;
-  void ShowVariableDialog() override;
 
   EditorBuffer& buffer_;
   CodeEditor& editor_;
