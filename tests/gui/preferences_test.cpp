@@ -120,6 +120,26 @@ class PreferencesTest : public QObject {
     QCOMPARE(f.Child<QLineEdit>("txtSize")->text(), QString("8"));
     QVERIFY(!f.Child<QCheckBox>("chkItalic")->isChecked() && !f.Preview().italic());
   }
+
+  // Typed sizes: only 1 to 72 reach the preview and the store, and no size grows the dialog.
+  void theSizeBoxTakesOnlySizesTheEditorUses() {
+    Fixture f;
+    QWidget* prefs = f.Open();
+    const QSize before = prefs->size();
+    auto* size = f.Child<QLineEdit>("txtSize");
+    const std::pair<const char*, const char*> typed[] = {{"99", "9"}, {"0", ""}, {"72", "72"}};
+    for (const auto& [keys, shown] : typed) {
+      size->clear();
+      QTest::keyClicks(size, keys);
+      QCOMPARE(size->text(), QString(shown));
+    }
+    QCOMPARE(f.Preview().pointSizeF(), 72.0);
+    QCOMPARE(prefs->size(), before);
+    f.Child<QPushButton>("SSCommand6")->click();
+    QCOMPARE(f.store.Get("prefs", "font size"), std::string("72"));
+    QCOMPARE(f.window->editor()->look_font().pointSizeF(), 72.0);
+    QCOMPARE(f.Open()->size(), before);
+  }
 };
 
 QUILLAN_GUI_TEST_MAIN(PreferencesTest)

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -103,11 +104,14 @@ class WindowToolsGuiTest : public QObject {
     dialog->findChild<QPushButton*>("SSCommand2")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(f.window->isEnabled() && spy->isEnabled());
-    // Text mode, closed through its frame: the input comes back all the same.
+    // Text mode, in the same frame, closed through it: the input comes back all the same.
     button("SSCommand4")->click();
     QVERIFY(!f.window->isEnabled());
     for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (w->objectName() == "frmText" && w->isVisible()) w->close();
+      if (w->objectName() != "frmText" || !w->isVisible()) continue;
+      QCOMPARE(w->windowTitle(), QString("Modify Text"));
+      QCOMPARE(w->findChild<QGroupBox*>("Frame1")->title(), QString("Control"));
+      w->close();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(f.window->isEnabled() && spy->isEnabled());

@@ -17,7 +17,7 @@ ModifyTextDialog::ModifyTextDialog(wintools::WindowSystem& windows,
     : QDialog(nullptr), windows_(windows), target_(std::move(target)) {
   MakeToolWindow(*this, "frmText", "Modify Text");
   setAttribute(Qt::WA_DeleteOnClose, true);
-  frame_ = new QGroupBox(QString(), this);
+  frame_ = new QGroupBox("Control", this);
   frame_->setObjectName("Frame1");
   text_ = new QLineEdit(frame_);
   text_->setObjectName("Text1");
@@ -45,7 +45,6 @@ ModifyTextDialog::~ModifyTextDialog() = default;
 
 void ModifyTextDialog::Load(bool caption) {
   setWindowTitle(caption ? "Modify Caption" : "Modify Text");
-  if (caption) frame_->setTitle("Control");
   const auto h = target_();
   text_->setText(h ? ToQString(caption ? wintools::ReadCaption(windows_, *h)
                                        : wintools::ReadText(windows_, *h))

@@ -27,8 +27,8 @@ class ModifyTextDialog final : public QDialog {
                    std::function<std::optional<wintools::Hwnd>()> target);
   ~ModifyTextDialog() override;
 
-  /// Caption mode ("Modify Caption", frame "Control") or text mode ("Modify Text"): the
-  /// title, and the target's caption or text in the box.
+  /// Caption mode ("Modify Caption") or text mode ("Modify Text"), both in the frame
+  /// "Control": the title, and the target's caption or text in the box.
   void Load(bool caption);
 
  private:

@@ -7,11 +7,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QValidator>
+#include <algorithm>
 #include <cmath>
 
 #include "codegen/handle_variables.h"
@@ -26,6 +27,23 @@ namespace {
 
 constexpr int kMinSize = 8;
 constexpr int kMaxSize = 72;
+
+// Takes whole sizes from 1 to kMaxSize and nothing on the way to another number: a key that
+// would make 99 or 0 is refused, and an empty box waits for a size.
+class SizeValidator final : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    if (input.isEmpty()) return Intermediate;
+    bool is_number = false;
+    const int value = input.toInt(&is_number);
+    const bool digits_only =
+        std::all_of(input.begin(), input.end(), [](QChar c) { return c.isDigit(); });
+    return digits_only && is_number && value >= 1 && value <= kMaxSize && input[0] != u'0'
+               ? Acceptable
+               : Invalid;
+  }
+};
 // The swatches' and the preview's colours until one is stored or chosen.
 const QColor kDesignBack(Qt::white);
 const QColor kDesignFore(Qt::black);
@@ -72,9 +90,12 @@ PreferencesDialog::PreferencesDialog(settings::SettingsStore& settings, Apply ap
   preview_->setObjectName("txtFont");
   preview_->setReadOnly(true);
   preview_->setMinimumHeight(48);
+  // The box keeps its size whatever the font: a large size is seen in part, and the dialog
+  // never grows beyond the screen.
+  preview_->setFixedSize(preview_->sizeHint().expandedTo(QSize(220, 48)));
   size_ = new QLineEdit("8", font_frame);
   size_->setObjectName("txtSize");
-  size_->setValidator(new QIntValidator(1, kMaxSize, size_));
+  size_->setValidator(new SizeValidator(size_));
   size_->setMaximumWidth(48);
   size_bar_ = new QScrollBar(Qt::Vertical, font_frame);
   size_bar_->setObjectName("VScroll1");
@@ -162,12 +183,17 @@ PreferencesDialog::PreferencesDialog(settings::SettingsStore& settings, Apply ap
   connect(size_, &QLineEdit::textEdited, this, [this](const QString& text) {
     bool ok = false;
     const int value = text.toInt(&ok);
-    if (!ok || value < 1) return;
+    // Only a size the editor uses reaches the preview; the box may hold more while typing.
+    if (!ok || value < 1 || value > kMaxSize) return;
     QFont f = preview_->font();
     f.setPointSizeF(value);
     preview_->setFont(f);
     const QSignalBlocker quiet(size_bar_);
     size_bar_->setValue(value);
+  });
+  // Leaving the box with a size the editor does not use puts back the size shown.
+  connect(size_, &QLineEdit::editingFinished, this, [this] {
+    if (!TypedSize()) size_->setText(QString::number(preview_->font().pointSizeF()));
   });
   for (std::size_t i = 0; i < std::size(kStyles); ++i) {
     connect(styles_[i], &QCheckBox::toggled, this, [this, i](bool on) {
@@ -261,16 +287,22 @@ void PreferencesDialog::FontDefaultsClick() {
   SelectFont(fonts_, "tahoma");
 }
 
+std::optional<int> PreferencesDialog::TypedSize() const {
+  bool is_number = false;
+  const int typed = size_->text().toInt(&is_number);
+  if (!is_number || typed < 1 || typed > kMaxSize) return std::nullopt;
+  return typed;
+}
+
 void PreferencesDialog::OkClick() {
   const QFont f = preview_->font();
   settings::EditorPrefs prefs;
   prefs.toolbar_shown = toolbar_->isChecked();
   prefs.font_name = f.family().toStdString();
-  // The size as shown; a text that is no number (the box may be empty) leaves the preview's.
-  bool is_number = false;
-  const int typed = size_->text().toInt(&is_number);
-  prefs.font_size =
-      is_number && typed >= 1 ? static_cast<float>(typed) : static_cast<float>(f.pointSizeF());
+  // The size as shown; a text that is no size the editor uses (the box may be empty, or hold
+  // 99) leaves the preview's.
+  const std::optional<int> typed = TypedSize();
+  prefs.font_size = typed ? static_cast<float>(*typed) : static_cast<float>(f.pointSizeF());
   prefs.back_color = StoredFromColor(SwatchColor(back_));
   prefs.fore_color = StoredFromColor(SwatchColor(fore_));
   prefs.bold = styles_[0]->isChecked();

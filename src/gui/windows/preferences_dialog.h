@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 
 #include "gui/windows/tool_windows.h"
 #include "settings/settings_store.h"
@@ -38,6 +39,8 @@ class PreferencesDialog final : public QDialog {
   void ColorDefaultsClick();
 
  private:
+  // The size typed in the box, when it is one the editor uses (1 to 72).
+  std::optional<int> TypedSize() const;
   void ChooseColor(QFrame* swatch, bool background);
   void SetSwatch(QFrame* swatch, const QColor& color);
   void ApplyPreviewColors();
