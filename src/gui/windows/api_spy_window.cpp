@@ -55,6 +55,8 @@ ApiSpyWindow::ApiSpyWindow(wintools::WindowSystem& windows) : QDialog(nullptr), 
     label->setObjectName(kFields[i].label_name);
     fields_[i] = new QLineEdit(kFields[i].initial, frame);
     fields_[i]->setObjectName(kFields[i].name);
+    // Read out by its label, not by the frame around it.
+    fields_[i]->setAccessibleName(QString(kFields[i].label).remove(':'));
     fields_[i]->setMinimumWidth(260);
     form->addRow(label, fields_[i]);
   }

@@ -48,11 +48,14 @@ HelpWindow::HelpWindow(QWidget& main_window, const MessengerSource& messengers)
   };
   auto* contents_page = new QWidget(pages_);
   contents_ = list(contents_page, "lstTopics", help::ContentsEntries());
+  contents_->setAccessibleName("Contents");
   (new QVBoxLayout(contents_page))->addWidget(contents_);
   auto* index_page = new QWidget(pages_);
   find_ = new QLineEdit(index_page);
   find_->setObjectName("txtFind");
+  find_->setAccessibleName("Find in the index");
   index_ = list(index_page, "lstTopics1", help::IndexEntries());
+  index_->setAccessibleName("Index");
   auto* index_layout = new QVBoxLayout(index_page);
   index_layout->addWidget(find_);
   index_layout->addWidget(index_);
@@ -63,6 +66,7 @@ HelpWindow::HelpWindow(QWidget& main_window, const MessengerSource& messengers)
   description->setObjectName("Frame3");
   text_ = new QPlainTextEdit(description);
   text_->setObjectName("txtHelp");
+  text_->setAccessibleName("Description");
   text_->setReadOnly(true);
   text_->setPlainText(ToQString(help::WelcomeText(ToU16(QString(AboutDialog::kMailAddress)))));
   (new QVBoxLayout(description))->addWidget(text_);

@@ -107,6 +107,7 @@ IconWindow::IconWindow(const ChooserSource& choosers, document::FileStore& files
   file_label->setObjectName("curFile");
   file_name_ = new QLineEdit(this);
   file_name_->setObjectName("FileName");
+  file_name_->setAccessibleName("File");
   file_name_->setReadOnly(true);
   file_name_->setMinimumWidth(280);
   file_name_->installEventFilter(this);

@@ -56,6 +56,7 @@ MainWindow::MainWindow(settings::SettingsStore& settings, QWidget* parent)
   layout->addWidget(toolbar_);
 
   editor_ = new CodeEditor(central);
+  editor_->setAccessibleName("Code");
   layout->addWidget(editor_, 1);
   editor_->installEventFilter(this);
   setCentralWidget(central);
@@ -160,6 +161,9 @@ void MainWindow::BuildToolbar() {
     auto* button = new QToolButton(toolbar_);
     button->setObjectName(spec.name);
     button->setToolTip(QString::fromUtf8(spec.tooltip));
+    // Read out by its tooltip, or by its menu item's caption where it has none.
+    button->setAccessibleName(*spec.tooltip ? QString::fromUtf8(spec.tooltip)
+                                            : action->text().remove('&'));
     const QIcon icon = ToolbarIcon(spec.icon, spec.glyph);
     button->setIcon(icon);
     // The menu item shows the same icon as its button.

@@ -59,6 +59,7 @@ SelectVariableDialog::SelectVariableDialog(QWidget* parent, codegen::InsertDecla
 
   list_ = new QListWidget(frame);
   list_->setObjectName("List1");
+  list_->setAccessibleName("Variables");
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setSortingEnabled(false);
   list_->installEventFilter(this);
