@@ -118,6 +118,17 @@ class WindowSystem {
   /// `GetPixel(GetDC(0), x, y)`: red + 256 * green + 65536 * blue; kClrInvalid where the
   /// pixel cannot be read (off the screen, or the session forbids it).
   virtual std::uint32_t GetScreenPixel(ScreenPoint p) = 0;
+  /// The pixels of the rectangle r, row by row from its top left, each as GetScreenPixel
+  /// gives it (kClrInvalid off the screen); in one request where the backend can.
+  virtual std::vector<std::uint32_t> GetScreenPixels(ScreenRect r) {
+    std::vector<std::uint32_t> pixels;
+    if (r.empty()) return pixels;
+    pixels.reserve(static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top));
+    for (std::int32_t y = r.top; y < r.bottom; ++y) {
+      for (std::int32_t x = r.left; x < r.right; ++x) pixels.push_back(GetScreenPixel({x, y}));
+    }
+    return pixels;
+  }
 };
 
 }  // namespace quillan::wintools

@@ -129,6 +129,14 @@ TEST_P(WindowSystemContract, PixelsOffTheScreenAreInvalid) {
   EXPECT_EQ(ws().GetScreenPixel({1 << 20, 1 << 20}), wintools::kClrInvalid);
   EXPECT_EQ(ws().CannotDo(wintools::Capability::kReadScreen), u"");
   EXPECT_NE(ws().GetScreenPixel({0, 0}), wintools::kClrInvalid);
+  // A block across the screen's corner: the pixels on it as one by one, the others invalid.
+  const std::vector<std::uint32_t> block = ws().GetScreenPixels({-1, -1, 2, 1});
+  ASSERT_EQ(block.size(), 6u);
+  EXPECT_EQ(block[0], wintools::kClrInvalid);
+  EXPECT_EQ(block[3], wintools::kClrInvalid);
+  EXPECT_EQ(block[4], ws().GetScreenPixel({0, 0}));
+  EXPECT_EQ(block[5], ws().GetScreenPixel({1, 0}));
+  EXPECT_TRUE(ws().GetScreenPixels({5, 5, 5, 9}).empty());
 }
 
 }  // namespace

@@ -356,19 +356,31 @@ std::u16string X11WindowSystem::SendGetText(Hwnd hwnd, int max_count) {
 }
 
 std::uint32_t X11WindowSystem::GetScreenPixel(wintools::ScreenPoint p) {
+  return GetScreenPixels({p.x, p.y, p.x + 1, p.y + 1}).front();
+}
+
+std::vector<std::uint32_t> X11WindowSystem::GetScreenPixels(wintools::ScreenRect r) {
+  std::vector<std::uint32_t> pixels;
+  if (r.empty()) return pixels;
+  const auto width = static_cast<std::size_t>(r.right - r.left);
+  pixels.assign(width * static_cast<std::size_t>(r.bottom - r.top), wintools::kClrInvalid);
   const xcb_screen_t& screen = impl_->screen();
-  if (xwayland_ || p.x < 0 || p.y < 0 || p.x >= screen.width_in_pixels ||
-      p.y >= screen.height_in_pixels) {
-    return wintools::kClrInvalid;
-  }
+  // Only the part on the screen is read; the rest stays invalid.
+  const wintools::ScreenRect on{std::max(r.left, 0), std::max(r.top, 0),
+                                std::min<std::int32_t>(r.right, screen.width_in_pixels),
+                                std::min<std::int32_t>(r.bottom, screen.height_in_pixels)};
+  if (xwayland_ || on.empty()) return pixels;
   xcb_connection_t* c = impl_->c();
   auto image = Get<xcb_get_image_reply_t>(
       c,
-      xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, impl_->root(), static_cast<std::int16_t>(p.x),
-                    static_cast<std::int16_t>(p.y), 1, 1, 0xFFFFFFFF),
+      xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, impl_->root(), static_cast<std::int16_t>(on.left),
+                    static_cast<std::int16_t>(on.top),
+                    static_cast<std::uint16_t>(on.right - on.left),
+                    static_cast<std::uint16_t>(on.bottom - on.top), 0xFFFFFFFF),
       xcb_get_image_reply);
-  if (!image) return wintools::kClrInvalid;
-  // The root visual's masks decode the pixel.
+  if (!image) return pixels;
+  // The root visual's masks decode a pixel; the depth's pixmap format says how wide a pixel
+  // and a row are in the image.
   const xcb_visualtype_t* visual = nullptr;
   for (auto depths = xcb_screen_allowed_depths_iterator(&screen); depths.rem && !visual;
        xcb_depth_next(&depths)) {
@@ -379,15 +391,41 @@ std::uint32_t X11WindowSystem::GetScreenPixel(wintools::ScreenPoint p) {
       }
     }
   }
-  const int length = xcb_get_image_data_length(image.p);
-  if (visual == nullptr || length <= 0) return wintools::kClrInvalid;
-  std::uint32_t pixel = 0;
-  std::memcpy(&pixel, xcb_get_image_data(image.p),
-              std::min<std::size_t>(sizeof pixel, static_cast<std::size_t>(length)));
-  const std::uint32_t red = Channel(pixel, visual->red_mask);
-  const std::uint32_t green = Channel(pixel, visual->green_mask);
-  const std::uint32_t blue = Channel(pixel, visual->blue_mask);
-  return red + 256 * green + 65536 * blue;
+  int bits_per_pixel = 0, pad = 32;
+  const xcb_setup_t* setup = xcb_get_setup(c);
+  for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f)) {
+    if (f.data->depth == image->depth) {
+      bits_per_pixel = f.data->bits_per_pixel;
+      pad = f.data->scanline_pad;
+    }
+  }
+  if (visual == nullptr || bits_per_pixel < 8 || bits_per_pixel % 8 != 0) return pixels;
+  const std::size_t bytes_per_pixel = static_cast<std::size_t>(bits_per_pixel) / 8;
+  const auto columns = static_cast<std::size_t>(on.right - on.left);
+  const auto rows = static_cast<std::size_t>(on.bottom - on.top);
+  const std::size_t pad_bytes = static_cast<std::size_t>(pad) / 8;
+  const std::size_t stride = (columns * bytes_per_pixel + pad_bytes - 1) / pad_bytes * pad_bytes;
+  const auto length = static_cast<std::size_t>(xcb_get_image_data_length(image.p));
+  if (length < stride * (rows - 1) + columns * bytes_per_pixel) return pixels;
+  const std::uint8_t* data = xcb_get_image_data(image.p);
+  const bool msb_first = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+  for (std::size_t y = 0; y < rows; ++y) {
+    for (std::size_t x = 0; x < columns; ++x) {
+      const std::uint8_t* at = data + y * stride + x * bytes_per_pixel;
+      std::uint32_t pixel = 0;
+      for (std::size_t b = 0; b < std::min<std::size_t>(bytes_per_pixel, 4); ++b) {
+        const std::size_t shift = msb_first ? (bytes_per_pixel - 1 - b) * 8 : b * 8;
+        pixel |= static_cast<std::uint32_t>(at[b]) << shift;
+      }
+      const std::uint32_t red = Channel(pixel, visual->red_mask);
+      const std::uint32_t green = Channel(pixel, visual->green_mask);
+      const std::uint32_t blue = Channel(pixel, visual->blue_mask);
+      const std::size_t out_y = y + static_cast<std::size_t>(on.top - r.top);
+      const std::size_t out_x = x + static_cast<std::size_t>(on.left - r.left);
+      pixels[out_y * width + out_x] = red + 256 * green + 65536 * blue;
+    }
+  }
+  return pixels;
 }
 
 }  // namespace quillan::platform

@@ -51,6 +51,7 @@ class X11WindowSystem final : public wintools::WindowSystem {
   bool SendSetText(wintools::Hwnd hwnd, std::u16string_view text) override;
   bool SendUndo(wintools::Hwnd hwnd) override;
   std::uint32_t GetScreenPixel(wintools::ScreenPoint p) override;
+  std::vector<std::uint32_t> GetScreenPixels(wintools::ScreenRect r) override;
 
   /// Whether a window manager runs on the display.
   bool HasWindowManager() const;
