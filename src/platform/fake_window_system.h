@@ -22,6 +22,8 @@ struct FakeRect {
 class FakeWindowSystem final : public wintools::WindowSystem {
  public:
   using Rect = FakeRect;
+  /// Handles are given out from `first_handle` up, so that two trees can hold different ones.
+  explicit FakeWindowSystem(wintools::Hwnd first_handle = 0x10010) : next_(first_handle) {}
   struct Window {
     std::u16string class_name;
     std::u16string text;
@@ -83,7 +85,7 @@ class FakeWindowSystem final : public wintools::WindowSystem {
 
   std::map<wintools::Hwnd, Window> windows_;
   std::vector<wintools::Hwnd> order_;  // creation order: the z-order of siblings, top first
-  wintools::Hwnd next_ = 0x10010;
+  wintools::Hwnd next_;
   wintools::ScreenPoint cursor_;
   std::map<std::pair<int, int>, std::uint32_t> pixels_;
   Rect screen_{0, 0, 1024, 768};

@@ -81,6 +81,10 @@ std::u16string SpyActionLimit(const WindowSystem& windows, SpyAction action) {
   return windows.CannotDo(SpecOf(action).needs);
 }
 
+std::u16string SpyActionLimit(WindowSystem& windows, SpyAction action, Hwnd h) {
+  return windows.CannotDo(SpecOf(action).needs, h);
+}
+
 std::u16string ReadCaption(WindowSystem& windows, Hwnd h) {
   const int n = windows.GetWindowTextLength(h);
   return Exactly(windows.GetWindowText(h, n + 1), n);

@@ -22,6 +22,8 @@ void RunSpyAction(WindowSystem& windows, Hwnd h, SpyAction action);
 /// What keeps an action from working in this session ("" when nothing does), for the tool to
 /// say instead of pretending.
 std::u16string SpyActionLimit(const WindowSystem& windows, SpyAction action);
+/// The same for the window h in particular: what one window allows may differ from another's.
+std::u16string SpyActionLimit(WindowSystem& windows, SpyAction action, Hwnd h);
 
 /// `ReadCaption`: exactly GetWindowTextLength(h) characters, from GetWindowText with one more
 /// as the buffer's size; a shorter answer is padded with NUL characters, as the buffer was.

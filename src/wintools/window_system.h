@@ -63,6 +63,22 @@ class WindowSystem {
   /// Why this backend cannot do `what`, in words for the user (for example "There is no X11
   /// display."), or "" when it can. Tools say this instead of pretending.
   virtual std::u16string CannotDo(Capability what) const = 0;
+  /// Why `what` cannot be done to the window `hwnd` in particular, or "" when it can. One
+  /// session may hold windows of several kinds (X11 windows beside the Windows programs of a
+  /// Wine prefix) that allow different things; a handle that names no window gets the
+  /// backend's general answer. By default that answer for every window.
+  virtual std::u16string CannotDo(Capability what, Hwnd hwnd) {
+    static_cast<void>(hwnd);
+    return CannotDo(what);
+  }
+
+  /// A picking drag begins. A backend that needs time before it can answer for some windows
+  /// gets ready now, without waiting, so that it can answer by the time the arrow gets there.
+  virtual void PrepareToPick() {}
+  /// A problem met since the last call that changes what the tools can show (windows that can
+  /// be seen only as X11 shows them, for example), in words for the user; "" when there is
+  /// none. Each problem is told once.
+  virtual std::u16string TakeNotice() { return {}; }
 
   /// `SetWindowPos`: with kHwndTopmost / kHwndNoTopmost and flags 3 changes only the z-order.
   virtual bool SetWindowPos(Hwnd hwnd, Hwnd insert_after, int x, int y, int cx, int cy,

@@ -15,6 +15,7 @@
 #include "platform/fake_window_system.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"
+#include "support/wine_fakes.h"
 
 using quillan::gui::ToQString;
 using quillan::wintools::Hwnd;
@@ -207,6 +208,66 @@ class WindowToolsGuiTest : public QObject {
     generator->findChild<QPushButton*>("Command2")->click();
     QCOMPARE(f.messenger.shown.back().text, std::u16string(u"You have no code to insert!"));
     QVERIFY(generator->isVisible());
+  }
+
+  void windowsProgramsUnderWineAnswerThroughTheirPrefix() {
+    using State = quillan::platform::WineWorld::State;
+    quillan::testing_support::WineScreen screen;
+    screen.prefix().state = State::kStarting;
+    screen.x11->screen.SetCannotDo(quillan::wintools::Capability::kEnableDisable, u"X11 cannot.");
+    quillan::testing_support::WindowFixture f;
+    f.ports.windows = screen.router.get();
+    f.Make(f.Plain());
+    f.window->show();
+    auto class_field = [] { return Fixture::Tool("frmAPISpy")->findChild<QLineEdit*>("txtClass"); };
+
+    // The press starts the helpers of the programs on the screen. While Notepad's starts,
+    // X11's answer shows; once it is ready, Wine's, with the arrow held still.
+    f.window->Action("API_Spy")->trigger();
+    auto* arrow = Fixture::Tool("frmAPISpy")->findChild<quillan::gui::PickerArrow*>("Picture1");
+    QTest::mousePress(arrow, Qt::LeftButton, {}, QPoint(6, 2));
+    QCOMPARE(screen.prefix().started, 1);
+    screen.x11->screen.SetCursor({600, 300});
+    QMouseEvent move(QEvent::MouseMove, QPointF(7, 3), QPointF(7, 3), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(arrow, &move);
+    QCOMPARE(class_field()->text(), QString("notepad.exe"));
+    screen.prefix().state = State::kReady;
+    QTRY_COMPARE(class_field()->text(), QString("Edit"));
+    QCOMPARE(Fixture::Tool("frmAPISpy")->findChild<QLineEdit*>("txtParClass")->text(),
+             QString("Notepad"));
+    QTest::mouseRelease(arrow, Qt::LeftButton, {}, QPoint(6, 2));
+
+    // Window Spy's buttons follow the window in its box: Wine's can be disabled, X11's not.
+    f.window->Action("Window_Spy")->trigger();
+    QWidget* spy = Fixture::Tool("frmWinSpy");
+    auto* box = spy->findChild<QLineEdit*>("Text1");
+    auto* disable = spy->findChild<QPushButton*>("SSCommand6");
+    QVERIFY(!disable->isEnabled());
+    box->setText(QString::number(screen.edit));
+    QVERIFY(disable->isEnabled());
+    QCOMPARE(disable->toolTip(), QString());
+    disable->click();
+    QVERIFY(!screen.prefix().tree.Find(screen.edit)->enabled);
+    box->setText(QString::number(screen.xterm));
+    QVERIFY(!disable->isEnabled());
+    QCOMPARE(disable->toolTip(), QString("X11 cannot."));
+
+    // The helper fails: the next pick says so above the tool, once.
+    screen.prefix().state = State::kFailed;
+    screen.prefix().why = u"the helper ended.";
+    auto* spy_arrow = spy->findChild<quillan::gui::PickerArrow*>("Picture1");
+    for (int pick = 0; pick < 2; ++pick) {
+      QTest::mousePress(spy_arrow, Qt::LeftButton, {}, QPoint(6, 2));
+      QCoreApplication::sendEvent(spy_arrow, &move);
+      QTest::mouseRelease(spy_arrow, Qt::LeftButton, {}, QPoint(6, 2));
+      QTest::qWait(10);
+    }
+    QCOMPARE(box->text(), QString::number(screen.notepad_x));
+    QCOMPARE(f.messenger.shown.size(), std::size_t{1});
+    QVERIFY(f.messenger.shown[0].text.starts_with(
+        u"Quillan cannot see inside the Windows programs of the Wine prefix /home/u/wine: the "
+        u"helper ended."));
   }
 
   void codeGeneratorLeavesThePreviewWhenThePickedWindowVanished() {

@@ -375,6 +375,23 @@ TEST_P(X11Backend, OwnersSubwindowsTitlesAndPixels) {
   EXPECT_EQ(ws().CannotDo(wintools::Capability::kMinimizeMaximize).empty(), GetParam());
 }
 
+TEST_P(X11Backend, TheProgramOfAWindowIsTheOneItsTopLevelClientNames) {
+  const Hwnd top = h().Create(u"notepad.exe", u"Untitled - Notepad", 0, {100, 100, 400, 300});
+  const Hwnd inner = h().Create(u"Inner", u"", top, {10, 10, 60, 60});
+  const Hwnd silent = h().Create(u"Silent", u"", 0, {500, 100, 600, 200});
+  const std::uint32_t pid = 4242;
+  xcb_change_property(h().connection(), XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(top),
+                      h().Atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
+  h().Sync();
+  EXPECT_EQ(ws().ClientPid(top), 4242);
+  EXPECT_EQ(ws().ClientPid(inner), 4242);
+  EXPECT_EQ(ws().ClientPid(ws().WindowFromPoint(h().ToScreen(inner, 5, 5))), 4242);
+  EXPECT_EQ(ws().ClientPid(silent), std::nullopt);  // a program that does not say
+  EXPECT_EQ(ws().ClientPid(0), std::nullopt);
+  const std::vector<int> pids = ws().ClientPids();
+  EXPECT_EQ(std::count(pids.begin(), pids.end(), 4242), 1);
+}
+
 TEST_P(X11Backend, CloseAsksTheProgramAndNeverKillsIt) {
   const Hwnd window = h().Create(u"Polite", u"Polite", 0, {100, 100, 200, 200});
   const xcb_atom_t protocols = h().Atom("WM_PROTOCOLS");

@@ -16,13 +16,14 @@ WindowTools::WindowTools(const ActionTable& actions, ToolWindows& tools,
                          codegen::InsertDeclarations& declarations,
                          const MessengerSource& messengers)
     : notice_(windows, messengers),
-      api_spy_(tools.Add<ApiSpyWindow>([&windows] { return new ApiSpyWindow(windows); })),
-      code_generator_(
-          tools.Add<CodeGeneratorWindow>([&windows, &buffer, &editor, &declarations, messengers] {
-            return new CodeGeneratorWindow(windows, buffer, editor, declarations, messengers);
-          })),
+      api_spy_(
+          tools.Add<ApiSpyWindow>([this, &windows] { return Watched(new ApiSpyWindow(windows)); })),
+      code_generator_(tools.Add<CodeGeneratorWindow>([this, &windows, &buffer, &editor,
+                                                      &declarations, messengers] {
+        return Watched(new CodeGeneratorWindow(windows, buffer, editor, declarations, messengers));
+      })),
       window_spy_(tools.Add<WindowSpyWindow>(
-          [&windows, &tools] { return new WindowSpyWindow(windows, tools); })),
+          [this, &windows, &tools] { return Watched(new WindowSpyWindow(windows, tools)); })),
       color_spy_(tools.Add<ColorSpyWindow>([&windows] { return new ColorSpyWindow(windows); })) {
   setObjectName("windowTools");
   connect(actions.Action("API_Spy"), &QAction::triggered, this, [this] { Open(api_spy_); });
@@ -30,6 +31,12 @@ WindowTools::WindowTools(const ActionTable& actions, ToolWindows& tools,
   connect(actions.Action("Color_Spy"), &QAction::triggered, this, [this] { Open(color_spy_); });
   connect(actions.Action("Code_Generator"), &QAction::triggered, this,
           [this] { Open(code_generator_); });
+}
+
+template <typename W>
+W* WindowTools::Watched(W* tool) {
+  notice_.Watch(*tool);
+  return tool;
 }
 
 template <ToolWindow W>

@@ -19,9 +19,9 @@ class CodeEditor;
 class EditorBuffer;
 
 /// The window tools of the Tools menu and toolbar: API Spy, Window Spy, the Code Generator and
-/// Color Spy, made on
-/// first use by the tool-window owner. The first one shown says once when this session's
-/// window system cannot be read.
+/// Color Spy, made on first use by the tool-window owner. The first one shown says once when
+/// this session's window system cannot be read; a pick with the first three says what the
+/// window system met meanwhile (programs it can see only as X11 shows them).
 class WindowTools final : public QObject {
   Q_OBJECT
 
@@ -33,6 +33,9 @@ class WindowTools final : public QObject {
  private:
   template <ToolWindow W>
   void Open(ToolWindowSlot<W>& slot);
+  // A picking tool, its picks followed by the notice.
+  template <typename W>
+  W* Watched(W* tool);
 
   ToolNotice notice_;
   ToolWindowSlot<ApiSpyWindow> api_spy_;

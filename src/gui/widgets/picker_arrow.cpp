@@ -3,13 +3,19 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QTimer>
 
 namespace quillan::gui {
 
-PickerArrow::PickerArrow(Starts starts, QWidget* parent) : QWidget(parent), starts_(starts) {
+PickerArrow::PickerArrow(Starts starts, QWidget* parent)
+    : QWidget(parent), starts_(starts), rest_(new QTimer(this)) {
   setObjectName("Picture1");
   setFixedSize(32, 32);
   setToolTip("Drag me over a window");
+  rest_->setInterval(kRestInterval);
+  connect(rest_, &QTimer::timeout, this, [this] {
+    if (dragging_) emit Moved(held_);
+  });
 }
 
 QPixmap PickerArrow::ArrowPixmap() {
@@ -36,18 +42,24 @@ void PickerArrow::paintEvent(QPaintEvent*) {
 void PickerArrow::mousePressEvent(QMouseEvent* event) {
   if (starts_ == Starts::kLeftButton && event->button() != Qt::LeftButton) return;
   dragging_ = true;
+  held_ = event->buttons();
   update();
   grabMouse(ArrowCursor());
+  rest_->start();
   emit Started();
 }
 
 void PickerArrow::mouseMoveEvent(QMouseEvent* event) {
-  if (dragging_) emit Moved(event->buttons());
+  if (!dragging_) return;
+  held_ = event->buttons();
+  rest_->start();  // the next repeat comes a full interval after this move
+  emit Moved(held_);
 }
 
 void PickerArrow::mouseReleaseEvent(QMouseEvent* event) {
   if (dragging_) {
     dragging_ = false;
+    rest_->stop();
     releaseMouse();
     update();
   }

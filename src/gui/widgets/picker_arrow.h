@@ -3,6 +3,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+class QTimer;
+
 namespace quillan::gui {
 
 /// `Picture1` of the picking tools: the arrow the user drags out of the tool and drops on
@@ -22,11 +24,14 @@ class PickerArrow final : public QWidget {
   static QPixmap ArrowPixmap();
   static QCursor ArrowCursor();
   QSize sizeHint() const override { return {32, 32}; }
+  static constexpr int kRestInterval = 50;  ///< milliseconds
 
  signals:
   /// A drag began: the arrow is the pointer now.
   void Started();
-  /// A mouse move during the drag, with the buttons held.
+  /// A mouse move during the drag, with the buttons held; repeated every kRestInterval while
+  /// the pointer rests, so that what the window under it shows can change without a move
+  /// (an answer that needed a moment).
   void Moved(Qt::MouseButtons held);
   /// A release of `button` on the arrow; the drag, if any, is over.
   void Released(Qt::MouseButton button);
@@ -40,6 +45,8 @@ class PickerArrow final : public QWidget {
  private:
   Starts starts_;
   bool dragging_ = false;
+  Qt::MouseButtons held_;  // during the drag, as the last mouse event had them
+  QTimer* rest_;
 };
 
 }  // namespace quillan::gui

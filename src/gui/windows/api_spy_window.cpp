@@ -67,6 +67,8 @@ ApiSpyWindow::ApiSpyWindow(wintools::WindowSystem& windows) : QDialog(nullptr), 
   outer->addWidget(frame);
   outer->setSizeConstraint(QLayout::SetFixedSize);
 
+  // The window system gets ready for the windows the arrow may reach.
+  connect(arrow_, &PickerArrow::Started, this, [this] { windows_.PrepareToPick(); });
   connect(arrow_, &PickerArrow::Moved, this, [this](Qt::MouseButtons held) {
     if (held.testFlag(Qt::LeftButton)) Inspect();
   });

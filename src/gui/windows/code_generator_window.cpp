@@ -65,6 +65,8 @@ CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, Editor
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(frame);
 
+  // The window system gets ready for the windows the arrow may reach.
+  connect(arrow_, &PickerArrow::Started, this, [this] { windows_.PrepareToPick(); });
   connect(arrow_, &PickerArrow::Moved, this, [this](Qt::MouseButtons held) {
     if (!held.testFlag(Qt::LeftButton)) return;
     const wintools::Hwnd h = wintools::WindowUnderPointer(windows_);

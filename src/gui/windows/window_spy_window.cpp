@@ -69,12 +69,7 @@ WindowSpyWindow::WindowSpyWindow(wintools::WindowSystem& windows, ToolWindows& t
       continue;
     }
     const wintools::SpyAction action = *spec.action;
-    // Say what cannot work here instead of pretending.
-    const std::u16string limit = wintools::SpyActionLimit(windows_, action);
-    if (!limit.empty()) {
-      button->setEnabled(false);
-      button->setToolTip(ToQString(limit));
-    }
+    action_buttons_.emplace_back(button, action);
     connect(button, &QPushButton::clicked, this, [this, action] {
       if (const auto h = wintools::ParseHandle(ToU16(handle_->text()))) {
         wintools::RunSpyAction(windows_, *h, action);
@@ -87,7 +82,11 @@ WindowSpyWindow::WindowSpyWindow(wintools::WindowSystem& windows, ToolWindows& t
   auto* outer = new QVBoxLayout(this);
   outer->addWidget(frame);
   outer->setSizeConstraint(QLayout::SetFixedSize);
+  ShowLimits();
+  connect(handle_, &QLineEdit::textChanged, this, &WindowSpyWindow::ShowLimits);
 
+  // The window system gets ready for the windows the arrow may reach.
+  connect(arrow_, &PickerArrow::Started, this, [this] { windows_.PrepareToPick(); });
   connect(arrow_, &PickerArrow::Moved, this, [this](Qt::MouseButtons held) {
     if (!held.testFlag(Qt::LeftButton)) return;
     const wintools::Hwnd h = wintools::WindowUnderPointer(windows_);
@@ -96,6 +95,18 @@ WindowSpyWindow::WindowSpyWindow(wintools::WindowSystem& windows, ToolWindows& t
 }
 
 WindowSpyWindow::~WindowSpyWindow() = default;
+
+void WindowSpyWindow::ShowLimits() {
+  // Say what cannot work on this window instead of pretending; for a box that holds no
+  // handle, what cannot work in this session.
+  const auto h = wintools::ParseHandle(ToU16(handle_->text()));
+  for (const auto& [button, action] : action_buttons_) {
+    const std::u16string limit = h ? wintools::SpyActionLimit(windows_, action, *h)
+                                   : wintools::SpyActionLimit(windows_, action);
+    button->setEnabled(limit.empty());
+    button->setToolTip(ToQString(limit));
+  }
+}
 
 void WindowSpyWindow::OpenModifyText(bool caption) {
   // Only the dialog takes input while it is there, not this window either.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <utility>
+#include <vector>
 
 #include "gui/windows/modify_text_dialog.h"
 #include "gui/windows/tool_windows.h"
@@ -8,14 +10,16 @@
 #include "wintools/window_system.h"
 
 class QLineEdit;
+class QPushButton;
 
 namespace quillan::gui {
 
 class PickerArrow;
 
 /// `frmWinSpy`: pick a window with the arrow (or type its handle) and hide, show, retitle,
-/// enable, disable, minimize, maximize, restore or close it. What this session's window system
-/// cannot do is said in the buttons' tooltips, and those buttons are disabled.
+/// enable, disable, minimize, maximize, restore or close it. What the window system cannot do
+/// to the window in the box is said in the buttons' tooltips, and those buttons are disabled;
+/// they follow the box as it changes.
 class WindowSpyWindow final : public QDialog {
   Q_OBJECT
 
@@ -31,11 +35,14 @@ class WindowSpyWindow final : public QDialog {
 
  private:
   void OpenModifyText(bool caption);
+  // Enables the action buttons by what the window system can do to the window in the box.
+  void ShowLimits();
 
   wintools::WindowSystem& windows_;
   PickerArrow* arrow_;
   QLineEdit* handle_;
   ToolWindowSlot<ModifyTextDialog> modify_text_;
+  std::vector<std::pair<QPushButton*, wintools::SpyAction>> action_buttons_;
 };
 
 }  // namespace quillan::gui

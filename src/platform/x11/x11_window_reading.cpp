@@ -236,6 +236,51 @@ std::u16string X11WindowSystem::Impl::ClassOf(xcb_window_t w) const {
   return value ? ClassHalf(*value) : std::u16string();
 }
 
+std::vector<std::optional<int>> X11WindowSystem::Impl::Pids(
+    const std::vector<xcb_window_t>& windows) const {
+  std::vector<xcb_get_property_cookie_t> cookies;
+  for (xcb_window_t w : windows) {
+    cookies.push_back(xcb_get_property(c_, 0, w, net_wm_pid_, XCB_ATOM_CARDINAL, 0, 1));
+  }
+  std::vector<std::optional<int>> pids;
+  for (auto cookie : cookies) {
+    auto reply = Get<xcb_get_property_reply_t>(c_, cookie, xcb_get_property_reply);
+    std::uint32_t pid = 0;
+    if (reply && reply->type == XCB_ATOM_CARDINAL && reply->format == 32 &&
+        xcb_get_property_value_length(reply.p) >= 4) {
+      std::memcpy(&pid, xcb_get_property_value(reply.p), 4);
+    }
+    // Process ids are positive and fit an int; anything else is no pid.
+    if (pid > 0 && pid <= 0x7FFFFFFF) {
+      pids.emplace_back(static_cast<int>(pid));
+    } else {
+      pids.emplace_back();
+    }
+  }
+  return pids;
+}
+
+std::optional<int> X11WindowSystem::ClientPid(Hwnd hwnd) const {
+  // Up from the window to the client it is in.
+  auto w = static_cast<xcb_window_t>(hwnd);
+  for (std::size_t depth = 0; w != 0 && depth < kMaxDepth; ++depth) {
+    const auto placement = impl_->Place(w);
+    if (!placement) return std::nullopt;
+    if (placement->client) return impl_->Pids({w}).front();
+    if (placement->parent == impl_->root()) return std::nullopt;
+    w = placement->parent;
+  }
+  return std::nullopt;
+}
+
+std::vector<int> X11WindowSystem::ClientPids() const {
+  std::vector<int> pids;
+  for (const auto& pid : impl_->Pids(impl_->TopLevelClients())) {
+    if (pid && std::find(pids.begin(), pids.end(), *pid) == pids.end()) pids.push_back(*pid);
+  }
+  return pids;
+}
+
 bool X11WindowSystem::IsWindow(Hwnd hwnd) { return impl_->Exists(static_cast<xcb_window_t>(hwnd)); }
 
 wintools::ScreenRect X11WindowSystem::GetWindowRect(Hwnd hwnd) {

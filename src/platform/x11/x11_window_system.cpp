@@ -31,7 +31,8 @@ X11WindowSystem::Impl::Impl(xcb_connection_t* c, xcb_screen_t* screen)
                          "_NET_WM_STATE_MAXIMIZED_HORZ",
                          "_NET_WM_STATE_ABOVE",
                          "WM_CHANGE_STATE",
-                         "_NET_SUPPORTING_WM_CHECK"};
+                         "_NET_SUPPORTING_WM_CHECK",
+                         "_NET_WM_PID"};
   xcb_intern_atom_cookie_t cookies[std::size(names)];
   for (std::size_t i = 0; i < std::size(names); ++i) {
     cookies[i] =
@@ -39,7 +40,8 @@ X11WindowSystem::Impl::Impl(xcb_connection_t* c, xcb_screen_t* screen)
   }
   xcb_atom_t* atoms[] = {&wm_state_,  &net_wm_name_, &utf8_string_,     &wm_protocols_,
                          &wm_delete_, &net_close_,   &net_wm_state_,    &max_vert_,
-                         &max_horz_,  &state_above_, &wm_change_state_, &net_wm_check_};
+                         &max_horz_,  &state_above_, &wm_change_state_, &net_wm_check_,
+                         &net_wm_pid_};
   for (std::size_t i = 0; i < std::size(names); ++i) {
     auto reply = Get<xcb_intern_atom_reply_t>(c_, cookies[i], xcb_intern_atom_reply);
     *atoms[i] = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};

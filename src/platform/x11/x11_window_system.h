@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,14 @@ class X11WindowSystem final : public wintools::WindowSystem {
 
   /// Whether a window manager runs on the display.
   bool HasWindowManager() const;
+
+  /// The process of the program whose top-level window holds `hwnd` (the client itself, or
+  /// the client a subwindow is in), as that client's _NET_WM_PID says; nullopt when the window
+  /// is gone or its program does not say.
+  std::optional<int> ClientPid(wintools::Hwnd hwnd) const;
+  /// The processes of the programs that have top-level clients now, hidden ones included, each
+  /// once, as their _NET_WM_PID says; programs that do not say are left out.
+  std::vector<int> ClientPids() const;
 
  private:
   class Impl;

@@ -137,13 +137,17 @@ class X11WindowSystem::Impl {
 
   std::u16string ClassOf(xcb_window_t w) const;
 
+  // The _NET_WM_PID of several windows, their requests sent together; nullopt where a window
+  // has none.
+  std::vector<std::optional<int>> Pids(const std::vector<xcb_window_t>& windows) const;
+
   // Acting on windows (x11_window_actions.cpp).
 
   bool SpeaksDelete(xcb_window_t w) const;
 
   xcb_atom_t wm_state_ = 0, net_wm_name_ = 0, utf8_string_ = 0, wm_protocols_ = 0, wm_delete_ = 0,
              net_close_ = 0, net_wm_state_ = 0, max_vert_ = 0, max_horz_ = 0, state_above_ = 0,
-             wm_change_state_ = 0, net_wm_check_ = 0;
+             wm_change_state_ = 0, net_wm_check_ = 0, net_wm_pid_ = 0;
 
  private:
   xcb_connection_t* c_;
