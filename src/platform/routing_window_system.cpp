@@ -167,6 +167,10 @@ std::uint32_t RoutingWindowSystem::GetScreenPixel(wintools::ScreenPoint p) {
   return x11_->windows().GetScreenPixel(p);
 }
 
+std::vector<std::uint32_t> RoutingWindowSystem::GetScreenPixels(wintools::ScreenRect r) {
+  return x11_->windows().GetScreenPixels(r);
+}
+
 Hwnd RoutingWindowSystem::GetParent(Hwnd hwnd) {
   Prefix* from = WorldOf(hwnd);
   return Remember(Windows(from).GetParent(hwnd), from);

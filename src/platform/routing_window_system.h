@@ -49,7 +49,7 @@ std::unique_ptr<X11Side> X11SideOf(std::unique_ptr<X11WindowSystem> x11);
 ///   ready prefix's that knows it, else X11's (which then answers 0 or empty text).
 /// - FindWindowEx and FindAllWindowsEx search the world of their parent; with parent 0 (the
 ///   top-level windows) the world of the last window picked, X11 before any pick.
-/// - GetCursorPos and GetScreenPixel always ask X11: Wine shows the same pointer position,
+/// - GetCursorPos and GetScreenPixel(s) always ask X11: Wine shows the same pointer position,
 ///   and the screen is X11's.
 /// - A prefix whose helper fails is told once through TakeNotice, and afterwards its programs
 ///   are seen as X11 shows them.
@@ -97,6 +97,7 @@ class RoutingWindowSystem final : public wintools::WindowSystem {
   bool SendSetText(wintools::Hwnd hwnd, std::u16string_view text) override;
   bool SendUndo(wintools::Hwnd hwnd) override;
   std::uint32_t GetScreenPixel(wintools::ScreenPoint p) override;
+  std::vector<std::uint32_t> GetScreenPixels(wintools::ScreenRect r) override;
 
  private:
   struct Prefix;

@@ -108,8 +108,23 @@ ColorReadout ReadoutOf(std::uint32_t value) {
   return {Decimal(value), u"#" + hex, Decimal(red), Decimal(green), Decimal(blue)};
 }
 
+std::u16string VbHexOf(std::uint32_t value) {
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  std::u16string hex = u"&H00000000&";
+  for (int i = 0; i < 8; ++i) {
+    hex[static_cast<std::size_t>(9 - i)] = kDigits[(value >> (4 * i)) & 15];
+  }
+  return hex;
+}
+
+std::u16string VbRgbOf(std::uint32_t value) {
+  return u"RGB(" + Decimal(value & 255) + u", " + Decimal((value / 256) & 255) + u", " +
+         Decimal((value / 65536) & 255) + u")";
+}
+
 bool ColorSpy::Sample(WindowSystem& windows) {
-  const std::uint32_t value = windows.GetScreenPixel(windows.GetCursorPos());
+  point_ = windows.GetCursorPos();
+  const std::uint32_t value = windows.GetScreenPixel(point_);
   if (value == kClrInvalid) return false;
   const bool changed = swatch_ != value;
   swatch_ = value;

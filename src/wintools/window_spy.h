@@ -45,6 +45,11 @@ struct ColorReadout {
 };
 ColorReadout ReadoutOf(std::uint32_t value);
 
+/// The colour as Visual Basic code writes it: "&H00BBGGRR&", a Long in hexadecimal with
+/// blue, green and red (the value itself, eight digits), and "RGB(r, g, b)".
+std::u16string VbHexOf(std::uint32_t value);
+std::u16string VbRgbOf(std::uint32_t value);
+
 /// Color Spy's state: the swatch's colour and the fields, from the last pixel that could be
 /// read. A pixel that cannot be read (CLR_INVALID) changes nothing.
 class ColorSpy {
@@ -53,11 +58,14 @@ class ColorSpy {
   bool Sample(WindowSystem& windows);
 
   const std::optional<std::uint32_t>& swatch() const { return swatch_; }
+  /// Where the pointer was at the last tick.
+  ScreenPoint point() const { return point_; }
   const ColorReadout& readout() const { return readout_; }
 
  private:
   std::optional<std::uint32_t> swatch_;
   ColorReadout readout_;
+  ScreenPoint point_;
 };
 
 }  // namespace quillan::wintools

@@ -1,10 +1,13 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -137,6 +140,16 @@ class WindowToolsGuiTest : public QObject {
     QCOMPARE(f.Field("frmSpy", "txtBlue"), QString("15"));
     QCOMPARE(spy->findChild<QFrame*>("picColor")->palette().color(QPalette::Window),
              QColor(0, 0, 15));
+    // The Visual Basic forms, one of them copied; the pointer's pixel in the middle of the
+    // magnified view, and the screen's edge around it.
+    QCOMPARE(f.Field("frmSpy", "txtVBHex"), QString("&H000F0000&"));
+    QCOMPARE(f.Field("frmSpy", "txtVBRGB"), QString("RGB(0, 0, 15)"));
+    spy->findChild<QRadioButton*>("optVBRGB")->click();
+    spy->findChild<QPushButton*>("cmdCopy")->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("RGB(0, 0, 15)"));
+    const QImage zoom = spy->findChild<quillan::gui::Magnifier*>("picZoom")->image();
+    QCOMPARE(zoom.pixelColor(5, 5), QColor(0, 0, 15));
+    QCOMPARE(zoom.pixelColor(0, 0), QColor(0, 0, 0));
     // Off the screen the pixel cannot be read: the values stay.
     f.tree.SetCursor({-5, -5});
     QTest::qWait(20);

@@ -33,6 +33,12 @@ TEST(ReadoutOf, TheWorkedValues) {
       {0x123456, {u"1193046", u"#563412", u"86", u"52", u"18"}},
   };
   for (const auto& [value, readout] : cases) EXPECT_EQ(ReadoutOf(value), readout) << value;
+  // The forms Visual Basic code takes, blue first in the hexadecimal Long.
+  EXPECT_EQ(VbHexOf(255), u"&H000000FF&");
+  EXPECT_EQ(VbHexOf(0x123456), u"&H00123456&");
+  EXPECT_EQ(VbHexOf(16777215), u"&H00FFFFFF&");
+  EXPECT_EQ(VbRgbOf(0x123456), u"RGB(86, 52, 18)");
+  EXPECT_EQ(VbRgbOf(0), u"RGB(0, 0, 0)");
 }
 
 TEST(WindowSpy, ActionsReadAndWriteOnTheFakeTree) {
