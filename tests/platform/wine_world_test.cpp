@@ -10,8 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/window_maker_client.h"
 #include "platform/window_system_contract.h"
-#include "platform/wine/child_process.h"
 #include "platform/wine/wine_helper.h"
 #include "text/vb_string.h"
 
@@ -102,61 +102,13 @@ TEST(WineWorld, FailsWithAPlainReasonAndLeavesNothingRunning) {
 
 // ---- The real helper, under Wine ----
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
-
-// The prefix this test runs in, as Quillan would describe it for a program running there.
-WinePrefix ThisPrefix() {
-  WinePrefix prefix;
-  prefix.loader = Env("WINELOADER").empty() ? "/usr/lib/wine/wine64" : Env("WINELOADER");
-  for (const char* name : {"WINEPREFIX", "TMPDIR", "WINESERVER", "HOME", "DISPLAY"}) {
-    if (std::getenv(name) != nullptr) prefix.environment.emplace_back(name, Env(name));
-  }
-  prefix.key = Env("WINEPREFIX");
-  return prefix;
-}
-
-// The window maker (tests/platform/window_maker.cpp) running in the prefix: one command line,
-// one answer line.
-class WindowMaker {
- public:
-  WindowMaker() {
-    const WinePrefix prefix = ThisPrefix();
-    std::vector<std::string> env;
-    for (const auto& [name, value] : prefix.environment) env.push_back(name + "=" + value);
-    env.push_back("WINEDEBUG=-all");
-    std::string error;
-    process_ = ChildProcess::Start({prefix.loader, Env("QUILLAN_TEST_WINDOW_MAKER")}, env, error);
-    EXPECT_NE(process_, nullptr) << error;
-  }
-  std::string Ask(const std::string& command) {
-    if (!process_) return {};
-    // The first command waits for Wine to start the program.
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
-    EXPECT_TRUE(process_->Write(command + "\n", deadline)) << command;
-    std::size_t end;
-    while ((end = pending_.find('\n')) == std::string::npos) {
-      if (process_->Read(pending_, deadline) != ChildProcess::Output::kData) {
-        ADD_FAILURE() << "the window maker did not answer " << command;
-        return {};
-      }
-    }
-    std::string line = pending_.substr(0, end);
-    pending_.erase(0, end + 1);
-    return line;
-  }
-
- private:
-  std::unique_ptr<ChildProcess> process_;
-  std::string pending_;
-};
-
 class WineHelperHarness final : public testing_support::WindowSystemHarness {
  public:
-  WineHelperHarness() : world_(StartWineWorld(ThisPrefix())) {
-    maker_.Ask("sync");
+  // The helper starts once the maker runs, as for a program the user has started.
+  WineHelperHarness() {
+    EXPECT_EQ(maker_.error(), "");
+    EXPECT_EQ(maker_.Ask("sync"), "ok");
+    world_ = StartWineWorld(PrefixOfThisProcess());
     EXPECT_EQ(world_->Poll(30s), WineWorld::State::kReady) << text::ToUtf8(world_->failure());
   }
   wintools::WindowSystem& System() override { return world_->windows(); }
@@ -168,7 +120,9 @@ class WineHelperHarness final : public testing_support::WindowSystemHarness {
                    bool popup) override {
     return Make(popup ? "popup" : "owned", owner, r, class_name, text);
   }
-  void Destroy(Hwnd hwnd) override { maker_.Ask("destroy " + std::to_string(hwnd)); }
+  void Destroy(Hwnd hwnd) override {
+    EXPECT_EQ(maker_.Ask("destroy " + std::to_string(hwnd)), "ok");
+  }
   wintools::ScreenPoint ToScreen(Hwnd hwnd, int x, int y) override {
     std::istringstream answer(maker_.Ask("screen " + std::to_string(hwnd) + " " +
                                          std::to_string(x) + " " + std::to_string(y)));
@@ -177,9 +131,9 @@ class WineHelperHarness final : public testing_support::WindowSystemHarness {
     return p;
   }
   void MovePointer(wintools::ScreenPoint p) override {
-    maker_.Ask("pointer " + std::to_string(p.x) + " " + std::to_string(p.y));
+    EXPECT_EQ(maker_.Ask("pointer " + std::to_string(p.x) + " " + std::to_string(p.y)), "ok");
   }
-  void Sync() override { maker_.Ask("sync"); }
+  void Sync() override { EXPECT_EQ(maker_.Ask("sync"), "ok"); }
 
  private:
   Hwnd Make(const char* kind, Hwnd parent, TestRect r, std::u16string_view class_name,
@@ -187,12 +141,12 @@ class WineHelperHarness final : public testing_support::WindowSystemHarness {
     std::ostringstream command;
     command << "create " << kind << " " << parent << " " << r.left << " " << r.top << " " << r.right
             << " " << r.bottom << "\t" << text::ToUtf8(class_name) << "\t" << text::ToUtf8(text);
-    const Hwnd made = std::atoi(maker_.Ask(command.str()).c_str());
+    const Hwnd made = MakeWindow(maker_, command.str());
     EXPECT_NE(made, 0) << command.str();
     return made;
   }
 
-  WindowMaker maker_;  // made first, so that the wineserver runs when the helper starts
+  WindowMakerClient maker_;
   std::unique_ptr<WineWorld> world_;
 };
 
