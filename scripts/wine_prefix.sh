@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run Windows programs under Wine (the Windows checks, the Wine
 # helper's test and benchmark): finds Wine's loader and server, and points WINEPREFIX at a
 # prefix of the caller's, made on first use (that takes seconds, so it is kept and shared by

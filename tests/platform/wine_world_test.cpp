@@ -98,6 +98,13 @@ TEST(WineWorld, FailsWithAPlainReasonAndLeavesNothingRunning) {
             u"Quillan's Wine helper (quillan-wine-helper.exe) was not found.");
   EXPECT_EQ(Children(), 0);
   ::unsetenv("QUILLAN_TEST_LEAK");
+
+  // The variable that names the helper wins, where it names a file.
+  ::setenv("QUILLAN_WINE_HELPER", QUILLAN_STAND_IN_WINE, 1);
+  EXPECT_EQ(FindWineHelper(), QUILLAN_STAND_IN_WINE);
+  ::setenv("QUILLAN_WINE_HELPER", "/nonexistent/quillan-wine-helper.exe", 1);
+  EXPECT_EQ(FindWineHelper(), "");
+  ::unsetenv("QUILLAN_WINE_HELPER");
 }
 
 // ---- The real helper, under Wine ----
