@@ -8,11 +8,13 @@ trap 'rm -rf "$scratch"' EXIT
 export HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data"
 for b in "$build_dir"/bench/bench_*; do
   [ -x "$b" ] || continue
-  case "$(basename "$b")" in bench_startup | bench_window_tools) continue ;; esac  # X: below
+  case "$(basename "$b")" in bench_startup | bench_window_tools | bench_wine_helper) continue ;; esac  # below
   echo "== $(basename "$b")"
   "$b"
 done
 echo "== start-up"
 bash "$here/startup.sh" "$build_dir/src/quillan" "$build_dir/bench/bench_startup"
+echo "== the Wine helper"
+bash "$here/wine_helper.sh" "$build_dir"
 echo "== editor against FeatherPad"
 bash "$here/editor_vs_featherpad.sh" "$build_dir/src/quillan"

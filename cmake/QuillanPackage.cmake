@@ -23,6 +23,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The toolbar's standard icons come from the desktop's theme; Adwaita stands in where the
 # desktop has none.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "adwaita-icon-theme")
+# The window tools see Windows programs that run under Wine as Win32 does through the Wine
+# helper, which Wine's 64-bit loader runs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine64")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})

@@ -9,13 +9,7 @@ build_dir=$(realpath -m "${1:-$root/build/mingw}")
 [ $# -gt 0 ] && shift
 jobs=${JOBS:-$(nproc)}
 
-wine=$(command -v wine64 || true)
-[ -n "$wine" ] || wine=/usr/lib/wine/wine64
-wineserver=$(command -v wineserver || true)
-[ -n "$wineserver" ] || wineserver=/usr/lib/wine/wineserver
-for tool in "$wine" "$wineserver"; do
-  [ -x "$tool" ] || { echo "error: $tool not found (scripts/install-deps.sh installs wine64)" >&2; exit 1; }
-done
+source "$root/scripts/wine_prefix.sh"
 
 build_start=$(date +%s)
 if [ ! -f "$build_dir/build.ninja" ]; then
@@ -27,21 +21,11 @@ fi
 cmake --build "$build_dir" -j "$jobs"
 build_seconds=$(( $(date +%s) - build_start ))
 
-# An Xvfb of its own without a window manager, and a scratch HOME.
+# An Xvfb of its own without a window manager, a scratch HOME and a prefix in the build folder.
 source "$root/scripts/x_session.sh"
-trap '"$wineserver" -k 2>/dev/null || true; x_session_cleanup' EXIT
-export WINEPREFIX="$build_dir/wineprefix" WINEARCH=win64 WINEDEBUG=-all
-# No Mono or Gecko: the tests need neither, and their installers would ask.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-
+trap 'stop_wine_prefix; x_session_cleanup' EXIT
 start=$(date +%s)
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Creating the Wine prefix $WINEPREFIX"
-  "$wine" wineboot --init >/dev/null 2>&1
-  # Without a window manager, Wine would wait for one at each top-level window it takes down.
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  "$wineserver" -w
-fi
+use_wine_prefix "$build_dir/wineprefix"
 cd "$build_dir"
 ctest --output-on-failure -j "$jobs" "$@"
 echo "Windows checks: build ${build_seconds} s, tests under Wine $(( $(date +%s) - start )) s"

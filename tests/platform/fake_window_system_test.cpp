@@ -7,6 +7,7 @@
 #include "platform/none_window_system.h"
 #include "platform/window_system_choice.h"
 #include "platform/window_system_contract.h"
+#include "wintools/window_protocol.h"
 
 namespace quillan::platform {
 namespace {
@@ -45,11 +46,76 @@ class FakeHarness final : public testing_support::WindowSystemHarness {
   FakeWindowSystem ws_;
 };
 
+// Carries each request in a frame to Serve on the fake and the reply back, as the pipes to
+// the Wine helper do.
+class LoopbackChannel final : public wintools::protocol::WindowChannel {
+ public:
+  explicit LoopbackChannel(wintools::WindowSystem& served) : served_(served) {}
+  std::optional<std::string> Exchange(std::string_view request, Deadline) override {
+    namespace protocol = wintools::protocol;
+    protocol::FrameReader helper_side, client_side;
+    helper_side.Feed(protocol::Frame(request));
+    client_side.Feed(protocol::Frame(protocol::Serve(served_, helper_side.Next().value())));
+    return client_side.Next();
+  }
+  void Garbled() override { ADD_FAILURE() << "a reply did not decode"; }
+  std::u16string Unavailable() const override { return {}; }
+
+ private:
+  wintools::WindowSystem& served_;
+};
+
+// The fake's windows, seen through the protocol.
+class ProtocolHarness final : public testing_support::WindowSystemHarness {
+ public:
+  wintools::WindowSystem& System() override { return client_; }
+  Hwnd Create(std::u16string_view class_name, std::u16string_view text, Hwnd parent,
+              TestRect r) override {
+    return fake_.Create(class_name, text, parent, r);
+  }
+  Hwnd CreateOwned(std::u16string_view class_name, std::u16string_view text, Hwnd owner, TestRect r,
+                   bool popup) override {
+    return fake_.CreateOwned(class_name, text, owner, r, popup);
+  }
+  void Destroy(Hwnd hwnd) override { fake_.Destroy(hwnd); }
+  wintools::ScreenPoint ToScreen(Hwnd hwnd, int x, int y) override {
+    return fake_.ToScreen(hwnd, x, y);
+  }
+  void MovePointer(wintools::ScreenPoint p) override { fake_.MovePointer(p); }
+  FakeWindowSystem& fake() { return static_cast<FakeWindowSystem&>(fake_.System()); }
+
+ private:
+  FakeHarness fake_;
+  LoopbackChannel channel_{fake_.System()};
+  wintools::protocol::ProtocolWindowSystem client_{channel_};
+};
+
 using testing_support::WindowSystemContract;
-INSTANTIATE_TEST_SUITE_P(Fake, WindowSystemContract,
-                         ::testing::Values(testing_support::BackendUnderTest{
-                             "fake", {}, [] { return std::make_unique<FakeHarness>(); }}),
-                         testing_support::BackendName);
+INSTANTIATE_TEST_SUITE_P(
+    Fake, WindowSystemContract,
+    ::testing::Values(
+        testing_support::BackendUnderTest{
+            "fake", {}, [] { return std::make_unique<FakeHarness>(); }},
+        testing_support::BackendUnderTest{
+            "fake_through_the_protocol", {}, [] { return std::make_unique<ProtocolHarness>(); }}),
+    testing_support::BackendName);
+
+TEST(ProtocolWindowSystem, CarriesWhatTheContractDoesNotAsk) {
+  ProtocolHarness h;
+  const Hwnd top = h.Create(u"Cls", u"hello", 0, {0, 0, 100, 100});
+  EXPECT_TRUE(h.System().SetWindowPos(top, wintools::kHwndTopmost, 0, 0, 0, 0, 3));
+  EXPECT_TRUE(h.fake().Find(top)->topmost);
+  h.System().SendSetText(top, u"changed");
+  EXPECT_TRUE(h.System().SendUndo(top));
+  EXPECT_EQ(h.fake().GetWindowText(top, 100), u"hello");
+  h.fake().SetPixel({3, 4}, 0xABCDEF);
+  EXPECT_EQ(h.System().GetScreenPixel({3, 4}), 0xABCDEFu);
+  h.fake().SetCannotDo(wintools::Capability::kClose, u"not here \u0416");
+  EXPECT_EQ(h.System().CannotDo(wintools::Capability::kClose), u"not here \u0416");
+  // A command the tools never give is not carried out.
+  EXPECT_FALSE(h.System().ShowWindow(top, 7));
+  EXPECT_EQ(h.fake().Find(top)->show_state, wintools::kSwShow);
+}
 
 TEST(FakeWindowSystem, KeepsWhatTheContractCannotSee) {
   FakeWindowSystem ws;

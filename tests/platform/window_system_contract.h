@@ -53,6 +53,10 @@ struct BackendExpectations {
   bool skips_disabled_children = true;
   /// Minimize, maximize and restore can be asked for (on X11 only of a window manager).
   bool can_minimize = true;
+  /// GetWindowTextLength of an edit control gives the length of its text. Asked from another
+  /// process, Wine gives 0 without asking the control (Windows itself warns that it cannot
+  /// tell another program's edit text): the Wine helper's answer.
+  bool edit_text_length_from_other_process = true;
 };
 
 /// One backend under test: its name, its answers where backends differ, and how to make a
