@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/wine/wine_helper.h"
 #include "platform/x11/x11_window_system.h"
 
 namespace quillan::platform {
@@ -244,6 +245,12 @@ BackendCandidate X11WithWineCandidate(WineWorldFactory start_world, WineRecogniz
             return std::make_unique<RoutingWindowSystem>(X11SideOf(std::move(x11)), start_world,
                                                          recognize);
           }};
+}
+
+// On Linux the program's backend is X11, with the Windows programs of each Wine prefix
+// answered by that prefix's helper.
+std::vector<BackendCandidate> BuiltInBackends() {
+  return {X11WithWineCandidate([](const WinePrefix& prefix) { return StartWineWorld(prefix); })};
 }
 
 }  // namespace quillan::platform

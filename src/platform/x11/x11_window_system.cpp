@@ -174,6 +174,4 @@ std::unique_ptr<wintools::WindowSystem> TryX11(const SessionEnvironment& env,
   return X11WindowSystem::Connect(env.display, reason, !env.wayland_display.empty());
 }
 
-std::vector<BackendCandidate> BuiltInBackends() { return {{"x11", TryX11}}; }
-
 }  // namespace quillan::platform
