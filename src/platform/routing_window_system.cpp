@@ -54,8 +54,12 @@ RoutingWindowSystem::RoutingWindowSystem(std::unique_ptr<X11Side> x11, WineWorld
 RoutingWindowSystem::~RoutingWindowSystem() = default;
 
 RoutingWindowSystem::Prefix* RoutingWindowSystem::PrefixOf(int pid) {
+  // What a process is stays known for the drag: the pointer rests over the same program for
+  // many ticks, and /proc need not be read at each.
+  if (const auto known = recognized_.find(pid); known != recognized_.end()) return known->second;
+  Prefix*& recognized = recognized_[pid];
   std::optional<WinePrefix> found = recognize_ ? recognize_(pid) : std::nullopt;
-  if (!found) return nullptr;
+  if (!found) return recognized = nullptr;
   std::unique_ptr<Prefix>& slot = prefixes_[found->key];
   if (!slot) {
     slot = std::make_unique<Prefix>();
@@ -66,7 +70,7 @@ RoutingWindowSystem::Prefix* RoutingWindowSystem::PrefixOf(int pid) {
       slot->world.reset();  // told as a helper that could not be started
     }
   }
-  return slot.get();
+  return recognized = slot.get();
 }
 
 WineWorld::State RoutingWindowSystem::StateOf(Prefix& prefix, std::chrono::milliseconds wait) {
@@ -130,6 +134,7 @@ std::u16string RoutingWindowSystem::CannotDo(wintools::Capability what, Hwnd hwn
 }
 
 void RoutingWindowSystem::PrepareToPick() {
+  recognized_.clear();  // processes come and go between drags
   for (int pid : x11_->OwnerPids()) PrefixOf(pid);
 }
 

@@ -121,6 +121,8 @@ class RoutingWindowSystem final : public wintools::WindowSystem {
   WineRecognizer recognize_;
   std::map<std::string, std::unique_ptr<Prefix>> prefixes_;  // by key
   std::unordered_map<wintools::Hwnd, Prefix*> origins_;      // nullptr: X11
+  std::unordered_map<int, Prefix*>
+      recognized_;  // by process, since the drag began; nullptr: not Wine
   Prefix* last_pick_ = nullptr;
   std::vector<std::u16string> notices_;
 };
