@@ -2,10 +2,11 @@
 # from inside a Wine prefix. It is cross-built with mingw-w64 from this same source tree (the
 # logic and the Win32 backend, without Qt), placed beside the `quillan` program and installed
 # to lib/quillan. Builds with tests or benchmarks also make the window maker, the Windows
-# program that makes windows for the helper's test and benchmark.
+# program that makes windows for the helper's test and benchmark, and the finder runner,
+# which runs the Code Generator's code inside a prefix for the window tools' test.
 #
-# Sets QUILLAN_WINE_HELPER_EXE and QUILLAN_WINDOW_MAKER_EXE (the latter only with tests or
-# benchmarks).
+# Sets QUILLAN_WINE_HELPER_EXE, and with tests or benchmarks QUILLAN_WINDOW_MAKER_EXE and
+# QUILLAN_FINDER_RUNNER_EXE.
 option(QUILLAN_WINE_HELPER "Cross-build the Wine helper with mingw-w64" ON)
 if(NOT QUILLAN_WINE_HELPER)
   return()
@@ -24,9 +25,10 @@ set(helper_dir ${CMAKE_BINARY_DIR}/wine-helper)
 set(helper_targets quillan-wine-helper)
 set(helper_tests OFF)
 if(QUILLAN_BUILD_TESTS OR QUILLAN_BUILD_BENCH)
-  list(APPEND helper_targets quillan-window-maker)
+  list(APPEND helper_targets quillan-window-maker quillan-finder-runner)
   set(helper_tests ON)
   set(QUILLAN_WINDOW_MAKER_EXE ${helper_dir}/tests/platform/quillan-window-maker.exe)
+  set(QUILLAN_FINDER_RUNNER_EXE ${helper_dir}/tests/platform/quillan-finder-runner.exe)
 endif()
 set(QUILLAN_WINE_HELPER_EXE $<TARGET_FILE_DIR:quillan>/quillan-wine-helper.exe)
 set(launcher)

@@ -6,9 +6,16 @@
 //   destroy HWND                                                -> ok
 //   screen HWND X Y      the screen point of (X, Y) in the window's client area -> X Y
 //   pointer X Y          moves the pointer there                               -> ok
+//   move HWND LEFT TOP RIGHT BOTTOM   moves a top-level window, of any program  -> ok
 //   sync                 waits until the windows have handled what was asked    -> ok
+//   state HWND           as user32 sees the window: IsWindow IsWindowVisible IsWindowEnabled,
+//                        then a tab and its text by WM_GETTEXT, in UTF-8 with CR, LF and
+//                        backslash written \r, \n and \\                    -> 1 1 1<TAB>text
+//   caption HWND         its text by GetWindowText, written as by state: of another
+//                        program's window, the caption the system keeps   -> text
 // It ends when its input does.
 #include <cstdio>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -27,6 +34,27 @@ std::u16string FromUtf8(const std::string& s) {
   ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()),
                         reinterpret_cast<wchar_t*>(out.data()), n);
   return out;
+}
+
+// One line of UTF-8, its line breaks escaped.
+std::string ToUtf8Line(const wchar_t* s) {
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, s, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, s, -1, out.data(), n, nullptr, nullptr);
+  out.pop_back();  // the terminator
+  std::string escaped;
+  for (char c : out) {
+    if (c == '\r') {
+      escaped += "\\r";
+    } else if (c == '\n') {
+      escaped += "\\n";
+    } else if (c == '\\') {
+      escaped += "\\\\";
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
 }
 
 std::string Answer(quillan::platform::WindowThread& windows, const std::string& line) {
@@ -68,6 +96,32 @@ std::string Answer(quillan::platform::WindowThread& windows, const std::string& 
     in >> x >> y;
     ::SetCursorPos(x, y);
     return "ok";
+  }
+  if (command == "move") {
+    long hwnd = 0;
+    RECT r{};
+    in >> hwnd >> r.left >> r.top >> r.right >> r.bottom;
+    const bool moved =
+        ::SetWindowPos(ToHandle(static_cast<std::int32_t>(hwnd)), nullptr, r.left, r.top,
+                       r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE) != 0;
+    return moved ? "ok" : "error";
+  }
+  if (command == "state") {
+    long hwnd = 0;
+    in >> hwnd;
+    HWND h = ToHandle(static_cast<std::int32_t>(hwnd));
+    wchar_t text[1024] = {};
+    ::SendMessageW(h, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+    return std::to_string(::IsWindow(h) ? 1 : 0) + " " +
+           std::to_string(::IsWindowVisible(h) ? 1 : 0) + " " +
+           std::to_string(::IsWindowEnabled(h) ? 1 : 0) + "\t" + ToUtf8Line(text);
+  }
+  if (command == "caption") {
+    long hwnd = 0;
+    in >> hwnd;
+    wchar_t text[1024] = {};
+    ::GetWindowTextW(ToHandle(static_cast<std::int32_t>(hwnd)), text, std::size(text));
+    return ToUtf8Line(text);
   }
   if (command == "sync") {
     windows.Sync();
