@@ -119,6 +119,17 @@ class WindowToolsGuiTest : public QObject {
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(f.window->isEnabled() && spy->isEnabled());
+
+    // With nothing to minimize or maximize, those two say why; Restore still shows the
+    // window hidden above, and says that this is all it does.
+    f.tree.SetCannotDo(quillan::wintools::Capability::kMinimizeMaximize, u"No window manager.");
+    box->setText(QString::number(f.first));
+    QVERIFY(!button("SSCommand7")->isEnabled() && !button("SSCommand8")->isEnabled());
+    QCOMPARE(button("SSCommand8")->toolTip(), QString("No window manager."));
+    QVERIFY(button("SSCommand9")->isEnabled());
+    QVERIFY(button("SSCommand9")->toolTip().startsWith("No window manager. "));
+    button("SSCommand9")->click();
+    QVERIFY(f.tree.Find(f.first)->visible);
   }
 
   void colorSpySamplesOnlyDuringTheDrag() {
