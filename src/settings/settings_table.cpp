@@ -98,6 +98,18 @@ void StoreGeometry(SettingsStore& store, std::int32_t width, std::int32_t height
   store.Set(section::kSize, key::kTop, std::to_string(top));
 }
 
+std::optional<Position> ReadPosition(const SettingsStore& store, std::string_view section) {
+  const auto left = ReadInt(store, section, key::kLeft);
+  const auto top = ReadInt(store, section, key::kTop);
+  if (!left || !top) return std::nullopt;
+  return Position{*left, *top};
+}
+
+void StorePosition(SettingsStore& store, std::string_view section, Position position) {
+  store.Set(section, key::kLeft, std::to_string(position.left));
+  store.Set(section, key::kTop, std::to_string(position.top));
+}
+
 void StoreOnTop(SettingsStore& store, bool on_top) {
   store.Set(section::kWindow, key::kOnTop, on_top ? "true" : "false");
 }

@@ -18,6 +18,15 @@ inline constexpr std::string_view kWindow = "window";
 inline constexpr std::string_view kPrefs = "prefs";
 inline constexpr std::string_view kDecs = "decs";
 inline constexpr std::string_view kDir = "dir";
+// Where each window beside the main window was last closed: "left" and "top", its outer
+// position in twips, as "size" keeps the main window's.
+inline constexpr std::string_view kApiSpyPlace = "apispy";
+inline constexpr std::string_view kWindowSpyPlace = "winspy";
+inline constexpr std::string_view kGeneratorPlace = "generator";
+inline constexpr std::string_view kColorSpyPlace = "colorspy";
+inline constexpr std::string_view kIconPlace = "geticon";
+inline constexpr std::string_view kFindPlace = "find";
+inline constexpr std::string_view kHelpPlace = "help";
 }  // namespace section
 
 namespace key {
@@ -79,6 +88,14 @@ StartupSettings ReadStartupSettings(const SettingsStore& store);
 /// Stores the window's outer geometry in twips under "size".
 void StoreGeometry(SettingsStore& store, std::int32_t width, std::int32_t height, std::int32_t left,
                    std::int32_t top);
+
+/// A window's outer top-left corner, in twips.
+struct Position {
+  std::int32_t left = 0, top = 0;
+};
+/// The position remembered under `section` ("left" and "top"); none unless both are numbers.
+std::optional<Position> ReadPosition(const SettingsStore& store, std::string_view section);
+void StorePosition(SettingsStore& store, std::string_view section, Position position);
 
 /// What the Preferences' OK stores: every key of "prefs" that the editor's look uses.
 struct EditorPrefs {

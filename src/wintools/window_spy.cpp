@@ -85,6 +85,15 @@ std::u16string SpyActionLimit(WindowSystem& windows, SpyAction action, Hwnd h) {
   return windows.CannotDo(SpecOf(action).needs, h);
 }
 
+std::u16string SpyActionNote(WindowSystem& windows, SpyAction action, std::optional<Hwnd> h) {
+  if (action != SpyAction::kRestore) return {};
+  const std::u16string cannot = h ? windows.CannotDo(Capability::kMinimizeMaximize, *h)
+                                  : windows.CannotDo(Capability::kMinimizeMaximize);
+  if (cannot.empty()) return {};
+  // Nothing can then be minimized or maximized, so there is nothing to restore from.
+  return cannot + u" Here Restore only shows a hidden window.";
+}
+
 std::u16string ReadCaption(WindowSystem& windows, Hwnd h) {
   const int n = windows.GetWindowTextLength(h);
   return Exactly(windows.GetWindowText(h, n + 1), n);

@@ -24,6 +24,10 @@ void RunSpyAction(WindowSystem& windows, Hwnd h, SpyAction action);
 std::u16string SpyActionLimit(const WindowSystem& windows, SpyAction action);
 /// The same for the window h in particular: what one window allows may differ from another's.
 std::u16string SpyActionLimit(WindowSystem& windows, SpyAction action, Hwnd h);
+/// What an action that can be made does less of here than its name says ("" when nothing),
+/// for the window h when given: where nothing can be minimized or maximized, Restore only
+/// shows the window.
+std::u16string SpyActionNote(WindowSystem& windows, SpyAction action, std::optional<Hwnd> h);
 
 /// `ReadCaption`: exactly GetWindowTextLength(h) characters, from GetWindowText with one more
 /// as the buffer's size; a shorter answer is padded with NUL characters, as the buffer was.

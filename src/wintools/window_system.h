@@ -46,8 +46,8 @@ inline constexpr std::uint32_t kClrInvalid = 0xFFFFFFFF;
 /// The groups of operations a backend may be unable to carry out.
 enum class Capability {
   kReadWindows,       ///< pointer position, the window under it, texts, classes, parents
-  kShowHide,          ///< ShowWindow with SW_HIDE and SW_SHOW
-  kMinimizeMaximize,  ///< ShowWindow with SW_MINIMIZE, SW_MAXIMIZE and SW_RESTORE
+  kShowHide,          ///< ShowWindow with SW_HIDE, SW_SHOW and SW_RESTORE (which shows)
+  kMinimizeMaximize,  ///< ShowWindow with SW_MINIMIZE and SW_MAXIMIZE
   kEnableDisable,     ///< EnableWindow on another program's window
   kClose,             ///< the close request
   kSetText,           ///< WM_SETTEXT and WM_UNDO

@@ -119,6 +119,17 @@ class WindowToolsGuiTest : public QObject {
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(f.window->isEnabled() && spy->isEnabled());
+
+    // With nothing to minimize or maximize, those two say why; Restore still shows the
+    // window hidden above, and says that this is all it does.
+    f.tree.SetCannotDo(quillan::wintools::Capability::kMinimizeMaximize, u"No window manager.");
+    box->setText(QString::number(f.first));
+    QVERIFY(!button("SSCommand7")->isEnabled() && !button("SSCommand8")->isEnabled());
+    QCOMPARE(button("SSCommand8")->toolTip(), QString("No window manager."));
+    QVERIFY(button("SSCommand9")->isEnabled());
+    QVERIFY(button("SSCommand9")->toolTip().startsWith("No window manager. "));
+    button("SSCommand9")->click();
+    QVERIFY(f.tree.Find(f.first)->visible);
   }
 
   void colorSpySamplesOnlyDuringTheDrag() {
@@ -281,6 +292,56 @@ class WindowToolsGuiTest : public QObject {
     QVERIFY(f.messenger.shown[0].text.starts_with(
         u"Quillan cannot see inside the Windows programs of the Wine prefix /home/u/wine: the "
         u"helper ended."));
+  }
+
+  void toolWindowsCascadeBesideTheMainWindowAndOpenWhereTheyWereClosed() {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    // The tools and the help, in the order the Tools menu and then the Help menu open them.
+    const char* const kWindows[][2] = {
+        {"API_Spy", "frmAPISpy"}, {"Window_Spy", "frmWinSpy"}, {"Code_Generator", "frmGenerator"},
+        {"Color_Spy", "frmSpy"},  {"Get_Icon", "frmIcon"},     {"Help_Contents", "frmHelp"}};
+    QPoint spy_place;
+    std::string kept[2];
+    {
+      Fixture first;
+      first.window->move(area.topLeft());
+      const QRect main = first.window->frameGeometry();
+      std::vector<QRect> shown;
+      for (const auto& [action, name] : kWindows) {
+        first.window->Action(action)->trigger();
+        const QRect outer = Fixture::Tool(name)->frameGeometry();
+        // On the screen, off the main window, and clear of every title bar already there.
+        QVERIFY2(area.contains(outer) && !outer.intersects(main), name);
+        for (const QRect& earlier : shown) {
+          QVERIFY2(!outer.intersects(QRect(earlier.topLeft(), QSize(earlier.width(), 20))), name);
+        }
+        shown.push_back(outer);
+      }
+      // Closing a tool keeps the place it was moved to; so does ending the session with the
+      // others open.
+      QWidget* spy = Fixture::Tool("frmWinSpy");
+      spy->move(spy->pos() + QPoint(40, 60));
+      spy_place = spy->frameGeometry().topLeft();
+      spy->close();
+      first.window->close();
+      QVERIFY(!first.store.Get("help", "left").empty());
+      kept[0] = first.store.Get("winspy", "left");
+      kept[1] = first.store.Get("winspy", "top");
+    }
+
+    // The next session: the kept place comes back; one from a screen that is gone comes back
+    // onto this one, at the nearest corner.
+    Fixture next;
+    next.store.Set("winspy", "left", kept[0]);
+    next.store.Set("winspy", "top", kept[1]);
+    next.store.Set("apispy", "left", "-200000");
+    next.store.Set("apispy", "top", "200000");
+    next.window->Action("Window_Spy")->trigger();
+    next.window->Action("API_Spy")->trigger();
+    QCOMPARE(Fixture::Tool("frmWinSpy")->frameGeometry().topLeft(), spy_place);
+    const QRect api_spy = Fixture::Tool("frmAPISpy")->frameGeometry();
+    QVERIFY(area.contains(api_spy));
+    QCOMPARE(api_spy.bottomLeft(), area.bottomLeft());
   }
 
   void codeGeneratorLeavesThePreviewWhenThePickedWindowVanished() {

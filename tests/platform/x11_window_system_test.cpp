@@ -373,6 +373,9 @@ TEST_P(X11Backend, OwnersSubwindowsTitlesAndPixels) {
   EXPECT_FALSE(ws().EnableWindow(dialog, false));
   EXPECT_NE(ws().CannotDo(wintools::Capability::kEnableDisable), u"");
   EXPECT_EQ(ws().CannotDo(wintools::Capability::kMinimizeMaximize).empty(), GetParam());
+  // Restore maps the window with or without a window manager: the reason is not its.
+  EXPECT_EQ(ws().CannotDo(wintools::Capability::kMinimizeMaximize).find(u"restor"),
+            std::u16string::npos);
 }
 
 TEST_P(X11Backend, TheProgramOfAWindowIsTheOneItsTopLevelClientNames) {

@@ -111,6 +111,11 @@ TEST(Storage, WritesTheWordsAndTwips) {
   EXPECT_EQ(store.Get("prefs", "toolbar"), "no");
   EXPECT_EQ(store.Get("size", "width"), "9600");
   EXPECT_EQ(store.Get("size", "left"), "-15");
+  // A tool window's place counts only whole: a corner with one number is no place.
+  StorePosition(store, "apispy", {-20, 4500});
+  EXPECT_EQ(ReadPosition(store, "apispy")->top, 4500);
+  store.Set("apispy", "left", "far");
+  EXPECT_FALSE(ReadPosition(store, "apispy"));
   EXPECT_EQ(store.Get("decs", "value"), "false");
   EXPECT_FALSE(ReadInsertDeclarations(store));
   store.Set("decs", "value", "TRUE");

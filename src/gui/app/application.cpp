@@ -88,7 +88,9 @@ Application::Application(Ports ports)
   CodeEditor& editor = *window_->editor();
   buffer_ = new EditorBuffer(&editor);
   const ActionTable& actions = window_->actions();
-  tools_ = std::make_unique<ToolWindows>(*window_);
+  tools_ = std::make_unique<ToolWindows>(*window_, *settings_);
+  // The tool windows still open close with the main window: their places are kept too.
+  QObject::connect(window_.get(), &MainWindow::Closed, tools_.get(), &ToolWindows::RememberPlaces);
 
   file_commands_ = std::make_unique<FileCommands>(actions, editor, *buffer_, *files_, *window_,
                                                   messengers(), choosers());
@@ -198,6 +200,7 @@ void Application::EndOnSessionRequests() {
 void Application::EndBySession(int signal_number) {
   recovery_commands_->keeper().WriteNow();
   window_->StoreGeometry();
+  tools_->RememberPlaces();
   // Every event loop ends, a dialog's too; the copy stays for the next start.
   QCoreApplication::exit(128 + signal_number);
 }

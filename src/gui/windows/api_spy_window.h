@@ -19,7 +19,8 @@ class ApiSpyWindow final : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain};
+  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain,
+                                          settings::section::kApiSpyPlace};
 
   explicit ApiSpyWindow(wintools::WindowSystem& windows);
 

@@ -25,7 +25,8 @@ class CodeGeneratorWindow final : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain};
+  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain,
+                                          settings::section::kGeneratorPlace};
 
   CodeGeneratorWindow(wintools::WindowSystem& windows, EditorBuffer& buffer,
                       CodeEditor& main_editor, codegen::InsertDeclarations& option,

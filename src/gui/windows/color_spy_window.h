@@ -47,7 +47,8 @@ class ColorSpyWindow final : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain};
+  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain,
+                                          settings::section::kColorSpyPlace};
 
   explicit ColorSpyWindow(wintools::WindowSystem& windows);
 

@@ -23,7 +23,8 @@ class FindDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain};
+  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain,
+                                          settings::section::kFindPlace};
 
   /// Works on the editor and its buffer; its messages stand above this window.
   FindDialog(EditorBuffer& buffer, CodeEditor& editor, const MessengerSource& messengers);

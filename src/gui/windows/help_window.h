@@ -19,7 +19,8 @@ class HelpWindow final : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr ToolWindowRules kRules{WhileShown::kMainDisabled, FirstPlace::kCenteredOnMain};
+  static constexpr ToolWindowRules kRules{WhileShown::kMainDisabled, FirstPlace::kBesideMain,
+                                          settings::section::kHelpPlace};
 
   HelpWindow(QWidget& main_window, const MessengerSource& messengers);
 

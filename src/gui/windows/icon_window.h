@@ -48,7 +48,8 @@ class IconWindow final : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain};
+  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain,
+                                          settings::section::kIconPlace};
 
   /// The file dialogs are this window's own, so that they stand above it.
   IconWindow(const ChooserSource& choosers, document::FileStore& files,

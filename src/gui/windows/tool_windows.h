@@ -6,7 +6,10 @@
 #include <concepts>
 #include <functional>
 #include <map>
+#include <string_view>
 #include <typeindex>
+
+#include "settings/settings_table.h"
 
 namespace quillan::gui {
 
@@ -19,7 +22,7 @@ enum class WhileShown {
 
 /// Where a window beside the main window appears the first time it is shown.
 enum class FirstPlace {
-  kBesideMain,     ///< next to the main window, on the same screen
+  kBesideMain,     ///< next to the main window, on its screen, cascaded below the others there
   kCenteredOnMain  ///< over the main window, as the toolkit puts a dialog
 };
 
@@ -28,6 +31,9 @@ enum class FirstPlace {
 struct ToolWindowRules {
   WhileShown while_shown;
   FirstPlace first_place;
+  /// The settings section that keeps where the window was last closed, to open it there
+  /// again in the next session; empty for a window whose place is not kept.
+  std::string_view remembered_in{};
 };
 
 /// A window that the owner below can make, show and hide: a widget that states its rules.
@@ -64,13 +70,18 @@ class ToolWindowSlot {
 
 /// Owns the windows beside the main window, and is the only code that takes input away from
 /// the main window and gives it back: when a window whose rules disable it is shown, and
-/// when that window is hidden, closed or destroyed.
+/// when that window is hidden, closed or destroyed. It places each window the first time it
+/// is shown, where it was last closed if its rules keep that, and remembers the place when
+/// the window is hidden.
 class ToolWindows final : public QObject {
   Q_OBJECT
 
  public:
-  explicit ToolWindows(QWidget& main_window);
+  ToolWindows(QWidget& main_window, settings::SettingsStore& settings);
   ~ToolWindows() override;
+
+  /// Remembers where each shown window is whose place is kept: the session is ending.
+  void RememberPlaces();
 
   /// Adds the kind of window W, made by `make`; a feature keeps the slot to show it.
   template <ToolWindow W>
@@ -108,8 +119,13 @@ class ToolWindows final : public QObject {
   void Hide(std::type_index type);
   // Gives input back to what the window of `entry` took it from.
   void Release(Entry& entry);
+  // Moves the window of `entry` to its first place.
+  void Place(Entry& entry);
+  void Remember(const Entry& entry);
+  double Dpi() const;
 
   QWidget& main_;
+  settings::SettingsStore& settings_;
   std::map<std::type_index, Entry> entries_;
 };
 
@@ -129,9 +145,5 @@ template <ToolWindow W>
 void ToolWindowSlot<W>::Hide() {
   owner_->Hide(type_);
 }
-
-/// Moves `window` next to `main` (right of it, else left, else inside the screen's free
-/// area), on the screen that shows most of `main`.
-void PlaceBeside(QWidget& window, const QWidget& main);
 
 }  // namespace quillan::gui

@@ -104,7 +104,8 @@ void WindowSpyWindow::ShowLimits() {
     const std::u16string limit = h ? wintools::SpyActionLimit(windows_, action, *h)
                                    : wintools::SpyActionLimit(windows_, action);
     button->setEnabled(limit.empty());
-    button->setToolTip(ToQString(limit));
+    button->setToolTip(
+        ToQString(limit.empty() ? wintools::SpyActionNote(windows_, action, h) : limit));
   }
 }
 

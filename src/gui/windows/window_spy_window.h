@@ -24,7 +24,8 @@ class WindowSpyWindow final : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain};
+  static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain,
+                                          settings::section::kWindowSpyPlace};
 
   /// Modify Text is one of `tools`.
   WindowSpyWindow(wintools::WindowSystem& windows, ToolWindows& tools);

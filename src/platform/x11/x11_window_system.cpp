@@ -160,7 +160,7 @@ std::u16string X11WindowSystem::CannotDo(wintools::Capability what) const {
       return u"X11 has no way to enable or disable another program's window.";
     case wintools::Capability::kMinimizeMaximize:
       if (!HasWindowManager()) {
-        return u"Minimizing, maximizing and restoring need a window manager, and none runs.";
+        return u"Minimizing and maximizing need a window manager, and none runs.";
       }
       return {};
     default:
