@@ -73,7 +73,7 @@ ApiSpyWindow::ApiSpyWindow(wintools::WindowSystem& windows, wintools::PickHighli
   connect(arrow_, &PickerArrow::Moved, this, [this](Qt::MouseButtons held) {
     if (held.testFlag(Qt::LeftButton) && spy_.Inspect(windows_, tracker_.Follow())) ShowFields();
   });
-  // The release reads the window under the pointer once more, with the outline gone.
+  // The release takes the outline away and reads the window under the pointer once more.
   connect(arrow_, &PickerArrow::Released, this, [this](Qt::MouseButton) {
     tracker_.End();
     if (spy_.Inspect(windows_)) ShowFields();
