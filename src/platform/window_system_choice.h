@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "wintools/pick_highlight.h"
 #include "wintools/window_system.h"
 
 namespace quillan::platform {
@@ -40,5 +41,9 @@ struct WindowSystemChoice {
 /// reason that fits the session (no display, Wayland only, or the candidate's own words).
 WindowSystemChoice ChooseWindowSystem(const SessionEnvironment& env,
                                       const std::vector<BackendCandidate>& candidates);
+
+/// The outline a picking arrow shows around the window under it, for this build's window system
+/// (defined by the backend files): with nothing to draw on, one that shows nothing.
+std::unique_ptr<wintools::PickHighlight> MakePickHighlight(const SessionEnvironment& env);
 
 }  // namespace quillan::platform

@@ -26,7 +26,10 @@ Hwnd WindowUnderPointer(WindowSystem& windows) {
 }
 
 bool ApiSpy::Inspect(WindowSystem& windows) {
-  const Hwnd h = WindowUnderPointer(windows);
+  return Inspect(windows, WindowUnderPointer(windows));
+}
+
+bool ApiSpy::Inspect(WindowSystem& windows, Hwnd h) {
   if (h == last_) return false;
   last_ = h;
   fields_.handle = HandleText(h);

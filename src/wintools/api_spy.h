@@ -32,6 +32,8 @@ class ApiSpy {
   /// `ApiSpyStuff`: inspects the window under the pointer. When it is the last inspected one
   /// nothing changes and this returns false; otherwise the fields are filled anew.
   bool Inspect(WindowSystem& windows);
+  /// The same for `h`, read already as the window under the pointer.
+  bool Inspect(WindowSystem& windows, Hwnd h);
 
   const ApiSpyFields& fields() const { return fields_; }
   Hwnd last_handle() const { return last_; }

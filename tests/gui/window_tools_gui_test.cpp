@@ -23,6 +23,15 @@
 using quillan::gui::ToQString;
 using quillan::wintools::Hwnd;
 
+// The outline around the window under the arrow, as calls.
+struct RecordingHighlight final : quillan::wintools::PickHighlight {
+  QStringList calls;
+  void Show(quillan::wintools::ScreenRect r) override {
+    calls << QString("Show %1 %2 %3 %4").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom);
+  }
+  void Hide() override { calls << "Hide"; }
+};
+
 // API Spy and the Code Generator through the real program, on the in-memory window tree: the
 // menu item, the drag of the arrow, and what the windows show and insert.
 class WindowToolsGuiTest : public QObject {
@@ -30,12 +39,14 @@ class WindowToolsGuiTest : public QObject {
 
   struct Fixture : quillan::testing_support::WindowFixture {
     quillan::platform::FakeWindowSystem tree;
+    RecordingHighlight highlight;
     Hwnd dialog = 0, first = 0, second = 0;
     Fixture() {
       dialog = tree.Add(u"#32770", u"Find", 0, {1000, 1000, 1400, 1300});
       first = tree.Add(u"Edit", u"one\r\ntwo", dialog, {1010, 1010, 1200, 1040});
       second = tree.Add(u"Edit", u"", dialog, {1010, 1060, 1200, 1090});
       ports.windows = &tree;
+      ports.highlight = &highlight;
       Make(Plain());
       window->show();
     }
@@ -54,13 +65,15 @@ class WindowToolsGuiTest : public QObject {
               Qt::MouseButton button = Qt::LeftButton) {
       QWidget* arrow = Tool(tool)->findChild<quillan::gui::PickerArrow*>("Picture1");
       QTest::mousePress(arrow, button, {}, QPoint(6, 2));
-      for (const auto& p : path) {
-        tree.SetCursor(p);
-        QMouseEvent move(QEvent::MouseMove, QPointF(7, 3), QPointF(7, 3), Qt::NoButton, button,
-                         Qt::NoModifier);
-        QCoreApplication::sendEvent(arrow, &move);
-      }
+      for (const auto& p : path) MoveArrow(arrow, p, button);
       QTest::mouseRelease(arrow, button, {}, QPoint(6, 2));
+    }
+    void MoveArrow(QWidget* arrow, quillan::wintools::ScreenPoint p,
+                   Qt::MouseButton button = Qt::LeftButton) {
+      tree.SetCursor(p);
+      QMouseEvent move(QEvent::MouseMove, QPointF(7, 3), QPointF(7, 3), Qt::NoButton, button,
+                       Qt::NoModifier);
+      QCoreApplication::sendEvent(arrow, &move);
     }
   };
 
@@ -342,6 +355,40 @@ class WindowToolsGuiTest : public QObject {
     const QRect api_spy = Fixture::Tool("frmAPISpy")->frameGeometry();
     QVERIFY(area.contains(api_spy));
     QCOMPARE(api_spy.bottomLeft(), area.bottomLeft());
+  }
+
+  void theOutlineFollowsTheWindowUnderTheArrowOncePerWindow() {
+    Fixture f;
+    using quillan::gui::PickerArrow;
+    f.window->Action("Code_Generator")->trigger();
+    auto* arrow = f.Tool("frmGenerator")->findChild<PickerArrow*>("Picture1");
+    QTest::mousePress(arrow, Qt::LeftButton, {}, QPoint(6, 2));
+    f.MoveArrow(arrow, {1100, 1020});
+    // The repeats while the arrow rests, and moves within one window, move nothing.
+    QTest::qWait(3 * PickerArrow::kRestInterval);
+    f.MoveArrow(arrow, {1150, 1030});
+    f.MoveArrow(arrow, {1100, 1070});
+    f.MoveArrow(arrow, {1300, 1200});
+    QTest::mouseRelease(arrow, Qt::LeftButton, {}, QPoint(6, 2));
+    QCOMPARE(f.highlight.calls, QStringList({"Show 1010 1010 1200 1040", "Show 1010 1060 1200 1090",
+                                             "Show 1000 1000 1400 1300", "Hide"}));
+
+    // A tool closed during the drag (Escape) takes the outline with it.
+    f.highlight.calls.clear();
+    f.window->Action("API_Spy")->trigger();
+    QWidget* spy = f.Tool("frmAPISpy");
+    auto* spy_arrow = spy->findChild<PickerArrow*>("Picture1");
+    QTest::mousePress(spy_arrow, Qt::LeftButton, {}, QPoint(6, 2));
+    f.MoveArrow(spy_arrow, {1100, 1020});
+    QTest::keyClick(spy, Qt::Key_Escape);
+    QVERIFY(!spy->isVisible() && !spy_arrow->dragging());
+    QCOMPARE(f.highlight.calls, QStringList({"Show 1010 1010 1200 1040", "Hide"}));
+
+    // Color Spy picks no window: no outline.
+    f.highlight.calls.clear();
+    f.window->Action("Color_Spy")->trigger();
+    f.Drag("frmSpy", {{1100, 1020}, {1100, 1070}});
+    QCOMPARE(f.highlight.calls, QStringList());
   }
 
   void codeGeneratorLeavesThePreviewWhenThePickedWindowVanished() {

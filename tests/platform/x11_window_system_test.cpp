@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "platform/window_system_contract.h"
+#include "platform/x11/x11_pick_highlight.h"
 #include "text/vb_string.h"
 #include "wintools/code_generator.h"
 #include "wintools/window_spy.h"
@@ -160,6 +161,7 @@ class X11Harness final : public testing_support::WindowSystemHarness {
   }
   bool ready() const { return backend_ != nullptr; }
   const std::string& error() const { return session_.error; }
+  const std::string& display() const { return session_.display; }
 
   wintools::WindowSystem& System() override { return *backend_; }
   X11WindowSystem& Backend() { return *backend_; }
@@ -551,6 +553,54 @@ TEST_P(X11Backend, ColorSpySamplesWindowsPaintedInKnownColours) {
     EXPECT_EQ(spy.readout().color, c.color);
     EXPECT_EQ(spy.readout().html, c.html);
   }
+}
+
+TEST_P(X11Backend, ThePickOutlineSurroundsAWindowAndIsNeverUnderThePointer) {
+  const Hwnd beneath = h().Create(u"Beneath", u"Beneath", 0, {100, 100, 700, 600});
+  const Hwnd target = h().Create(u"Target", u"Target", 0, {200, 200, 400, 350});
+  xcb_connection_t* c = h().connection();
+  X11PickHighlight outline(h().display());
+  auto state = [&] {
+    auto* a =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, outline.window()), nullptr);
+    const std::pair<int, bool> s{a ? a->map_state : -1, a && a->override_redirect};
+    std::free(a);
+    return s;
+  };
+  const auto white = [](std::uint32_t v) { return v == 0xFFFFFFu; };
+  for (const Hwnd picked : {target, beneath}) {
+    if (picked == beneath) {
+      // An InputOnly window over the screen, below the outline: the search looks through the
+      // windows' boxes, and the outline's is skipped by its shapes.
+      const xcb_window_t cover = xcb_generate_id(c);
+      const std::uint32_t override_redirect = 1;
+      xcb_create_window(c, 0, cover, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root, 0, 0,
+                        1280, 1024, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
+                        XCB_CW_OVERRIDE_REDIRECT, &override_redirect);
+      xcb_map_window(c, cover);
+      h().Sync();
+    }
+    const wintools::ScreenRect r = ws().GetWindowRect(picked);
+    outline.Show(r);
+    ASSERT_TRUE(WaitFor([&] { return ws().GetWindowRect(outline.window()) == r; }));
+    EXPECT_EQ(state(), std::make_pair(int{XCB_MAP_STATE_VIEWABLE}, true));
+    // The ring is drawn along the window's edges (the windows are white), its hole shows the
+    // window, and on either the window is the one under the pointer, never the outline.
+    const auto left_column = ws().GetScreenPixels({r.left, r.top, r.left + 1, r.bottom});
+    EXPECT_FALSE(std::all_of(left_column.begin(), left_column.end(), white));
+    EXPECT_EQ(ws().GetScreenPixel({r.left + 20, r.top + 20}), 0xFFFFFFu);
+    for (const wintools::ScreenPoint p : {wintools::ScreenPoint{r.left, r.top},
+                                          {r.left + 1, r.top + 40},
+                                          {r.right - 1, r.bottom - 2},
+                                          {r.left + 20, r.top + 20}}) {
+      EXPECT_EQ(ws().WindowFromPoint(p), picked) << p.x << "," << p.y;
+    }
+  }
+  outline.Hide();
+  ASSERT_TRUE(WaitFor([&] { return state().first == XCB_MAP_STATE_UNMAPPED; }));
+  const wintools::ScreenRect r = ws().GetWindowRect(beneath);
+  const auto left_column = ws().GetScreenPixels({r.left, r.top, r.left + 1, r.bottom});
+  EXPECT_TRUE(std::all_of(left_column.begin(), left_column.end(), white));
 }
 
 INSTANTIATE_TEST_SUITE_P(X11, X11Backend, ::testing::Values(false, true),

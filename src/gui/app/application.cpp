@@ -76,10 +76,16 @@ Application::Application(Ports ports)
     windows_ = ports.windows;
   } else {
     // A backend that cannot see the session's windows says why through CannotDo.
-    own_windows_ = platform::ChooseWindowSystem(platform::SessionEnvironment::FromProcess(),
-                                                platform::BuiltInBackends())
-                       .backend;
+    const auto session = platform::SessionEnvironment::FromProcess();
+    own_windows_ = platform::ChooseWindowSystem(session, platform::BuiltInBackends()).backend;
     windows_ = own_windows_.get();
+    if (ports.highlight == nullptr) own_highlight_ = platform::MakePickHighlight(session);
+  }
+  if (ports.highlight != nullptr) {
+    highlight_ = ports.highlight;
+  } else {
+    if (!own_highlight_) own_highlight_ = std::make_unique<wintools::NoPickHighlight>();
+    highlight_ = own_highlight_.get();
   }
   // The input box belongs to the main window.
   prompter_ = PortOr(ports.prompter, own_prompter_,
@@ -112,8 +118,8 @@ Application::Application(Ports ports)
                                              messengers(), codegen::PausePorts{*clock_, *pump_});
   codegen_commands_ = std::make_unique<CodegenCommands>(actions, *buffer_, editor, *prompter_,
                                                         *declarations_, *window_actions_);
-  window_tools_ = std::make_unique<WindowTools>(actions, *tools_, *windows_, *buffer_, editor,
-                                                *declarations_, messengers());
+  window_tools_ = std::make_unique<WindowTools>(actions, *tools_, *windows_, *highlight_, *buffer_,
+                                                editor, *declarations_, messengers());
   dialog_commands_ = std::make_unique<DialogCommands>(
       actions, *tools_, *window_, *settings_, *files_, *shell_,
       [this](const settings::StartupSettings& s) { window_->ApplyPreferences(s); }, choosers(),

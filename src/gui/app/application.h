@@ -20,6 +20,7 @@
 #include "ui/clock.h"
 #include "ui/messenger.h"
 #include "ui/prompter.h"
+#include "wintools/pick_highlight.h"
 #include "wintools/window_system.h"
 
 namespace quillan::gui {
@@ -48,6 +49,9 @@ struct Ports {
   ui::Clock* clock = nullptr;
   ui::EventPump* pump = nullptr;
   wintools::WindowSystem* windows = nullptr;  ///< null: chosen for the session
+  /// The outline around the window under a picking arrow. Null: the session's when the window
+  /// system is chosen for the session too, else none (a test's windows are not on a screen).
+  wintools::PickHighlight* highlight = nullptr;
   platform::ShellIntegration* shell = nullptr;
   document::RecoveryStore* recovery = nullptr;
   RecoveryCommands::RestoreElsewhere restore_elsewhere;  ///< null: a new Quillan process
@@ -118,6 +122,7 @@ class Application {
   std::unique_ptr<ui::Clock> own_clock_;
   std::unique_ptr<ui::EventPump> own_pump_;
   std::unique_ptr<wintools::WindowSystem> own_windows_;
+  std::unique_ptr<wintools::PickHighlight> own_highlight_;
   std::unique_ptr<platform::ShellIntegration> own_shell_;
   std::unique_ptr<document::RecoveryStore> own_recovery_;
   std::map<QWidget*, std::unique_ptr<ui::Messenger>> messengers_;
@@ -133,6 +138,7 @@ class Application {
   ui::Clock* clock_;
   ui::EventPump* pump_;
   wintools::WindowSystem* windows_ = nullptr;
+  wintools::PickHighlight* highlight_ = nullptr;
   platform::ShellIntegration* shell_;
   document::RecoveryStore* recovery_;
 

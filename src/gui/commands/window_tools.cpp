@@ -12,18 +12,21 @@
 namespace quillan::gui {
 
 WindowTools::WindowTools(const ActionTable& actions, ToolWindows& tools,
-                         wintools::WindowSystem& windows, EditorBuffer& buffer, CodeEditor& editor,
+                         wintools::WindowSystem& windows, wintools::PickHighlight& highlight,
+                         EditorBuffer& buffer, CodeEditor& editor,
                          codegen::InsertDeclarations& declarations,
                          const MessengerSource& messengers)
     : notice_(windows, messengers),
-      api_spy_(
-          tools.Add<ApiSpyWindow>([this, &windows] { return Watched(new ApiSpyWindow(windows)); })),
-      code_generator_(tools.Add<CodeGeneratorWindow>([this, &windows, &buffer, &editor,
-                                                      &declarations, messengers] {
-        return Watched(new CodeGeneratorWindow(windows, buffer, editor, declarations, messengers));
+      api_spy_(tools.Add<ApiSpyWindow>(
+          [this, &windows, &highlight] { return Watched(new ApiSpyWindow(windows, highlight)); })),
+      code_generator_(tools.Add<CodeGeneratorWindow>(
+          [this, &windows, &highlight, &buffer, &editor, &declarations, messengers] {
+            return Watched(new CodeGeneratorWindow(windows, highlight, buffer, editor, declarations,
+                                                   messengers));
+          })),
+      window_spy_(tools.Add<WindowSpyWindow>([this, &windows, &highlight, &tools] {
+        return Watched(new WindowSpyWindow(windows, highlight, tools));
       })),
-      window_spy_(tools.Add<WindowSpyWindow>(
-          [this, &windows, &tools] { return Watched(new WindowSpyWindow(windows, tools)); })),
       color_spy_(tools.Add<ColorSpyWindow>([&windows] { return new ColorSpyWindow(windows); })) {
   setObjectName("windowTools");
   connect(actions.Action("API_Spy"), &QAction::triggered, this, [this] { Open(api_spy_); });

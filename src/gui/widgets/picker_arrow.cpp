@@ -57,13 +57,25 @@ void PickerArrow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PickerArrow::mouseReleaseEvent(QMouseEvent* event) {
-  if (dragging_) {
-    dragging_ = false;
-    rest_->stop();
-    releaseMouse();
-    update();
-  }
+  if (dragging_) EndDrag();
   emit Released(event->button());
+}
+
+void PickerArrow::hideEvent(QHideEvent* event) {
+  // A window closed during the drag (Escape) gets no release: the drag ends here, and no
+  // repeat runs on behind a hidden window.
+  if (dragging_) {
+    EndDrag();
+    emit Cancelled();
+  }
+  QWidget::hideEvent(event);
+}
+
+void PickerArrow::EndDrag() {
+  dragging_ = false;
+  rest_->stop();
+  releaseMouse();
+  update();
 }
 
 }  // namespace quillan::gui

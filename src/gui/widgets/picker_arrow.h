@@ -35,14 +35,20 @@ class PickerArrow final : public QWidget {
   void Moved(Qt::MouseButtons held);
   /// A release of `button` on the arrow; the drag, if any, is over.
   void Released(Qt::MouseButton button);
+  /// The drag ended without a release: the arrow was hidden (its window closed) meanwhile.
+  void Cancelled();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
+  // Ends the drag: the pointer and the arrow back in their places.
+  void EndDrag();
+
   Starts starts_;
   bool dragging_ = false;
   Qt::MouseButtons held_;  // during the drag, as the last mouse event had them

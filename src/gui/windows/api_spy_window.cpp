@@ -33,7 +33,8 @@ constexpr Field kFields[] = {
 
 }  // namespace
 
-ApiSpyWindow::ApiSpyWindow(wintools::WindowSystem& windows) : QDialog(nullptr), windows_(windows) {
+ApiSpyWindow::ApiSpyWindow(wintools::WindowSystem& windows, wintools::PickHighlight& highlight)
+    : QDialog(nullptr), windows_(windows), tracker_(windows, highlight) {
   MakeToolWindow(*this, "frmAPISpy", "API Spy");
 
   auto* frame = new QGroupBox("Controls", this);
@@ -70,14 +71,18 @@ ApiSpyWindow::ApiSpyWindow(wintools::WindowSystem& windows) : QDialog(nullptr), 
   // The window system gets ready for the windows the arrow may reach.
   connect(arrow_, &PickerArrow::Started, this, [this] { windows_.PrepareToPick(); });
   connect(arrow_, &PickerArrow::Moved, this, [this](Qt::MouseButtons held) {
-    if (held.testFlag(Qt::LeftButton)) Inspect();
+    if (held.testFlag(Qt::LeftButton) && spy_.Inspect(windows_, tracker_.Follow())) ShowFields();
   });
-  connect(arrow_, &PickerArrow::Released, this, [this](Qt::MouseButton) { Inspect(); });
+  // The release takes the outline away and reads the window under the pointer once more.
+  connect(arrow_, &PickerArrow::Released, this, [this](Qt::MouseButton) {
+    tracker_.End();
+    if (spy_.Inspect(windows_)) ShowFields();
+  });
+  connect(arrow_, &PickerArrow::Cancelled, this, [this] { tracker_.End(); });
   connect(close, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void ApiSpyWindow::Inspect() {
-  if (!spy_.Inspect(windows_)) return;
+void ApiSpyWindow::ShowFields() {
   const wintools::ApiSpyFields& f = spy_.fields();
   const std::u16string* values[] = {&f.handle,        &f.text,        &f.class_name,
                                     &f.parent_handle, &f.parent_text, &f.parent_class};

@@ -20,12 +20,14 @@
 
 namespace quillan::gui {
 
-CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, EditorBuffer& buffer,
+CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows,
+                                         wintools::PickHighlight& highlight, EditorBuffer& buffer,
                                          CodeEditor& main_editor,
                                          codegen::InsertDeclarations& option,
                                          const MessengerSource& messengers)
     : QDialog(nullptr),
       windows_(windows),
+      tracker_(windows, highlight),
       buffer_(buffer),
       main_editor_(main_editor),
       option_(option),
@@ -69,10 +71,14 @@ CodeGeneratorWindow::CodeGeneratorWindow(wintools::WindowSystem& windows, Editor
   connect(arrow_, &PickerArrow::Started, this, [this] { windows_.PrepareToPick(); });
   connect(arrow_, &PickerArrow::Moved, this, [this](Qt::MouseButtons held) {
     if (!held.testFlag(Qt::LeftButton)) return;
-    const wintools::Hwnd h = wintools::WindowUnderPointer(windows_);
+    const wintools::Hwnd h = tracker_.Follow();
     if (h != 0) Pick(h);
   });
-  connect(arrow_, &PickerArrow::Released, this, [this](Qt::MouseButton) { Generate(); });
+  connect(arrow_, &PickerArrow::Released, this, [this](Qt::MouseButton) {
+    tracker_.End();
+    Generate();
+  });
+  connect(arrow_, &PickerArrow::Cancelled, this, [this] { tracker_.End(); });
   connect(insert, &QPushButton::clicked, this, &CodeGeneratorWindow::InsertClick);
   connect(close, &QPushButton::clicked, this, &CodeGeneratorWindow::CloseClick);
 }

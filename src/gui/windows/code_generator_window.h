@@ -6,6 +6,7 @@
 #include "codegen/insert_declarations.h"
 #include "gui/widgets/port_sources.h"
 #include "gui/windows/tool_windows.h"
+#include "wintools/pick_highlight.h"
 #include "wintools/window_system.h"
 
 class QCheckBox;
@@ -21,6 +22,7 @@ class PickerArrow;
 /// `frmGenerator`: drag the arrow onto a window to get the FindWindow / FindWindowEx code that
 /// finds it again; Insert puts the code into the main editor. Modeless, above all windows;
 /// Close and the frame only hide it, storing the option "Insert Declarations with code.".
+/// While the arrow is dragged, the outline `highlight` surrounds the window under it.
 class CodeGeneratorWindow final : public QDialog {
   Q_OBJECT
 
@@ -28,9 +30,9 @@ class CodeGeneratorWindow final : public QDialog {
   static constexpr ToolWindowRules kRules{WhileShown::kMainStaysEnabled, FirstPlace::kBesideMain,
                                           settings::section::kGeneratorPlace};
 
-  CodeGeneratorWindow(wintools::WindowSystem& windows, EditorBuffer& buffer,
-                      CodeEditor& main_editor, codegen::InsertDeclarations& option,
-                      const MessengerSource& messengers);
+  CodeGeneratorWindow(wintools::WindowSystem& windows, wintools::PickHighlight& highlight,
+                      EditorBuffer& buffer, CodeEditor& main_editor,
+                      codegen::InsertDeclarations& option, const MessengerSource& messengers);
   ~CodeGeneratorWindow() override;
 
   /// The preview as the document sees it (CR LF line ends).
@@ -51,6 +53,7 @@ class CodeGeneratorWindow final : public QDialog {
   void Generate();
 
   wintools::WindowSystem& windows_;
+  wintools::PickTracker tracker_;
   EditorBuffer& buffer_;
   CodeEditor& main_editor_;
   codegen::InsertDeclarations& option_;

@@ -40,8 +40,12 @@ const Button kButtons[] = {
 
 }  // namespace
 
-WindowSpyWindow::WindowSpyWindow(wintools::WindowSystem& windows, ToolWindows& tools)
-    : QDialog(nullptr), windows_(windows), modify_text_(tools.Add<ModifyTextDialog>([this] {
+WindowSpyWindow::WindowSpyWindow(wintools::WindowSystem& windows,
+                                 wintools::PickHighlight& highlight, ToolWindows& tools)
+    : QDialog(nullptr),
+      windows_(windows),
+      tracker_(windows, highlight),
+      modify_text_(tools.Add<ModifyTextDialog>([this] {
         return new ModifyTextDialog(
             windows_, [this] { return wintools::ParseHandle(ToU16(handle_->text())); });
       })) {
@@ -89,9 +93,11 @@ WindowSpyWindow::WindowSpyWindow(wintools::WindowSystem& windows, ToolWindows& t
   connect(arrow_, &PickerArrow::Started, this, [this] { windows_.PrepareToPick(); });
   connect(arrow_, &PickerArrow::Moved, this, [this](Qt::MouseButtons held) {
     if (!held.testFlag(Qt::LeftButton)) return;
-    const wintools::Hwnd h = wintools::WindowUnderPointer(windows_);
+    const wintools::Hwnd h = tracker_.Follow();
     if (h != 0) handle_->setText(ToQString(wintools::HandleText(h)));
   });
+  connect(arrow_, &PickerArrow::Released, this, [this](Qt::MouseButton) { tracker_.End(); });
+  connect(arrow_, &PickerArrow::Cancelled, this, [this] { tracker_.End(); });
 }
 
 WindowSpyWindow::~WindowSpyWindow() = default;

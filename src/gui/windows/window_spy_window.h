@@ -6,6 +6,7 @@
 
 #include "gui/windows/modify_text_dialog.h"
 #include "gui/windows/tool_windows.h"
+#include "wintools/pick_highlight.h"
 #include "wintools/window_spy.h"
 #include "wintools/window_system.h"
 
@@ -19,7 +20,8 @@ class PickerArrow;
 /// `frmWinSpy`: pick a window with the arrow (or type its handle) and hide, show, retitle,
 /// enable, disable, minimize, maximize, restore or close it. What the window system cannot do
 /// to the window in the box is said in the buttons' tooltips, and those buttons are disabled;
-/// they follow the box as it changes.
+/// they follow the box as it changes. While the arrow is dragged, the outline `highlight`
+/// surrounds the window under it.
 class WindowSpyWindow final : public QDialog {
   Q_OBJECT
 
@@ -28,7 +30,8 @@ class WindowSpyWindow final : public QDialog {
                                           settings::section::kWindowSpyPlace};
 
   /// Modify Text is one of `tools`.
-  WindowSpyWindow(wintools::WindowSystem& windows, ToolWindows& tools);
+  WindowSpyWindow(wintools::WindowSystem& windows, wintools::PickHighlight& highlight,
+                  ToolWindows& tools);
   ~WindowSpyWindow() override;
 
   /// The Modify Text dialog while it exists.
@@ -40,6 +43,7 @@ class WindowSpyWindow final : public QDialog {
   void ShowLimits();
 
   wintools::WindowSystem& windows_;
+  wintools::PickTracker tracker_;
   PickerArrow* arrow_;
   QLineEdit* handle_;
   ToolWindowSlot<ModifyTextDialog> modify_text_;

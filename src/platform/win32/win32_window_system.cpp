@@ -200,4 +200,10 @@ std::unique_ptr<wintools::WindowSystem> TryWin32(const SessionEnvironment&, std:
 
 std::vector<BackendCandidate> BuiltInBackends() { return {{"win32", TryWin32}}; }
 
+std::unique_ptr<wintools::PickHighlight> MakePickHighlight(const SessionEnvironment&) {
+  // Windows builds draw no outline yet: it would need a topmost layered window that
+  // WindowFromPoint sees through, which this backend does not make.
+  return std::make_unique<wintools::NoPickHighlight>();
+}
+
 }  // namespace quillan::platform

@@ -1,5 +1,6 @@
 // Reading windows and the screen on X11: the window tree, titles and classes, the window under
 // a point, and the colour of a pixel.
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -190,7 +191,7 @@ std::vector<std::optional<X11WindowSystem::Impl::Box>> X11WindowSystem::Impl::Bo
       continue;
     }
     boxes.push_back(Box{g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width,
-                        a->map_state == XCB_MAP_STATE_VIEWABLE,
+                        g->border_width, a->map_state == XCB_MAP_STATE_VIEWABLE,
                         a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT});
   }
   return boxes;
@@ -204,13 +205,36 @@ xcb_window_t X11WindowSystem::Impl::ChildAt(xcb_window_t w, int& x, int& y) cons
   for (std::size_t i = 0; i < top_down.size(); ++i) {
     const auto& b = boxes[i];
     if (!b || !b->viewable || !b->input_output) continue;
-    if (x >= b->x && x < b->x + b->width && y >= b->y && y < b->y + b->height) {
+    if (x >= b->x && x < b->x + b->width && y >= b->y && y < b->y + b->height &&
+        TakesPointerAt(top_down[i], x - b->x - b->border, y - b->y - b->border)) {
       x -= b->x;
       y -= b->y;
       return top_down[i];
     }
   }
   return 0;
+}
+
+bool X11WindowSystem::Impl::TakesPointerAt(xcb_window_t w, int x, int y) const {
+  const xcb_query_extension_reply_t* shape = xcb_get_extension_data(c_, &xcb_shape_id);
+  if (shape == nullptr || shape->present == 0) return true;
+  // Both asked at once; a window without a shape answers its whole box.
+  const xcb_shape_get_rectangles_cookie_t cookies[] = {
+      xcb_shape_get_rectangles(c_, w, XCB_SHAPE_SK_BOUNDING),
+      xcb_shape_get_rectangles(c_, w, XCB_SHAPE_SK_INPUT)};
+  bool takes = true;
+  for (const auto& cookie : cookies) {
+    auto reply = Get<xcb_shape_get_rectangles_reply_t>(c_, cookie, xcb_shape_get_rectangles_reply);
+    if (!reply) continue;
+    const xcb_rectangle_t* r = xcb_shape_get_rectangles_rectangles(reply.p);
+    const int n = xcb_shape_get_rectangles_rectangles_length(reply.p);
+    bool inside = false;
+    for (int i = 0; i < n && !inside; ++i) {
+      inside = x >= r[i].x && x < r[i].x + r[i].width && y >= r[i].y && y < r[i].y + r[i].height;
+    }
+    takes = takes && inside;
+  }
+  return takes;
 }
 
 std::u16string X11WindowSystem::Impl::Title(xcb_window_t w) const {

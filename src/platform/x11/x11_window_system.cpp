@@ -3,6 +3,7 @@
 // x11_window_reading.cpp, acting on them in x11_window_actions.cpp.
 #include "platform/x11/x11_window_system.h"
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -20,6 +21,8 @@ using x11::Get;
 
 X11WindowSystem::Impl::Impl(xcb_connection_t* c, xcb_screen_t* screen)
     : c_(c), screen_(screen), root_(screen->root) {
+  // Asked now, answered by the time a search needs it.
+  xcb_prefetch_extension_data(c_, &xcb_shape_id);
   const char* names[] = {"WM_STATE",
                          "_NET_WM_NAME",
                          "UTF8_STRING",

@@ -123,6 +123,7 @@ class X11WindowSystem::Impl {
 
   struct Box {
     int x = 0, y = 0, width = 0, height = 0;  // outer box, border included, in the parent
+    int border = 0;
     bool viewable = false;
     bool input_output = false;
   };
@@ -130,8 +131,14 @@ class X11WindowSystem::Impl {
   std::vector<std::optional<Box>> Boxes(const std::vector<xcb_window_t>& windows) const;
 
   // The topmost viewable InputOutput child of w that holds the point (x, y), given in w's
-  // coordinates; 0 when none. The point comes back in that child's coordinates.
+  // coordinates, and takes the pointer there; 0 when none. The point comes back in that
+  // child's coordinates.
   xcb_window_t ChildAt(xcb_window_t w, int& x, int& y) const;
+
+  // Whether the point (x, y), in w's coordinates, is in w's shape and in its input shape, as
+  // the server decides where the pointer is: an outline shaped to a ring has a hole, and a
+  // window with an empty input shape (the picking outline) is never under the pointer.
+  bool TakesPointerAt(xcb_window_t w, int x, int y) const;
 
   std::u16string Title(xcb_window_t w) const;
 
