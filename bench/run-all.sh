@@ -14,6 +14,8 @@ for b in "$build_dir"/bench/bench_*; do
 done
 echo "== start-up"
 bash "$here/startup.sh" "$build_dir/src/quillan" "$build_dir/bench/bench_startup"
+echo "== start-up against FeatherPad and a bare Qt window"
+bash "$here/startup_compare.sh" "$build_dir"
 echo "== the Wine helper"
 bash "$here/wine_helper.sh" "$build_dir"
 echo "== editor against FeatherPad"

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libxcb1-dev libxcb-icccm4-dev libxcb-xtest0-dev libxcb-shape0-dev
   xvfb xauth x11-utils xdotool wmctrl openbox imagemagick desktop-file-utils shared-mime-info
+  gtk-update-icon-cache
   fonts-dejavu-core adwaita-icon-theme icoutils libglib2.0-bin
   g++-mingw-w64-x86-64-posix wine64
   librsvg2-bin lintian appstream

@@ -45,7 +45,7 @@ export DEBIAN_FRONTEND=noninteractive
 purge() { "${sudo[@]}" apt-get purge -y -qq quillan >/dev/null; }
 trap 'purge || true; rm -rf "$contents"' EXIT
 
-[ "$(/usr/bin/quillan --version)" = "Quillan $(dpkg-deb -f "$deb" Version)" ] ||
+[ "$(/usr/bin/quillan --version | head -1)" = "Quillan $(dpkg-deb -f "$deb" Version)" ] ||
   fail "/usr/bin/quillan --version"
 man -w quillan >/dev/null || fail "the manual page is not found"
 

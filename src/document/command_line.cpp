@@ -43,7 +43,12 @@ std::string UsageText(std::string_view program_name) {
 }
 
 std::string VersionText(std::string_view version) {
-  return "Quillan " + std::string(version) + "\n";
+  return "Quillan " + std::string(version) +
+         "\n"
+         "Copyright (C) 2026 The Quillan developers.\n"
+         "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+         "This is free software: you are free to change and redistribute it.\n"
+         "There is NO WARRANTY, to the extent permitted by law.\n";
 }
 
 }  // namespace quillan::document

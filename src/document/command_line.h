@@ -25,7 +25,8 @@ CommandLine ParseCommandLine(const std::vector<std::u16string>& arguments);
 /// What --help prints, for the program named program_name.
 std::string UsageText(std::string_view program_name);
 
-/// What --version prints.
+/// What --version prints: the version, then the copyright and the licence the way GNU
+/// programs state them.
 std::string VersionText(std::string_view version);
 
 }  // namespace quillan::document

@@ -31,6 +31,25 @@ void Register(const fs::path& path, std::string_view content, RegistrationReport
   if (changed) *changed = written;
 }
 
+// Whether the icon cache of the theme folder `theme` is missing or older than the folders
+// it covers that hold our icons: programs ignore such a cache and look in every folder.
+bool IconCacheStale(const fs::path& theme, const std::vector<IconPicture>& icons) {
+  std::error_code error;
+  const fs::file_time_type cache = fs::last_write_time(theme / "icon-theme.cache", error);
+  if (error) return true;
+  std::vector<fs::path> folders{theme};
+  for (const IconPicture& icon : icons) {
+    const std::string size = std::to_string(icon.size);
+    folders.push_back(theme / (size + "x" + size));
+    folders.push_back(theme / (size + "x" + size) / "apps");
+  }
+  for (const fs::path& folder : folders) {
+    const fs::file_time_type changed = fs::last_write_time(folder, error);
+    if (error || changed > cache) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string QuoteExecArgument(std::string_view argument) {
@@ -253,11 +272,14 @@ RegistrationReport RegisterFileType(const RegistrationRequest& request) {
   Register(mime_dir / "packages" / (std::string(kDesktopName) + ".xml"), MimePackage(), report,
            &mime_changed);
   Register(applications / entry_name, DesktopEntry(request.program_path), report, &entry_changed);
+  const fs::path hicolor = request.data_home / "icons" / "hicolor";
+  bool icons_changed = false;
   for (const IconPicture& icon : request.icons) {
     const std::string size = std::to_string(icon.size);
-    Register(request.data_home / "icons" / "hicolor" / (size + "x" + size) / "apps" /
-                 (std::string(kDesktopName) + ".png"),
-             icon.png, report);
+    bool changed = false;
+    Register(hicolor / (size + "x" + size) / "apps" / (std::string(kDesktopName) + ".png"),
+             icon.png, report, &changed);
+    icons_changed = icons_changed || changed;
   }
 
   // Refresh a database when our file changed, or when an earlier refresh never happened
@@ -269,6 +291,12 @@ RegistrationReport RegisterFileType(const RegistrationRequest& request) {
   }
   if (entry_changed || !FileMentions(applications / "mimeinfo.cache", entry_name)) {
     report.refresh.push_back({"update-desktop-database", {applications.string()}});
+  }
+  // Without a current icon cache, every program that looks up a themed icon tries each size
+  // folder of the theme in turn, for each name: a thousand file checks an icon.
+  if (!request.icons.empty() && (icons_changed || IconCacheStale(hicolor, request.icons))) {
+    report.refresh.push_back({"gtk-update-icon-cache",
+                              {"--force", "--ignore-theme-index", "--quiet", hicolor.string()}});
   }
   return report;
 }

@@ -93,8 +93,12 @@ class ShellIntegrationTest : public QObject {
 
   void startupWithoutArgumentRegistersTheType() {
     Fixture f(std::nullopt);
-    QVERIFY(f.messenger.shown.empty());
     const QDir data(data_home_->path());
+    // Once the window is on the screen.
+    QVERIFY(data.isEmpty());
+    f.window->show();
+    QTRY_VERIFY(data.exists("applications/quillan.desktop"));
+    QVERIFY(f.messenger.shown.empty());
     QFile entry(data.filePath("applications/quillan.desktop"));
     QVERIFY(entry.open(QIODevice::ReadOnly));
     QVERIFY(entry.readAll().contains("\nExec=\"/opt/Q Tools/quillan\" %f\n"));

@@ -92,9 +92,11 @@ TEST_F(RegistrationTest, WritesTheTypeTheEntryAndTheIcons) {
     EXPECT_NE(entry.find(line), std::string::npos) << line;
   }
   EXPECT_EQ(Slurp(home_ / "icons/hicolor/48x48/apps/quillan.png"), "png-48");
-  ASSERT_EQ(report.refresh.size(), 2u);
+  ASSERT_EQ(report.refresh.size(), 3u);
   EXPECT_EQ(report.refresh[0].program, "update-mime-database");
   EXPECT_EQ(report.refresh[1].program, "update-desktop-database");
+  EXPECT_EQ(report.refresh[2].program, "gtk-update-icon-cache");
+  EXPECT_EQ(report.refresh[2].arguments.back(), (home_ / "icons/hicolor").string());
 }
 
 // A program path holding `%` cannot be the command's first word, which launchers look up
@@ -130,12 +132,15 @@ TEST_F(RegistrationTest, DesktopEntryPassesTheValidator) {
 }
 
 TEST_F(RegistrationTest, SecondStartupRewritesNothing) {
-  if (!Installed("update-mime-database") || !Installed("update-desktop-database")) {
-    GTEST_SKIP() << "shared-mime-info or desktop-file-utils not installed";
+  if (!Installed("update-mime-database") || !Installed("update-desktop-database") ||
+      !Installed("gtk-update-icon-cache")) {
+    GTEST_SKIP() << "shared-mime-info, desktop-file-utils or gtk-update-icon-cache not installed";
   }
   const RegistrationReport first = Register("/opt/quillan/quillan");
   Refresh(first);
   EXPECT_TRUE(fs::exists(home_ / "mime/application/x-quillan-project.xml"));
+  // The icon cache the tool wrote counts as current: no start refreshes it again.
+  EXPECT_TRUE(fs::exists(home_ / "icons/hicolor/icon-theme.cache"));
   std::vector<fs::file_time_type> times;
   for (const fs::path& path : first.written) times.push_back(fs::last_write_time(path));
 

@@ -16,7 +16,12 @@ grep -q 'the X11 display ":4095" does not answer' <<<"$out" || fail "dead displa
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --help) || fail "--help: exit status $?"
 grep -q '^Usage: quillan \[PROJECT\]$' <<<"$out" || fail "--help: $out"
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --version) || fail "--version: exit status $?"
-grep -Eq '^Quillan [0-9]+\.[0-9]+$' <<<"$out" || fail "--version: $out"
+grep -Eq '^Quillan [0-9]+\.[0-9]+$' <<<"$(head -1 <<<"$out")" || fail "--version: $out"
+# The licence, stated the way GNU programs do.
+licence='License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.
+This is free software: you are free to change and redistribute it.
+There is NO WARRANTY, to the extent permitted by law.'
+[ "$(tail -3 <<<"$out")" = "$licence" ] || fail "--version states no licence: $out"
 
 QUILLAN_WM=openbox
 source "$(dirname "$0")/../../scripts/x_session.sh"

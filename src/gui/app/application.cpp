@@ -154,8 +154,15 @@ ChooserSource Application::choosers() {
 void Application::Startup(const StartupOptions& options) {
   startup_messenger_ = std::make_unique<StartupMessenger>(
       [this]() -> ui::Messenger& { return MessengerFor(*window_); });
+  // Without a project, the project file type is registered for this user, once the window
+  // is on the screen: drawing the icons and writing the files need not hold up its first
+  // paint.
+  const bool with_project = options.project_path && !options.project_path->isEmpty();
+  std::u16string register_as;
+  if (!with_project) register_as = ToU16(QDir::toNativeSeparators(options.program_path));
   QObject::connect(window_.get(), &MainWindow::FirstShown, window_.get(),
-                   [this, restore_id = options.restore_id] {
+                   [this, restore_id = options.restore_id, register_as] {
+                     if (!register_as.empty()) shell_->RegisterProjectType(register_as);
                      std::unique_ptr<StartupMessenger> held = std::move(startup_messenger_);
                      if (held) held->Flush();
                      recovery_commands_->Offer(restore_id);
@@ -176,7 +183,7 @@ void Application::Startup(const StartupOptions& options) {
       settings::section::kDir, settings::key::kPath,
       settings::ProgramPathValue(options.program_path.toStdString(), kVersionMajor, kVersionMinor));
   // 11. The project named on the command line.
-  if (options.project_path && !options.project_path->isEmpty()) {
+  if (with_project) {
     const QString path = NormalizeArgument(*options.project_path);
     document::DocumentContext ctx = file_commands_->Context(*startup_messenger_);
     document::LoadProject(ctx, ToU16(path));
@@ -186,9 +193,6 @@ void Application::Startup(const StartupOptions& options) {
                              u"alone.",
                          ui::MessageIcon::kInformation, ui::MessageButtons::kOk);
     }
-  } else {
-    // Without one, the project file type is registered for this user instead.
-    shell_->RegisterProjectType(ToU16(QDir::toNativeSeparators(options.program_path)));
   }
 }
 

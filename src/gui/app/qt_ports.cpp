@@ -147,7 +147,11 @@ QtSettingsStore::QtSettingsStore(const QString& file_name)
   }
 }
 
-QtSettingsStore::~QtSettingsStore() = default;
+QtSettingsStore::~QtSettingsStore() {
+  Flush();
+  // Nobody is left to show a message; the terminal may still hear it.
+  if (!problem_.isEmpty() && !reported_) qWarning("%s", qPrintable(problem_));
+}
 
 QString QtSettingsStore::UserFileName() {
   // Where QSettings keeps the INI files of the user scope on Linux, worked out without a
@@ -158,7 +162,9 @@ QString QtSettingsStore::UserFileName() {
 
 std::string QtSettingsStore::Get(std::string_view section, std::string_view key) const {
   if (!settings_) return memory_.Get(section, key);
-  return settings_->value(KeyPath(section, key)).toString().toStdString();
+  const QString path = KeyPath(section, key);
+  if (const auto it = pending_.find(path); it != pending_.end()) return it->second.toStdString();
+  return settings_->value(path).toString().toStdString();
 }
 
 void QtSettingsStore::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -166,7 +172,21 @@ void QtSettingsStore::Set(std::string_view section, std::string_view key, std::s
     memory_.Set(section, key, value);
     return;
   }
-  settings_->setValue(KeyPath(section, key), ToQString(value));
+  pending_[KeyPath(section, key)] = ToQString(value);
+  if (!write_timer_) {
+    write_timer_ = std::make_unique<QTimer>();
+    write_timer_->setSingleShot(true);
+    write_timer_->setInterval(kWriteDelayMs);
+    write_timer_->callOnTimeout([this] { Flush(); });
+  }
+  if (!write_timer_->isActive()) write_timer_->start();
+}
+
+void QtSettingsStore::Flush() {
+  if (write_timer_) write_timer_->stop();
+  if (!settings_ || pending_.empty()) return;
+  for (const auto& [path, value] : pending_) settings_->setValue(path, value);
+  pending_.clear();
   // The file may have been replaced since it was read.
   if (const std::optional<QString> why = NotARegularFile(target_)) {
     GiveUp(SaveMessage(target_, *why));

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "document/file_ports.h"
@@ -13,6 +14,7 @@
 #include "ui/prompter.h"
 
 class QSettings;
+class QTimer;
 
 namespace quillan::gui {
 
@@ -44,7 +46,9 @@ class QtPrompter final : public ui::Prompter {
 /// configuration folder, one group a section. Only a regular file, or a link to one (the link
 /// is kept, its target updated), is ever opened. Any other kind of file, one that cannot be
 /// read, or a change that cannot be written leaves the session on values kept in memory, and
-/// the problem is reported once.
+/// the problem is reported once. Changes are written together, a moment after the first of
+/// them (so the write at start-up comes after the window is on the screen, and a burst of
+/// changes is one write), and at the latest when the store goes.
 class QtSettingsStore final : public settings::SettingsStore {
  public:
   /// The user's settings file.
@@ -52,8 +56,12 @@ class QtSettingsStore final : public settings::SettingsStore {
   explicit QtSettingsStore(const QString& file_name);
   ~QtSettingsStore() override;
   std::string Get(std::string_view section, std::string_view key) const override;
-  /// Stores the value and writes the file at once, so that a failure is known when it happens.
+  /// Stores the value; the file is written kWriteDelayMs later with every change made
+  /// meanwhile (a failure is reported then), or sooner by Flush.
   void Set(std::string_view section, std::string_view key, std::string_view value) override;
+  /// Writes the changes not yet in the file now.
+  void Flush();
+  static constexpr int kWriteDelayMs = 500;
   /// Where the values are kept, as the user names the file.
   QString FileName() const { return file_name_; }
   /// The user's settings file: "Quillan/Quillan.ini" in the user's configuration folder
@@ -70,8 +78,12 @@ class QtSettingsStore final : public settings::SettingsStore {
   void ReportOnce();
 
   QString file_name_;
-  QString target_;                        // the regular file behind file_name_
-  std::unique_ptr<QSettings> settings_;   // null once the file is not used
+  QString target_;                       // the regular file behind file_name_
+  std::unique_ptr<QSettings> settings_;  // null once the file is not used
+  // Changes not yet handed to settings_ (which would write them at its next event), by key
+  // path, and the timer that writes them.
+  std::map<QString, QString> pending_;
+  std::unique_ptr<QTimer> write_timer_;
   settings::MemorySettingsStore memory_;  // the values while the file is not used
   QString problem_;
   bool reported_ = false;
