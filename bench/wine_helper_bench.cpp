@@ -34,10 +34,10 @@ struct Scene {
 
   Scene() {
     top = MakeWindow(maker, "create top 0 100 100 500 400\tNotepad\tUntitled - Notepad");
-    frame = MakeWindow(maker, "create child " + std::to_string(top) +
-                                  " 5 5 390 290\tThunderRT6Frame\tControls");
-    edit = MakeWindow(maker,
-                      "create child " + std::to_string(frame) + " 10 10 370 270\tEdit\thello");
+    frame = MakeWindow(
+        maker, "create child " + std::to_string(top) + " 5 5 390 290\tThunderRT6Frame\tControls");
+    edit =
+        MakeWindow(maker, "create child " + std::to_string(frame) + " 10 10 370 270\tEdit\thello");
     std::istringstream at(maker.Ask("screen " + std::to_string(edit) + " 20 20"));
     int x = 0, y = 0;
     at >> x >> y;
@@ -48,9 +48,8 @@ struct Scene {
 };
 
 std::unique_ptr<WindowSystem> ProgramWindowSystem() {
-  return quillan::platform::ChooseWindowSystem(
-             quillan::platform::SessionEnvironment::FromProcess(),
-             quillan::platform::BuiltInBackends())
+  return quillan::platform::ChooseWindowSystem(quillan::platform::SessionEnvironment::FromProcess(),
+                                               quillan::platform::BuiltInBackends())
       .backend;
 }
 
