@@ -23,6 +23,7 @@
 #include "gui/widgets/picker_arrow.h"
 #include "gui/windows/code_generator_window.h"
 #include "platform/window_maker_client.h"
+#include "support/child_processes.h"
 #include "support/golden.h"
 #include "support/gui_test_main.h"
 #include "support/window_fixture.h"
@@ -57,22 +58,7 @@ class Pointer {
 };
 
 // Our children whose command line names the Wine helper.
-int HelperChildren() {
-  int count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
-    std::istringstream rest(line.substr(line.rfind(')') + 2));
-    char state = 0;
-    pid_t parent = 0;
-    rest >> state >> parent;
-    std::ifstream cmdline(entry.path() / "cmdline");
-    const std::string command((std::istreambuf_iterator<char>(cmdline)), {});
-    if (parent == ::getpid() && command.find("quillan-wine-helper") != std::string::npos) ++count;
-  }
-  return count;
-}
+int HelperChildren() { return quillan::testing_support::ChildProcesses("quillan-wine-helper"); }
 
 QString Environment(const char* name) { return qEnvironmentVariable(name); }
 

@@ -13,6 +13,7 @@
 #include "platform/window_maker_client.h"
 #include "platform/window_system_contract.h"
 #include "platform/wine/wine_helper.h"
+#include "support/child_processes.h"
 #include "text/vb_string.h"
 
 namespace quillan::platform {
@@ -23,21 +24,7 @@ using testing_support::TestRect;
 using testing_support::WindowSystemContract;
 using wintools::Hwnd;
 
-// Our children, running or not yet collected.
-int Children() {
-  int count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
-    std::istringstream rest(line.substr(line.rfind(')') + 2));
-    char state = 0;
-    pid_t parent = 0;
-    rest >> state >> parent;
-    if (parent == ::getpid()) ++count;
-  }
-  return count;
-}
+int Children() { return testing_support::ChildProcesses(); }
 
 TEST(WineWorld, FailsWithAPlainReasonAndLeavesNothingRunning) {
   // Nothing of the test's own environment may reach the helper.
