@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Opens a 20 MB, 600,000-line project in Quillan and in FeatherPad, side by side on one Xvfb
-# with openbox, measured from outside as a user would: from the start of the program until
-# it has shown the file, answered Ctrl+End and then opened its file dialog for Ctrl+O (the
-# next key a user could press). Each program runs three times; the median is reported.
-# Usage: editor_vs_featherpad.sh PATH_TO_QUILLAN
+# with openbox, measured from outside as a user would, the two programs taking turns:
+#  - opening: from the start of the program until it has shown the file, answered Ctrl+End
+#    and then opened its file dialog for Ctrl+O (the next key a user could press);
+#  - typing: 200 keys at the start of the file, each from the key press (XTest) to its glyph
+#    on the screen (bench/key_to_glyph); the first key after opening counts like the others;
+#  - memory: the peak resident size (VmHWM) of opening the file, before the first key.
+# Usage: editor_vs_featherpad.sh PATH_TO_QUILLAN [RUNS]   (RUNS of each, 3 by default)
 set -euo pipefail
-program=$(realpath "${1:?usage: editor_vs_featherpad.sh PATH_TO_QUILLAN}")
+program=$(realpath "${1:?usage: editor_vs_featherpad.sh PATH_TO_QUILLAN [RUNS]}")
+runs=${2:-3}
+probe=$(dirname "$program")/../bench/key_to_glyph
+[ -x "$probe" ] || { echo "no $probe: build the key_to_glyph target" >&2; exit 1; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh" featherpad
 # One Xvfb with openbox, and a home of our own.
@@ -18,37 +24,112 @@ awk 'BEGIN {
   split("Private Sub Command1_Click()|    Dim hWnd As Long, Result As Long|    hWnd& = FindWindow(\"Notepad\", vbNullString)|    If hWnd& <> 0 Then Call ShowWindow(hWnd&, SW_SHOW)|    Text1.Text = Text1.Text & \"Found: \" & Str$(hWnd&)|    End If|End Sub", l, "|")
   for (i = 0; size < 20 * 1024 * 1024; i++) { s = l[i % 7 + 1]; printf "%s\r\n", s; size += length(s) + 2 }
 }' > "$project"
-echo "project: $(stat -c %s "$project") bytes, $(wc -l < "$project") lines"
+project_bytes=$(stat -c %s "$project")
+echo "project: $project_bytes bytes, $(wc -l < "$project") lines; $(nproc) cores; load:$(uptime | sed 's/.*load average://')"
 
 now() { date +%s.%N; }
+median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+start_quillan() {
+  # A run that typed and was ended left a recovery copy; each start is a fresh one.
+  rm -rf "$XDG_STATE_HOME/quillan"
+  "$program" "$project" >/dev/null 2>&1 &
+}
+start_featherpad() {
+  rm -rf "$HOME/.config/featherpad"
+  featherpad --standalone "$project" >/dev/null 2>&1 &
+}
+
 # Runs one program on the project; prints the seconds until its file dialog is up.
-measure() {
-  local title=$1 dialog=$2
-  shift 2
-  local start end
+measure_open() {
+  local start end pid window
   start=$(now)
-  "$@" >/dev/null 2>&1 &
-  local pid=$!
-  local window
-  window=$(xdotool search --sync --onlyvisible --name "$title" | head -1)
+  "start_$1"
+  pid=$!
+  window=$(timeout 120 xdotool search --sync --onlyvisible --name "big.qlp" | head -1)
   xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
   xdotool key ctrl+End ctrl+o
-  xdotool search --sync --onlyvisible --name "$dialog" >/dev/null
+  timeout 120 xdotool search --sync --onlyvisible --name "$2" >/dev/null
   end=$(now)
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   echo "$start $end" | awk '{ printf "%.3f\n", $2 - $1 }'
 }
-median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 
-quillan_times=() featherpad_times=()
-for _ in 1 2 3; do
-  quillan_times+=("$(measure "big.qlp" "Open Quillan Project" "$program" "$project")")
-  rm -rf "$HOME/.config/featherpad"
-  featherpad_times+=("$(measure "big.qlp" "Open file" featherpad --standalone "$project")")
+# Waits until the process has used no processor time for half a second: the file is open
+# and everything it started on opening has finished.
+wait_idle() {
+  local before after quiet=0
+  before=$(awk '{ print $14 + $15 }' "/proc/$1/stat")
+  while [ "$quiet" -lt 5 ]; do
+    sleep 0.1
+    after=$(awk '{ print $14 + $15 }' "/proc/$1/stat")
+    if [ "$after" = "$before" ]; then quiet=$((quiet + 1)); else quiet=0; fi
+    before=$after
+  done
+}
+peak_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"; }
+
+# Opens the project in one program and waits until it is idle with the keyboard focus;
+# sets pid and window.
+open_idle() {
+  "start_$1"
+  pid=$!
+  window=$(timeout 120 xdotool search --sync --onlyvisible --name "big.qlp" | head -1)
+  wait_idle "$pid"
+  # Both windows the same size, so that both draw the same amount of text.
+  xdotool windowactivate --sync "$window" windowsize --sync "$window" 900 700 >/dev/null 2>&1 || true
+  sleep 0.3
+  wait_idle "$pid"
+}
+close() {
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+# The band of each program's window that shows the line typed into: found once, with one
+# key, in a run of its own.
+declare -A band
+for name in quillan featherpad; do
+  open_idle "$name"
+  band[$name]=$("$probe" find "$window")
+  close
+  echo "$name types into the band x y width height = ${band[$name]}"
 done
-q=$(printf '%s\n' "${quillan_times[@]}" | median)
-f=$(printf '%s\n' "${featherpad_times[@]}" | median)
-echo "Quillan:    ${quillan_times[*]} s (median $q s)"
-echo "FeatherPad: ${featherpad_times[*]} s (median $f s)"
-echo "$q $f" | awk '{ printf "Quillan / FeatherPad: %.2f\n", $1 / $2 }'
+
+# Each run: the peak size after opening, then 200 keys (the first one right after opening).
+type_run() {
+  open_idle "$1"
+  peak_kb "$pid" >>"$scratch/$1.peak"
+  # shellcheck disable=SC2086 # the band is four numbers
+  echo "typing in $1" >&2
+  "$probe" type "$window" ${band[$1]} 200 40 >"$scratch/$1.keys"
+  head -1 "$scratch/$1.keys" >>"$scratch/$1.first"
+  cat "$scratch/$1.keys" >>"$scratch/$1.all"
+  close
+}
+
+open_quillan=() open_featherpad=()
+for _ in $(seq "$runs"); do
+  open_quillan+=("$(measure_open quillan "Open Quillan Project")")
+  open_featherpad+=("$(measure_open featherpad "Open file")")
+  type_run quillan
+  type_run featherpad
+done
+
+report() {
+  local name=$1 label=$2 opens=$3
+  local keys=$scratch/$name.all
+  local open_median peak ratio
+  open_median=$(tr ' ' '\n' <<<"$opens" | median)
+  peak=$(median <"$scratch/$name.peak")
+  ratio=$(awk -v p="$peak" -v b="$project_bytes" 'BEGIN { printf "%.2f", p * 1024 / b }')
+  printf '%-11s open %s s (median %s s); keys: median %s ms, slowest %s ms, first keys %s ms; peak RSS %d MB (%sx the file)\n' \
+    "$label:" "$opens" "$open_median" "$(median <"$keys")" "$(sort -n "$keys" | tail -1)" \
+    "$(tr '\n' ' ' <"$scratch/$name.first" | sed 's/ $//')" $((peak / 1024)) "$ratio"
+  eval "${name}_open=$open_median ${name}_key=$(median <"$keys")"
+}
+report quillan "Quillan" "${open_quillan[*]}"
+report featherpad "FeatherPad" "${open_featherpad[*]}"
+# shellcheck disable=SC2154 # set by report
+awk -v qo="$quillan_open" -v fo="$featherpad_open" -v qk="$quillan_key" -v fk="$featherpad_key" \
+  'BEGIN { printf "Quillan / FeatherPad: opening %.2f, key median %.2f\n", qo / fo, qk / fk }'

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libqscintilla2-qt6-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libxcb1-dev libxcb-icccm4-dev libxcb-xtest0-dev libxcb-shape0-dev
+  libxcb1-dev libxcb-icccm4-dev libxcb-xtest0-dev libxcb-shape0-dev libxcb-damage0-dev
   xvfb xauth x11-utils xdotool wmctrl openbox imagemagick desktop-file-utils shared-mime-info
   gtk-update-icon-cache
   fonts-dejavu-core adwaita-icon-theme icoutils libglib2.0-bin

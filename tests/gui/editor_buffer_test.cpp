@@ -7,6 +7,7 @@
 #include "gui/widgets/qt_convert.h"
 #include "support/gui_test_main.h"
 #include "text/string_code_buffer.h"
+#include "text/vb_string.h"
 
 using quillan::gui::CodeEditor;
 using quillan::gui::EditorBuffer;
@@ -55,6 +56,38 @@ class EditorBufferTest : public QObject {
     b.SetText(u"a\u2029b\uFDD0c\uFDD1d\u2028");
     QCOMPARE(edit.lines(), 1);
     QVERIFY(b.Text() == u"a\u2029b\uFDD0c\uFDD1d\u2028");
+  }
+
+  void aLargeTextGoesInWholeWhereverItsPiecesEnd() {
+    // A text goes in piece by piece; a piece boundary falls inside a CR LF, a character of
+    // three bytes and a pair of surrogates here, in the UTF-16 and the UTF-8 form.
+    constexpr std::size_t first = EditorBuffer::kFirstPieceUnits;
+    constexpr std::size_t second = first - 1 + EditorBuffer::kPieceUnits;
+    std::u16string text(first - 1, u'a');
+    text += u"\r\n\u20AC";
+    text.resize(second - 1, u'b');
+    text += u"\U0001F600\r\nEnd Sub";
+    std::string utf8(first - 1, 'a');
+    utf8 += "\u20AC\r\n";
+    utf8.resize(second - 1, 'b');
+    utf8 += "\r\n\U0001F600 End Sub";
+    CodeEditor edit;
+    EditorBuffer b(&edit);
+    for (const bool from_utf8 : {false, true}) {
+      if (from_utf8) {
+        b.SetTextUtf8(utf8);
+      } else {
+        b.SetText(text);
+      }
+      const std::u16string expected = from_utf8 ? quillan::text::FromUtf8(utf8) : text;
+      QVERIFY(b.Text() == expected);
+      QCOMPARE(edit.lines(), 3);
+      QVERIFY(!edit.isUndoAvailable());
+      // The caret is at the start, and typing there goes in front of it all.
+      QCOMPARE(b.SelStart(), std::size_t{0});
+      b.SetSelText(u"x");
+      QVERIFY(b.Text() == u"x" + expected);
+    }
   }
 
   void selTextReplacesAndLeavesTheCaretBehind() {

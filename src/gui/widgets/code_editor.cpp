@@ -256,6 +256,7 @@ void CodeEditor::SetLook(const QFont& font, const QColor& back, const QColor& fo
   setSelectionBackgroundColor(Blend(back, QColor(0x33, 0x66, 0xCC), 0.35));
   setSelectionForegroundColor(fore);
   // Room for five digits of line numbers, more as the project grows.
+  margin_digits_ = 0;
   setMarginWidth(
       0, QString(std::max(5, static_cast<int>(QString::number(lines()).size()) + 1), QChar('0')));
   // Styles have no strikeout: an indicator draws it over the whole text.
@@ -401,9 +402,14 @@ void CodeEditor::Modified(int position, int type) {
 }
 
 void CodeEditor::ContentUpdated() {
+  // The margin is measured again only when the line count gains a digit: measuring asks the
+  // font system on every keystroke otherwise.
   const int digits = static_cast<int>(QString::number(lines()).size()) + 1;
-  if (marginWidth(0) < QFontMetrics(font_).horizontalAdvance(QString(digits, '0'))) {
-    setMarginWidth(0, QString(std::max(5, digits), QChar('0')));
+  if (digits != margin_digits_) {
+    margin_digits_ = digits;
+    if (marginWidth(0) < QFontMetrics(font_).horizontalAdvance(QString(digits, '0'))) {
+      setMarginWidth(0, QString(std::max(5, digits), QChar('0')));
+    }
   }
   if (font_.strikeOut()) Strike(0, Send(SCI_GETLENGTH));
 }

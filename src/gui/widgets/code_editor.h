@@ -94,6 +94,7 @@ class CodeEditor final : public QsciScintilla {
   QColor back_, fore_;
   QAction* show_toolbar_ = nullptr;
   bool bulk_ = false;
+  int margin_digits_ = 0;  // the digits of the line count the margin was last measured for
   std::function<bool(const QString&)> paste_check_;
   bool PasteAllowed(const QString& text) const { return !paste_check_ || paste_check_(text); }
 };

@@ -1,6 +1,7 @@
 #include "gui/widgets/editor_buffer.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "gui/widgets/code_editor.h"
 #include "text/vb_string.h"
@@ -10,10 +11,6 @@ namespace quillan::gui {
 namespace {
 
 using Sci = QsciScintillaBase;
-
-// Text goes into the editor in pieces of this many units, so that no second copy of a large
-// text is made on the way.
-constexpr std::size_t kPieceUnits = 1 << 20;
 
 bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
@@ -210,46 +207,65 @@ void EditorBuffer::OnModified(int position, int type, int length) {
   }
 }
 
-void EditorBuffer::SetText(std::u16string_view s) {
-  Load(EditorBytes(s), [s](std::size_t& at, std::string& piece) {
-    std::size_t end = std::min(s.size(), at + kPieceUnits);
-    // A piece never ends between a CR and its LF or inside a surrogate pair.
-    while (end < s.size() && end > at + 1 && (s[end - 1] == u'\r' || IsHigh(s[end - 1]))) --end;
-    AppendEditorText(s.substr(at, end - at), piece);
+namespace {
+
+// Where the pieces of a text of `size` units end: a small first piece, then pieces of
+// kPieceUnits, each end moved back while `splits` says it would cut a line end or a
+// character in two.
+template <typename Splits>
+std::vector<std::size_t> PieceEnds(std::size_t size, Splits splits) {
+  std::vector<std::size_t> ends;
+  for (std::size_t at = 0; at < size;) {
+    std::size_t end = std::min(
+        size, at + (ends.empty() ? EditorBuffer::kFirstPieceUnits : EditorBuffer::kPieceUnits));
+    while (end < size && end > at + 1 && splits(end)) --end;
+    ends.push_back(end);
     at = end;
-    return at < s.size();
+  }
+  return ends;
+}
+
+}  // namespace
+
+void EditorBuffer::SetText(std::u16string_view s) {
+  const auto ends = PieceEnds(
+      s.size(), [s](std::size_t end) { return s[end - 1] == u'\r' || IsHigh(s[end - 1]); });
+  Load(EditorBytes(s), ends, [s](std::size_t from, std::size_t to, std::string& piece) {
+    AppendEditorText(s.substr(from, to - from), piece);
   });
 }
 
 void EditorBuffer::SetTextUtf8(std::string_view utf8) {
-  Load(utf8.size(), [utf8](std::size_t& at, std::string& piece) {
-    std::size_t end = std::min(utf8.size(), at + kPieceUnits);
-    // A piece never ends between a CR and its LF or inside a character.
-    while (end < utf8.size() && end > at + 1 &&
-           (utf8[end - 1] == '\r' || (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)) {
-      --end;
-    }
-    piece.assign(utf8.substr(at, end - at));
-    at = end;
-    return at < utf8.size();
+  const auto ends = PieceEnds(utf8.size(), [utf8](std::size_t end) {
+    return utf8[end - 1] == '\r' || (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80;
+  });
+  Load(utf8.size(), ends, [utf8](std::size_t from, std::size_t to, std::string& piece) {
+    piece.assign(utf8.substr(from, to - from));
   });
 }
 
-void EditorBuffer::Load(std::size_t bytes,
-                        const std::function<bool(std::size_t&, std::string&)>& next_piece) {
+void EditorBuffer::Load(
+    std::size_t bytes, const std::vector<std::size_t>& ends,
+    const std::function<void(std::size_t, std::size_t, std::string&)>& make_piece) {
   ++own_edit_;
   edit_->SetBulk(true);
   edit_->Send(Sci::SCI_SETUNDOCOLLECTION, 0);
   edit_->Send(Sci::SCI_CLEARALL);
   edit_->Send(Sci::SCI_SETLINESTATE, 0, 0);
-  // Room for all of it at once: growing the editor's buffers on the way would copy them.
-  edit_->Send(Sci::SCI_ALLOCATE, bytes + 1);
+  // Room for all of it at once, and for typing after it: growing the editor's buffers on
+  // the way, or at the first key, would copy them whole.
+  edit_->Send(Sci::SCI_ALLOCATE, bytes + kTypingRoom);
+  // The pieces go in last first, each at the start. The editor keeps its text on both sides
+  // of one gap, which every insertion moves to where it inserts; so the gap ends up after
+  // the small first piece, at the caret, and the first key moves a few kilobytes, not the
+  // whole text.
   std::string piece;
-  std::size_t at = 0;
-  for (bool more = true; more;) {
+  for (std::size_t i = ends.size(); i-- > 0;) {
     piece.clear();
-    more = next_piece(at, piece);
-    edit_->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(piece.size()), piece.data());
+    make_piece(i == 0 ? 0 : ends[i - 1], ends[i], piece);
+    edit_->Send(Sci::SCI_SETTARGETRANGE, 0, 0);
+    edit_->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<uintptr_t>(piece.size()),
+                         piece.data());
   }
   edit_->Send(Sci::SCI_SETUNDOCOLLECTION, 1);
   edit_->Send(Sci::SCI_EMPTYUNDOBUFFER);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "text/code_buffer.h"
 
@@ -39,6 +40,13 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   void ReplaceRanges(std::span<const std::size_t> starts, std::size_t length,
                      std::u16string_view with) override;
 
+  /// A whole text goes into the editor in pieces of this many units (the first piece is
+  /// smaller), so that no second copy of a large text is made on the way.
+  static constexpr std::size_t kFirstPieceUnits = 1 << 16;
+  static constexpr std::size_t kPieceUnits = 1 << 20;
+  /// Bytes of room the editor gets for typing beyond a text put in whole.
+  static constexpr std::size_t kTypingRoom = 1 << 18;
+
   void BeginCommand();
   void EndCommand();
 
@@ -69,9 +77,10 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   void SetCaret(long anchor, long caret);
   void Replace(long from, long to, std::u16string_view with);
   void ReplaceBytes(long from, long to, const std::string& bytes);
-  // Puts a whole new text in, piece by piece, without undo; `next_piece` appends the piece
-  // that starts at `at`, moves `at` past it and tells whether more follow.
-  void Load(std::size_t bytes, const std::function<bool(std::size_t&, std::string&)>& next_piece);
+  // Puts a whole new text of `bytes` in, piece by piece, without undo; `make_piece` appends
+  // the editor's bytes of the piece between two of `ends` (units of the text put in).
+  void Load(std::size_t bytes, const std::vector<std::size_t>& ends,
+            const std::function<void(std::size_t, std::size_t, std::string&)>& make_piece);
 
   CodeEditor* edit_;
   int depth_ = 0;
