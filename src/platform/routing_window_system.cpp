@@ -13,7 +13,7 @@ struct RoutingWindowSystem::Prefix {
   WinePrefix prefix;
   std::unique_ptr<WineWorld> world;  // nullptr when it could not be started
   bool waited = false;               // a pick has waited for it once
-  bool told = false;                 // its failure was told
+  std::u16string told;               // the last failure told of it
 };
 
 namespace {
@@ -64,13 +64,19 @@ RoutingWindowSystem::Prefix* RoutingWindowSystem::PrefixOf(int pid) {
   if (!slot) {
     slot = std::make_unique<Prefix>();
     slot->prefix = std::move(*found);
-    try {
-      if (start_world_) slot->world = start_world_(slot->prefix);
-    } catch (const std::exception&) {
-      slot->world.reset();  // told as a helper that could not be started
-    }
+    Start(*slot);
   }
   return recognized = slot.get();
+}
+
+void RoutingWindowSystem::Start(Prefix& prefix) {
+  prefix.world.reset();  // a failed helper is already ended; this collects what is left
+  prefix.waited = false;
+  try {
+    if (start_world_) prefix.world = start_world_(prefix.prefix);
+  } catch (const std::exception&) {
+    prefix.world.reset();  // told as a helper that could not be started
+  }
 }
 
 WineWorld::State RoutingWindowSystem::StateOf(Prefix& prefix, std::chrono::milliseconds wait) {
@@ -87,10 +93,11 @@ bool RoutingWindowSystem::Ready(Prefix& prefix) {
 }
 
 void RoutingWindowSystem::Tell(Prefix& prefix) {
-  if (prefix.told) return;
-  prefix.told = true;
-  notices_.push_back(FailureSentence(prefix.prefix.name,
-                                     prefix.world ? prefix.world->failure() : std::u16string()));
+  std::u16string sentence = FailureSentence(
+      prefix.prefix.name, prefix.world ? prefix.world->failure() : std::u16string());
+  if (sentence == prefix.told) return;  // the same words once, however often it fails
+  prefix.told = sentence;
+  notices_.push_back(std::move(sentence));
 }
 
 RoutingWindowSystem::Prefix* RoutingWindowSystem::WorldOf(Hwnd hwnd) {
@@ -135,6 +142,11 @@ std::u16string RoutingWindowSystem::CannotDo(wintools::Capability what, Hwnd hwn
 
 void RoutingWindowSystem::PrepareToPick() {
   recognized_.clear();  // processes come and go between drags
+  // A helper that failed is tried again at the next drag: the prefix's wineserver may have
+  // been restarted with the user's program, or Wine installed meanwhile.
+  for (auto& [key, prefix] : prefixes_) {
+    if (StateOf(*prefix, std::chrono::milliseconds(0)) == WineWorld::State::kFailed) Start(*prefix);
+  }
   for (int pid : x11_->OwnerPids()) PrefixOf(pid);
 }
 

@@ -51,8 +51,9 @@ std::unique_ptr<X11Side> X11SideOf(std::unique_ptr<X11WindowSystem> x11);
 ///   top-level windows) the world of the last window picked, X11 before any pick.
 /// - GetCursorPos and GetScreenPixel(s) always ask X11: Wine shows the same pointer position,
 ///   and the screen is X11's.
-/// - A prefix whose helper fails is told once through TakeNotice, and afterwards its programs
-///   are seen as X11 shows them.
+/// - A prefix whose helper fails is told through TakeNotice, each reason once, and its
+///   programs are seen as X11 shows them; the next drag (PrepareToPick) starts its helper
+///   again.
 ///
 /// Wine's screen coordinates are taken to be X11's, as they are without a Wine virtual
 /// desktop.
@@ -71,7 +72,8 @@ class RoutingWindowSystem final : public wintools::WindowSystem {
   std::u16string CannotDo(wintools::Capability what) const override;
   /// The answer of the handle's world; a prefix that failed says why.
   std::u16string CannotDo(wintools::Capability what, wintools::Hwnd hwnd) override;
-  /// Starts the helpers of the prefixes whose programs have top-level windows now.
+  /// Starts the helpers of the prefixes whose programs have top-level windows now, and again
+  /// those that failed.
   void PrepareToPick() override;
   std::u16string TakeNotice() override;
 
@@ -105,6 +107,8 @@ class RoutingWindowSystem final : public wintools::WindowSystem {
   // The prefix of a Windows program under Wine, its world started if it was not; nullptr for
   // any other program.
   Prefix* PrefixOf(int pid);
+  // Starts the prefix's helper, ending the one it had.
+  void Start(Prefix& prefix);
   // Whether the prefix's world answers now; the first time, waits a short moment for it.
   bool Ready(Prefix& prefix);
   // Polls without waiting; a failure is told once.

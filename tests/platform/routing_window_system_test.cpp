@@ -99,7 +99,17 @@ TEST(RoutingWindowSystem, AFailedHelperIsToldOnceAndX11Answers) {
     EXPECT_EQ(r.TakeNotice(), told);
     EXPECT_EQ(r.WindowFromPoint(kOverNotepadsText), s.notepad_x);
     EXPECT_EQ(r.TakeNotice(), u"");
-    EXPECT_EQ(s.prefix().started, 1);  // not started again
+    EXPECT_EQ(s.prefix().started, 1);  // not started again during the drag
+    // The next drag tries again: failing the same way is not told again; once the helper
+    // answers, the prefix's windows are seen again.
+    r.PrepareToPick();
+    EXPECT_EQ(s.prefix().started, 2);
+    EXPECT_EQ(r.WindowFromPoint(kOverNotepadsText), s.notepad_x);
+    EXPECT_EQ(r.TakeNotice(), u"");
+    s.prefix().state = State::kReady;
+    r.PrepareToPick();
+    EXPECT_EQ(s.prefix().started, 2);  // a helper that runs is kept
+    EXPECT_EQ(r.WindowFromPoint(kOverNotepadsText), s.edit);
   }
   {
     // Failing after a pick: told once, and the picked window says why nothing works on it.
