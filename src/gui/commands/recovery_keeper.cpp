@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <utility>
 
 #include "document/document_commands.h"
 #include "gui/widgets/code_editor.h"
@@ -50,9 +51,24 @@ RecoveryKeeper::~RecoveryKeeper() {
 }
 
 void RecoveryKeeper::TextChanged() {
-  if (!unwritten_) first_unwritten_.start();
+  if (!unwritten_) {
+    first_unwritten_.start();
+    PrepareRoom();
+  }
   unwritten_ = true;
   Schedule();
+}
+
+void RecoveryKeeper::PrepareRoom() {
+  // Enough for the text and for a good deal of typing before the copy is taken.
+  const auto length = static_cast<std::size_t>(editor_.Send(QsciScintillaBase::SCI_GETLENGTH));
+  const std::size_t wanted = length + length / 16 + (1 << 16);
+  {
+    std::lock_guard lock(mutex_);
+    if (room_.capacity() >= length + length / 32) return;
+    room_wanted_ = wanted;
+  }
+  wake_.notify_all();
 }
 
 void RecoveryKeeper::DocumentChanged() {
@@ -63,7 +79,10 @@ void RecoveryKeeper::DocumentChanged() {
     return;
   }
   // The path or encoding a copy names may have changed with the flag.
-  if (!unwritten_) first_unwritten_.start();
+  if (!unwritten_) {
+    first_unwritten_.start();
+    PrepareRoom();
+  }
   unwritten_ = true;
   Schedule();
 }
@@ -76,7 +95,7 @@ void RecoveryKeeper::Schedule() {
       static_cast<int>(std::max<qint64>(0, std::min<qint64>(kQuietMs, kLongestWaitMs - waited))));
 }
 
-RecoveryKeeper::Job RecoveryKeeper::Snapshot() const {
+RecoveryKeeper::Job RecoveryKeeper::Snapshot() {
   using Sci = QsciScintillaBase;
   // The text in its two pieces on either side of the editor's gap: asking for it whole would
   // move the gap to the end, and the next keystroke would move it back, a copy of the text
@@ -84,6 +103,12 @@ RecoveryKeeper::Job RecoveryKeeper::Snapshot() const {
   const long length = editor_.Send(Sci::SCI_GETLENGTH);
   const long gap = std::clamp(editor_.Send(Sci::SCI_GETGAPPOSITION), 0L, length);
   Job job;
+  {
+    std::lock_guard lock(mutex_);
+    job.text = std::move(room_);
+    room_ = std::string();
+  }
+  job.text.clear();
   job.text.reserve(static_cast<std::size_t>(length));
   for (const auto& [from, count] : {std::pair{0L, gap}, std::pair{gap, length - gap}}) {
     if (count == 0) continue;
@@ -114,7 +139,17 @@ void RecoveryKeeper::Queue(Job job) {
 void RecoveryKeeper::Work() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [this] { return pending_.has_value() || stopping_; });
+    wake_.wait(lock, [this] { return pending_.has_value() || room_wanted_ > 0 || stopping_; });
+    if (!pending_ && room_wanted_ > 0 && !stopping_) {
+      const std::size_t size = std::exchange(room_wanted_, 0);
+      lock.unlock();
+      std::string room;
+      room.resize(size);  // touches every page
+      room.clear();
+      lock.lock();
+      if (room.capacity() > room_.capacity()) room_ = std::move(room);
+      continue;
+    }
     if (!pending_) return;
     const Job job = std::move(*pending_);
     pending_.reset();
