@@ -51,15 +51,13 @@ RecoveryKeeper::~RecoveryKeeper() {
 }
 
 void RecoveryKeeper::TextChanged() {
-  if (!unwritten_) {
-    first_unwritten_.start();
-    PrepareRoom();
-  }
+  if (!unwritten_) first_unwritten_.start();
   unwritten_ = true;
   Schedule();
 }
 
 void RecoveryKeeper::PrepareRoom() {
+  room_asked_ = true;
   // Enough for the text and for a good deal of typing before the copy is taken.
   const auto length = static_cast<std::size_t>(editor_.Send(QsciScintillaBase::SCI_GETLENGTH));
   const std::size_t wanted = length + length / 16 + (1 << 16);
@@ -75,14 +73,18 @@ void RecoveryKeeper::DocumentChanged() {
   if (!doc_.IsModified()) {
     quiet_.stop();
     unwritten_ = false;
+    room_asked_ = false;
+    {
+      std::lock_guard lock(mutex_);
+      room_ = std::string();
+      room_wanted_ = 0;
+      ++room_generation_;
+    }
     Queue(Job{true, {}, {}});
     return;
   }
   // The path or encoding a copy names may have changed with the flag.
-  if (!unwritten_) {
-    first_unwritten_.start();
-    PrepareRoom();
-  }
+  if (!unwritten_) first_unwritten_.start();
   unwritten_ = true;
   Schedule();
 }
@@ -91,6 +93,9 @@ void RecoveryKeeper::Schedule() {
   if (!doc_.IsModified()) return;
   // Typing that goes on and on still gets a copy now and then.
   const qint64 waited = first_unwritten_.elapsed();
+  // Typing on past half the longest wait will be copied before it pauses: the room for that
+  // copy is made ready now, away from this thread. (A copy taken in a pause needs none.)
+  if (waited >= kLongestWaitMs / 2 && !room_asked_) PrepareRoom();
   quiet_.start(
       static_cast<int>(std::max<qint64>(0, std::min<qint64>(kQuietMs, kLongestWaitMs - waited))));
 }
@@ -107,7 +112,9 @@ RecoveryKeeper::Job RecoveryKeeper::Snapshot() {
     std::lock_guard lock(mutex_);
     job.text = std::move(room_);
     room_ = std::string();
+    room_wanted_ = 0;
   }
+  room_asked_ = false;
   job.text.clear();
   job.text.reserve(static_cast<std::size_t>(length));
   for (const auto& [from, count] : {std::pair{0L, gap}, std::pair{gap, length - gap}}) {
@@ -142,12 +149,16 @@ void RecoveryKeeper::Work() {
     wake_.wait(lock, [this] { return pending_.has_value() || room_wanted_ > 0 || stopping_; });
     if (!pending_ && room_wanted_ > 0 && !stopping_) {
       const std::size_t size = std::exchange(room_wanted_, 0);
+      const std::uint64_t generation = room_generation_;
       lock.unlock();
       std::string room;
       room.resize(size);  // touches every page
       room.clear();
       lock.lock();
-      if (room.capacity() > room_.capacity()) room_ = std::move(room);
+      // Unless the work was saved or discarded meanwhile.
+      if (generation == room_generation_ && room.capacity() > room_.capacity()) {
+        room_ = std::move(room);
+      }
       continue;
     }
     if (!pending_) return;

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QTimer>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -20,9 +21,8 @@ class CodeEditor;
 /// Keeps a recovery copy of the document's unsaved work: written a short while after the
 /// last change (and at the latest a while after the first one of a run of typing), removed
 /// once the document is saved or its changes discarded. The text is taken from the editor in
-/// one copy on this thread, into memory the writer's thread made ready when the run of
-/// changes began; the file is written by that thread, so typing never waits for the disk or
-/// for fresh memory.
+/// one copy on this thread (during long typing, into memory the writer's thread made ready);
+/// the file is written by that thread, so typing never waits for the disk.
 class RecoveryKeeper final : public QObject {
   Q_OBJECT
 
@@ -74,6 +74,8 @@ class RecoveryKeeper final : public QObject {
   bool failure_told_ = false;
   // The editor holds changes that no copy has yet.
   bool unwritten_ = false;
+  // Room for the next copy has been asked of the writer's thread.
+  bool room_asked_ = false;
   QTimer quiet_;
   QElapsedTimer first_unwritten_;
 
@@ -84,6 +86,7 @@ class RecoveryKeeper final : public QObject {
   // memory for a large text faults in every page, which here would stall the keyboard.
   std::string room_;
   std::size_t room_wanted_ = 0;
+  std::uint64_t room_generation_ = 0;
   bool busy_ = false;
   bool stopping_ = false;
   std::thread writer_;
