@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <utility>
 
 #include "document/document_commands.h"
 #include "gui/widgets/code_editor.h"
@@ -55,10 +56,30 @@ void RecoveryKeeper::TextChanged() {
   Schedule();
 }
 
+void RecoveryKeeper::PrepareRoom() {
+  room_asked_ = true;
+  // Enough for the text and for a good deal of typing before the copy is taken.
+  const auto length = static_cast<std::size_t>(editor_.Send(QsciScintillaBase::SCI_GETLENGTH));
+  const std::size_t wanted = length + length / 16 + (1 << 16);
+  {
+    std::lock_guard lock(mutex_);
+    if (room_.capacity() >= length + length / 32) return;
+    room_wanted_ = wanted;
+  }
+  wake_.notify_all();
+}
+
 void RecoveryKeeper::DocumentChanged() {
   if (!doc_.IsModified()) {
     quiet_.stop();
     unwritten_ = false;
+    room_asked_ = false;
+    {
+      std::lock_guard lock(mutex_);
+      room_ = std::string();
+      room_wanted_ = 0;
+      ++room_generation_;
+    }
     Queue(Job{true, {}, {}});
     return;
   }
@@ -72,11 +93,14 @@ void RecoveryKeeper::Schedule() {
   if (!doc_.IsModified()) return;
   // Typing that goes on and on still gets a copy now and then.
   const qint64 waited = first_unwritten_.elapsed();
+  // Typing on past half the longest wait will be copied before it pauses: the room for that
+  // copy is made ready now, away from this thread. (A copy taken in a pause needs none.)
+  if (waited >= kLongestWaitMs / 2 && !room_asked_) PrepareRoom();
   quiet_.start(
       static_cast<int>(std::max<qint64>(0, std::min<qint64>(kQuietMs, kLongestWaitMs - waited))));
 }
 
-RecoveryKeeper::Job RecoveryKeeper::Snapshot() const {
+RecoveryKeeper::Job RecoveryKeeper::Snapshot() {
   using Sci = QsciScintillaBase;
   // The text in its two pieces on either side of the editor's gap: asking for it whole would
   // move the gap to the end, and the next keystroke would move it back, a copy of the text
@@ -84,6 +108,14 @@ RecoveryKeeper::Job RecoveryKeeper::Snapshot() const {
   const long length = editor_.Send(Sci::SCI_GETLENGTH);
   const long gap = std::clamp(editor_.Send(Sci::SCI_GETGAPPOSITION), 0L, length);
   Job job;
+  {
+    std::lock_guard lock(mutex_);
+    job.text = std::move(room_);
+    room_ = std::string();
+    room_wanted_ = 0;
+  }
+  room_asked_ = false;
+  job.text.clear();
   job.text.reserve(static_cast<std::size_t>(length));
   for (const auto& [from, count] : {std::pair{0L, gap}, std::pair{gap, length - gap}}) {
     if (count == 0) continue;
@@ -114,7 +146,21 @@ void RecoveryKeeper::Queue(Job job) {
 void RecoveryKeeper::Work() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [this] { return pending_.has_value() || stopping_; });
+    wake_.wait(lock, [this] { return pending_.has_value() || room_wanted_ > 0 || stopping_; });
+    if (!pending_ && room_wanted_ > 0 && !stopping_) {
+      const std::size_t size = std::exchange(room_wanted_, 0);
+      const std::uint64_t generation = room_generation_;
+      lock.unlock();
+      std::string room;
+      room.resize(size);  // touches every page
+      room.clear();
+      lock.lock();
+      // Unless the work was saved or discarded meanwhile.
+      if (generation == room_generation_ && room.capacity() > room_.capacity()) {
+        room_ = std::move(room);
+      }
+      continue;
+    }
     if (!pending_) return;
     const Job job = std::move(*pending_);
     pending_.reset();

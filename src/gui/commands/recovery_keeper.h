@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QTimer>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -20,8 +21,8 @@ class CodeEditor;
 /// Keeps a recovery copy of the document's unsaved work: written a short while after the
 /// last change (and at the latest a while after the first one of a run of typing), removed
 /// once the document is saved or its changes discarded. The text is taken from the editor in
-/// one copy on this thread; the file is written by a thread of its own, so typing never waits
-/// for the disk.
+/// one copy on this thread (during long typing, into memory the writer's thread made ready);
+/// the file is written by that thread, so typing never waits for the disk.
 class RecoveryKeeper final : public QObject {
   Q_OBJECT
 
@@ -59,8 +60,9 @@ class RecoveryKeeper final : public QObject {
     std::string header;
     std::string text;
   };
-  Job Snapshot() const;
+  Job Snapshot();
   void Schedule();
+  void PrepareRoom();
   void Queue(Job job);
   void Work();
   void Run(const Job& job);
@@ -72,12 +74,19 @@ class RecoveryKeeper final : public QObject {
   bool failure_told_ = false;
   // The editor holds changes that no copy has yet.
   bool unwritten_ = false;
+  // Room for the next copy has been asked of the writer's thread.
+  bool room_asked_ = false;
   QTimer quiet_;
   QElapsedTimer first_unwritten_;
 
   std::mutex mutex_;
   std::condition_variable wake_;
   std::optional<Job> pending_;
+  // Room for the next copy, its pages already touched by the writer's thread: taking fresh
+  // memory for a large text faults in every page, which here would stall the keyboard.
+  std::string room_;
+  std::size_t room_wanted_ = 0;
+  std::uint64_t room_generation_ = 0;
   bool busy_ = false;
   bool stopping_ = false;
   std::thread writer_;

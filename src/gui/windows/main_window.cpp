@@ -93,12 +93,23 @@ void MainWindow::BuildStatusBar() {
   line_ends_ = field("lblLineEnds", "CR LF");
   modified_ = field("lblModified", "");
   statusBar()->setSizeGripEnabled(true);
-  connect(editor_, &QsciScintilla::cursorPositionChanged, this, [this](int line, int) {
-    const long caret = editor_->Send(QsciScintillaBase::SCI_GETCURRENTPOS);
-    const long column =
-        editor_->Send(QsciScintillaBase::SCI_GETCOLUMN, static_cast<unsigned long>(caret));
-    position_->setText(QString("Ln %1, Col %2").arg(line + 1).arg(column + 1));
-  });
+  connect(editor_, &QsciScintilla::cursorPositionChanged, this, &MainWindow::ShowPosition);
+}
+
+void MainWindow::ShowPosition() {
+  using Sci = QsciScintillaBase;
+  const long caret = editor_->Send(Sci::SCI_GETCURRENTPOS);
+  const long line = editor_->Send(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(caret));
+  const long column = editor_->Send(Sci::SCI_GETCOLUMN, static_cast<unsigned long>(caret));
+  const QString text = QString("Ln %1, Col %2").arg(line + 1).arg(column + 1);
+  if (text == position_->text()) return;
+  position_->setText(text);
+  // A field of fixed size changes without laying out the status bar again; it is made
+  // wider only when its text needs it.
+  const QSize wanted = position_->sizeHint().expandedTo(position_->minimumSize());
+  if (wanted != position_->minimumSize() || position_->minimumSize() != position_->maximumSize()) {
+    position_->setFixedSize(wanted);
+  }
 }
 
 void MainWindow::ShowDocumentState(const QString& title, const QString& encoding, bool modified) {

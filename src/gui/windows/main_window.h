@@ -74,6 +74,7 @@ class MainWindow final : public QMainWindow {
   void SetToolbarShown(bool shown);
   void ApplyEditorSettings(const settings::StartupSettings& s);
   void BuildStatusBar();
+  void ShowPosition();
   double Dpi() const;
 
   settings::SettingsStore& settings_;
