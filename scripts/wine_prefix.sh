@@ -2,8 +2,7 @@
 # Sourced by the scripts that run Windows programs under Wine (the Windows checks, the Wine
 # helper's test and benchmark): finds Wine's loader and server, and points WINEPREFIX at a
 # prefix of the caller's, made on first use (that takes seconds, so it is kept and shared by
-# later runs), and starts the prefix's wineserver to stay up until the caller stops it at the
-# end with stop_wine_prefix.
+# later runs). The caller stops the prefix's wineserver at the end with stop_wine_prefix.
 #   use_wine_prefix FOLDER
 set -euo pipefail
 wine=$(command -v wine64 || true)
@@ -31,9 +30,6 @@ use_wine_prefix() {
   fi
   flock -u "$lock"
   exec {lock}>&-
-  # One wineserver for the whole run, up before the first program: programs started side by
-  # side then never race to start it, nor meet one that is ending. stop_wine_prefix ends it.
-  "$wineserver" -p
 }
 
 # Ends what still runs in the prefix: its wineserver and the programs it serves, nothing else.
