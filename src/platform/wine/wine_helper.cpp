@@ -63,30 +63,21 @@ class HelperWorld final : public WineWorld, private protocol::WindowChannel {
 
   State Poll(std::chrono::milliseconds wait) override {
     if (state_ != State::kStarting) return state_;
-    const Deadline deadline = std::min(Clock::now() + wait, start_deadline_);
-    for (;;) {
-      if (const auto body = reader_.Next()) {
+    std::string hello;
+    switch (NextFrame(std::min(Clock::now() + wait, start_deadline_), hello)) {
+      case Wait::kFrame:
         // The hello, and nothing after it before the first request.
-        if (!protocol::IsHello(*body) || reader_.pending()) {
-          Fail(kGarbage);
-        } else {
-          state_ = State::kReady;
-        }
+        if (!protocol::IsHello(hello) || reader_.pending()) return Fail(kGarbage);
+        return state_ = State::kReady;
+      case Wait::kTimedOut:
+        if (Clock::now() >= start_deadline_) return Fail(kNoAnswer);
         return state_;
-      }
-      if (reader_.broken()) return Fail(kGarbage);
-      std::string bytes;
-      switch (process_->Read(bytes, deadline)) {
-        case ChildProcess::Output::kData:
-          reader_.Feed(bytes);
-          break;
-        case ChildProcess::Output::kEnded:
-          return Fail(kEnded);
-        case ChildProcess::Output::kTimedOut:
-          if (Clock::now() >= start_deadline_) return Fail(kNoAnswer);
-          return state_;
-      }
+      case Wait::kEnded:
+        return Fail(kEnded);
+      case Wait::kGarbage:
+        break;
     }
+    return Fail(kGarbage);
   }
 
   std::u16string failure() const override { return failure_; }
@@ -112,23 +103,42 @@ class HelperWorld final : public WineWorld, private protocol::WindowChannel {
       Fail(process_->Running() ? kNoAnswer : kEnded);
       return std::nullopt;
     }
-    for (;;) {
-      if (auto body = reader_.Next()) return body;
-      if (reader_.broken()) {
+    std::string reply;
+    switch (NextFrame(deadline, reply)) {
+      case Wait::kFrame:
+        return reply;
+      case Wait::kTimedOut:
+        Fail(kNoAnswer);
+        break;
+      case Wait::kEnded:
+        Fail(kEnded);
+        break;
+      case Wait::kGarbage:
         Fail(kGarbage);
-        return std::nullopt;
+        break;
+    }
+    return std::nullopt;
+  }
+
+  enum class Wait { kFrame, kTimedOut, kEnded, kGarbage };
+  // Reads the helper's output until a whole frame is there (its body in `body`), the deadline
+  // passes, the helper ends, or its bytes are no frame.
+  Wait NextFrame(Deadline deadline, std::string& body) {
+    for (;;) {
+      if (auto next = reader_.Next()) {
+        body = std::move(*next);
+        return Wait::kFrame;
       }
+      if (reader_.broken()) return Wait::kGarbage;
       std::string bytes;
       switch (process_->Read(bytes, deadline)) {
         case ChildProcess::Output::kData:
           reader_.Feed(bytes);
           break;
         case ChildProcess::Output::kEnded:
-          Fail(kEnded);
-          return std::nullopt;
+          return Wait::kEnded;
         case ChildProcess::Output::kTimedOut:
-          Fail(kNoAnswer);
-          return std::nullopt;
+          return Wait::kTimedOut;
       }
     }
   }

@@ -171,10 +171,4 @@ std::u16string X11WindowSystem::CannotDo(wintools::Capability what) const {
   }
 }
 
-std::unique_ptr<wintools::WindowSystem> TryX11(const SessionEnvironment& env,
-                                               std::u16string& reason) {
-  if (env.display.empty()) return nullptr;
-  return X11WindowSystem::Connect(env.display, reason, !env.wayland_display.empty());
-}
-
 }  // namespace quillan::platform

@@ -77,9 +77,4 @@ class X11WindowSystem final : public wintools::WindowSystem {
 /// quick tries tell that from a display that is not there.
 xcb_connection_t* ConnectToDisplay(const std::string& display, int* screen_number = nullptr);
 
-/// The X11 backend as a candidate for ChooseWindowSystem: nothing, and no reason of its own,
-/// without a DISPLAY.
-std::unique_ptr<wintools::WindowSystem> TryX11(const SessionEnvironment& env,
-                                               std::u16string& reason);
-
 }  // namespace quillan::platform
