@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QTest>
 
 #include "support/gui_test_main.h"
@@ -75,6 +76,47 @@ class CodeEditorTest : public QObject {
     f.editor()->undo();
     f.Paint();
     QCOMPARE(f.StyleAtLine(100000, 4), VbStyle::kString);
+  }
+
+  void aKeyRepaintsItsLineAndFarColoursAreDropped() {
+    Fixture f;
+    std::u16string code;
+    for (int i = 0; i < 80000; ++i) code += u"Dim x As Long ' note\r\n";
+    f.app->buffer().SetText(code);
+    f.Paint();
+    // A typed key repaints its line and the next one, not the whole view, and restyles it.
+    struct PaintedHeight : QObject {
+      int height = 0;
+      bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+          height = std::max(height, static_cast<QPaintEvent*>(event)->rect().height());
+        }
+        return false;
+      }
+    } painted;
+    f.editor()->viewport()->installEventFilter(&painted);
+    f.editor()->setFocus();
+    QTest::keyClick(f.editor(), Qt::Key_Apostrophe);
+    QTest::qWait(100);
+    f.editor()->viewport()->removeEventFilter(&painted);
+    const long line_height = f.editor()->Send(Sci::SCI_TEXTHEIGHT, 0);
+    QVERIFY(painted.height > 0);
+    QVERIFY2(painted.height <= 2 * line_height, qPrintable(QString::number(painted.height)));
+    QCOMPARE(f.StyleAtLine(0, 1), VbStyle::kComment);
+    // Colours are kept for the lines around the view only, once many lines were shown: a
+    // line shown early loses them, and has them again when it is shown again.
+    const long screen = f.editor()->Send(Sci::SCI_LINESONSCREEN);
+    auto show = [&f](long line) {
+      f.editor()->Send(Sci::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(line));
+      f.Paint();
+    };
+    show(1000);
+    QCOMPARE(f.StyleAtLine(1000, 0), VbStyle::kKeyword);
+    for (long line = 2000; line < 80000; line += 3 * screen) show(line);
+    QCOMPARE(f.StyleAtLine(1000, 0), VbStyle::kDefault);
+    show(1000);
+    QCOMPARE(f.StyleAtLine(1000, 0), VbStyle::kKeyword);
+    QCOMPARE(f.StyleAtLine(1000, 14), VbStyle::kComment);
   }
 
   void statusBarShowsPositionEncodingLineEndsAndChanges() {

@@ -26,7 +26,7 @@ using Sci = QsciScintillaBase;
 // starting inside one; then the offset of its first byte of another style than the default
 // (kNoMark for none or too far in) and a hash of its bytes. New lines take over the state
 // of a neighbour, so a state counts only while the hash matches and the marked byte still
-// has a style: text put in afresh has none.
+// has its colour: text put in afresh has none.
 constexpr long kStyled = 1;
 constexpr long kEndsInComment = 2;
 constexpr long kEntersInComment = 4;
@@ -43,6 +43,16 @@ long HashOf(std::string_view bytes) {
 // How far back the start of a chain of continued lines is looked for.
 constexpr long kMaxContinuedLines = 200;
 constexpr int kStrikeIndicator = 8;
+// Each style but the default is an indicator that colours the text it covers: style s is
+// indicator kStyleIndicators + s.
+constexpr int kStyleIndicators = kStrikeIndicator;
+constexpr long kStyleIndicatorBits = ((1L << text::kVbStyleCount) - 2) << kStyleIndicators;
+// How many lines may be coloured before the colours of lines far from the view are dropped
+// (they come back when those lines are shown again).
+constexpr long kMaxColouredLines = 20000;
+// Insertions of at most this many bytes (a typed character) are taken as changing one line
+// unless the line count says otherwise.
+constexpr int kShortInsertion = 4;
 
 double Luminance(const QColor& c) {
   auto channel = [](double v) {
@@ -182,6 +192,12 @@ CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
     return true;
   }();
   (void)accessible_installed;
+  // The document keeps no style byte per character: colours are indicators, held as runs on
+  // the lines that were shown. A style byte for each character doubled what a large project
+  // takes in memory.
+  const long document = Send(SCI_CREATEDOCUMENT, 0, SC_DOCUMENTOPTION_STYLES_NONE);
+  Send(SCI_SETDOCPOINTER, 0, document);
+  Send(SCI_RELEASEDOCUMENT, 0, document);
   setObjectName("txtCode");
   setUtf8(true);
   setEolMode(EolWindows);
@@ -202,8 +218,8 @@ CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
   setTabWidth(4);
   connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, &CodeEditor::StyleNeeded);
   connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-          [this](int position, int type, const char*, int, int, int, int, int, int, int) {
-            Modified(position, type);
+          [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+            Modified(position, type, length);
           });
   connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
     if ((updated & SC_UPDATE_CONTENT) != 0) ContentUpdated();
@@ -241,8 +257,10 @@ void CodeEditor::SetLook(const QFont& font, const QColor& back, const QColor& fo
   SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, back);
   Send(SCI_STYLECLEARALL);
   const auto colors = StyleColors(back, fore);
-  for (int style = 0; style < text::kVbStyleCount; ++style) {
-    SendScintilla(SCI_STYLESETFORE, static_cast<unsigned long>(style), colors[style]);
+  for (int style = 1; style < text::kVbStyleCount; ++style) {
+    const auto indicator = static_cast<unsigned long>(kStyleIndicators + style);
+    Send(SCI_INDICSETSTYLE, indicator, INDIC_TEXTFORE);
+    SendScintilla(SCI_INDICSETFORE, indicator, colors[style]);
   }
   const QColor quiet = Blend(back, fore, 0.45);
   const QColor faint = Blend(back, fore, 0.07);
@@ -291,10 +309,24 @@ long CodeEditor::PositionOf(std::size_t offset) const {
 }
 
 text::VbStyle CodeEditor::StyleAt(long position) const {
-  return static_cast<text::VbStyle>(Send(SCI_GETSTYLEAT, static_cast<unsigned long>(position)));
+  const long on = Send(SCI_INDICATORALLONFOR, static_cast<unsigned long>(position));
+  for (int style = 1; style < text::kVbStyleCount; ++style) {
+    if ((on & (1L << (kStyleIndicators + style))) != 0) return static_cast<text::VbStyle>(style);
+  }
+  return text::VbStyle::kDefault;
+}
+
+void CodeEditor::paintEvent(QPaintEvent* event) {
+  painting_ = true;
+  QsciScintilla::paintEvent(event);
+  painting_ = false;
 }
 
 void CodeEditor::StyleNeeded(int position) {
+  // Styling waits for the paint. Scintilla also asks between paints, after each change; a
+  // line state set then would make it repaint the whole view instead of the changed line.
+  if (!painting_) return;
+  ForgetChangedStyles();
   const long last = Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
   const long first_shown = Send(SCI_DOCLINEFROMVISIBLE, Send(SCI_GETFIRSTVISIBLELINE));
   const long screen = Send(SCI_LINESONSCREEN) + 1;
@@ -329,7 +361,8 @@ bool CodeEditor::StyleHolds(long line) const {
   }
   const long mark = (state >> kMarkShift) & kNoMark;
   const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-  if (mark != kNoMark && Send(SCI_GETSTYLEAT, static_cast<unsigned long>(start + mark)) == 0) {
+  if (mark != kNoMark && (Send(SCI_INDICATORALLONFOR, static_cast<unsigned long>(start + mark)) &
+                          kStyleIndicatorBits) == 0) {
     return false;
   }
   // It must also begin the way the line before it ends.
@@ -379,26 +412,129 @@ void CodeEditor::StyleLine(long line, bool in_comment) {
     }
   }
   const long hash = HashOf(bytes);
-  Send(SCI_STARTSTYLING, static_cast<unsigned long>(start), 0);
-  SendScintilla(SCI_SETSTYLINGEX, static_cast<uintptr_t>(styles.size()),
-                reinterpret_cast<const char*>(styles.data()));
-  const long end = start + static_cast<long>(bytes.size());
-  if (next > end) Send(SCI_SETSTYLING, static_cast<unsigned long>(next - end), 0);
+  // The line's colours, its line end included, are cleared and laid again run by run.
+  for (int style = 1; style < text::kVbStyleCount; ++style) {
+    Send(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(kStyleIndicators + style));
+    Send(SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(start), next - start);
+  }
+  for (std::size_t i = 0; i < styles.size();) {
+    std::size_t j = i + 1;
+    while (j < styles.size() && styles[j] == styles[i]) ++j;
+    if (styles[i] != text::VbStyle::kDefault) {
+      Send(SCI_SETINDICATORCURRENT,
+           static_cast<unsigned long>(kStyleIndicators + static_cast<int>(styles[i])));
+      Send(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(start) + i, static_cast<long>(j - i));
+    }
+    i = j;
+  }
   Send(SCI_SETLINESTATE, l,
        kStyled | (ends_in_comment ? kEndsInComment : 0) | (in_comment ? kEntersInComment : 0) |
            mark << kMarkShift | hash << kHashShift);
+  if (++coloured_lines_ == kMaxColouredLines) {
+    QMetaObject::invokeMethod(this, &CodeEditor::ForgetFarColours, Qt::QueuedConnection);
+  }
 }
 
-void CodeEditor::Modified(int position, int type) {
+void CodeEditor::ForgetFarColours() {
+  // Colours live as runs, so each coloured line costs memory: beyond a few screens around
+  // the view they are dropped, and those lines marked to be styled again when shown.
+  coloured_lines_ = 0;
+  const long first_shown = Send(SCI_DOCLINEFROMVISIBLE, Send(SCI_GETFIRSTVISIBLELINE));
+  const long screen = Send(SCI_LINESONSCREEN) + 1;
+  const long length = Send(SCI_GETLENGTH);
+  const long lines = Send(SCI_GETLINECOUNT);
+  const long keep_from = Send(SCI_POSITIONFROMLINE,
+                              static_cast<unsigned long>(std::max(0L, first_shown - 2 * screen)));
+  const long keep_line = first_shown + 3 * screen;
+  const long keep_to = keep_line < lines
+                           ? Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(keep_line))
+                           : length;
+  for (int style = 1; style < text::kVbStyleCount; ++style) {
+    const auto indicator = static_cast<unsigned long>(kStyleIndicators + style);
+    auto forget = [&](long from, long to) {
+      for (long at = from; at < to;) {
+        if (Send(SCI_INDICATORVALUEAT, indicator, at) != 0) {
+          ForgetStyle(Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(at)));
+        }
+        const long end = Send(SCI_INDICATOREND, indicator, at);
+        if (end <= at) break;
+        at = end;
+      }
+      Send(SCI_SETINDICATORCURRENT, indicator);
+      Send(SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(from), to - from);
+    };
+    forget(0, keep_from);
+    forget(keep_to, length);
+  }
+}
+
+void CodeEditor::Modified(int position, int type, int length) {
   if ((type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) == 0) return;
-  // The line about to change is styled again when it is shown.
-  if (!bulk_) {
-    const long line = Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
-    if (Send(SCI_GETLINESTATE, static_cast<unsigned long>(line)) != 0) {
-      Send(SCI_SETLINESTATE, static_cast<unsigned long>(line), 0);
+  // The line about to change is styled again when it is shown. A change within one line is
+  // only noted here and taken into the line's state at the next paint: changing a line state
+  // outside a paint makes Scintilla repaint the whole view, on every keystroke. A change that
+  // adds or removes lines repaints all anyway, and moves the lines noted, so they are taken
+  // in at once.
+  if (bulk_) {
+    changed_lines_.clear();
+    inserting_.reset();
+  } else {
+    SettleInsertion();
+    const auto at = static_cast<unsigned long>(position);
+    const long line = Send(SCI_LINEFROMPOSITION, at);
+    if ((type & SC_MOD_BEFOREINSERT) != 0 && length <= kShortInsertion) {
+      // The notice does not carry the text: whether it brought a line end shows in the line
+      // count after it.
+      inserting_ = Insertion{line, Send(SCI_GETLINECOUNT)};
+    } else if ((type & SC_MOD_BEFOREDELETE) != 0 &&
+               Send(SCI_LINEFROMPOSITION, at + static_cast<unsigned long>(length)) == line) {
+      NoteChanged(line);
+    } else {
+      ForgetChangedStyles();
+      ForgetStyle(line);
     }
   }
   emit Changed();
+}
+
+void CodeEditor::NoteChanged(long line) {
+  if (!changed_lines_.empty() && changed_lines_.back() == line) return;
+  changed_lines_.push_back(line);
+  // The paint that styles the line again sets its state, which Scintilla takes for a change
+  // of this line and the next: unless both lie in the paint, it throws the paint away and
+  // repaints the whole view.
+  const long shown = Send(SCI_VISIBLEFROMDOCLINE, static_cast<unsigned long>(line)) -
+                     Send(SCI_GETFIRSTVISIBLELINE);
+  const int height = static_cast<int>(Send(SCI_TEXTHEIGHT, static_cast<unsigned long>(line)));
+  viewport()->update(0, static_cast<int>(shown) * height, viewport()->width(), 2 * height);
+}
+
+void CodeEditor::SettleInsertion() {
+  if (!inserting_) return;
+  const auto [line, lines_before] = *inserting_;
+  inserting_.reset();
+  const long added = Send(SCI_GETLINECOUNT) - lines_before;
+  if (added == 0) {
+    NoteChanged(line);
+    return;
+  }
+  for (long& changed : changed_lines_) {
+    if (changed > line) changed += added;
+  }
+  ForgetChangedStyles();
+  for (long l = line; l <= line + added; ++l) ForgetStyle(l);
+}
+
+void CodeEditor::ForgetStyle(long line) {
+  if (Send(SCI_GETLINESTATE, static_cast<unsigned long>(line)) != 0) {
+    Send(SCI_SETLINESTATE, static_cast<unsigned long>(line), 0);
+  }
+}
+
+void CodeEditor::ForgetChangedStyles() {
+  SettleInsertion();
+  for (const long line : changed_lines_) ForgetStyle(line);
+  changed_lines_.clear();
 }
 
 void CodeEditor::ContentUpdated() {
@@ -424,6 +560,13 @@ void CodeEditor::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QsciScintilla::keyPressEvent(event);
+  // What the key typed is known now, before the paint that shows it.
+  SettleInsertion();
+}
+
+void CodeEditor::inputMethodEvent(QInputMethodEvent* event) {
+  QsciScintilla::inputMethodEvent(event);
+  SettleInsertion();
 }
 
 void CodeEditor::mouseReleaseEvent(QMouseEvent* event) {

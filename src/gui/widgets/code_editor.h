@@ -7,6 +7,8 @@
 #include <QKeySequence>
 #include <array>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "text/vb_lexer.h"
 
@@ -77,24 +79,41 @@ class CodeEditor final : public QsciScintilla {
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void StyleNeeded(int position);
   void StyleLine(long line, bool in_comment);
   bool CommentEntering(long line) const;
-  void Modified(int position, int type);
+  void Modified(int position, int type, int length);
+  void NoteChanged(long line);
+  void SettleInsertion();
+  void ForgetStyle(long line);
+  void ForgetChangedStyles();
   void ContentUpdated();
   std::string_view LineBytes(long line) const;
   bool StyleHolds(long line) const;
   void Strike(long from, long length);
+  void ForgetFarColours();
 
   QFont font_;
   QColor back_, fore_;
   QAction* show_toolbar_ = nullptr;
   bool bulk_ = false;
-  int margin_digits_ = 0;  // the digits of the line count the margin was last measured for
+  bool painting_ = false;
+  // Lines changed within themselves since the last paint, whose styles no longer hold.
+  std::vector<long> changed_lines_;
+  // A short insertion announced, not yet known to keep within its line.
+  struct Insertion {
+    long line;
+    long lines_before;
+  };
+  std::optional<Insertion> inserting_;
+  long coloured_lines_ = 0;  // lines coloured since colours far from the view were dropped
+  int margin_digits_ = 0;    // the digits of the line count the margin was last measured for
   std::function<bool(const QString&)> paste_check_;
   bool PasteAllowed(const QString& text) const { return !paste_check_ || paste_check_(text); }
 };
