@@ -94,7 +94,7 @@ bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
     return false;
   }
   const Document::DiskState disk{read.stamp, ContentHash(*read.bytes)};
-  DecodedProject decoded = DecodeProject(*read.bytes, /*keep_utf8=*/true);
+  DecodedProject decoded = DecodeProject(std::move(*read.bytes), /*keep_utf8=*/true);
   read.bytes.reset();
   // A line the editor cannot lay out in time is refused before anything is replaced.
   if (const std::size_t longest =
@@ -109,7 +109,7 @@ bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
   }
   ctx.buffer.SetText(u"");
   if (decoded.in_utf8) {
-    ctx.buffer.SetTextUtf8(decoded.utf8);
+    ctx.buffer.TakeTextUtf8(std::move(decoded.utf8));
   } else {
     ctx.buffer.SetText(decoded.text);
   }
@@ -120,19 +120,6 @@ bool LoadProject(DocumentContext& ctx, std::u16string_view path) {
   ctx.doc.SetDiskState(disk);
   return true;
 }
-
-namespace {
-
-// Whether every line of valid UTF-8 text ends in CR LF, the form the editor takes as it is.
-bool LinesEndInCrLf(std::string_view utf8) {
-  for (std::size_t i = utf8.find_first_of("\r\n"); i != std::string_view::npos;
-       i = utf8.find_first_of("\r\n", i + 2)) {
-    if (utf8[i] != '\r' || i + 1 >= utf8.size() || utf8[i + 1] != '\n') return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 bool RestoreRecoveryCopy(DocumentContext& ctx, const RecoveryCopy& copy) {
   const RecoveryInfo& info = copy.info;

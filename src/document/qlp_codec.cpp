@@ -135,10 +135,42 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
+namespace {
+
+bool MarkedUtf16(std::string_view bytes) {
+  return bytes.size() % 2 == 0 &&
+         (bytes.starts_with(kUtf16LeBom) || bytes.starts_with(kUtf16BeBom));
+}
+
+}  // namespace
+
+bool LinesEndInCrLf(std::string_view bytes) {
+  for (std::size_t i = bytes.find_first_of("\r\n"); i != std::string_view::npos;
+       i = bytes.find_first_of("\r\n", i + 2)) {
+    if (bytes[i] != '\r' || i + 1 >= bytes.size() || bytes[i + 1] != '\n') return false;
+  }
+  return true;
+}
+
+DecodedProject DecodeProject(std::string&& bytes, bool keep_utf8) {
+  if (!keep_utf8 || MarkedUtf16(bytes) || !IsValidUtf8(bytes) || !LinesEndInCrLf(bytes)) {
+    return DecodeProject(std::string_view(bytes), keep_utf8);
+  }
+  // UTF-8 whose lines all end in CR LF is the editor's form already: it is kept, not copied.
+  DecodedProject result;
+  result.in_utf8 = true;
+  if (bytes.starts_with(kBom)) {
+    result.encoding = Encoding::kUtf8Bom;
+    bytes.erase(0, kBom.size());
+  }
+  if (bytes.ends_with("\r\n")) bytes.resize(bytes.size() - 2);
+  result.utf8 = std::move(bytes);
+  return result;
+}
+
 DecodedProject DecodeProject(std::string_view bytes, bool keep_utf8) {
   DecodedProject result;
-  const bool whole_units = bytes.size() % 2 == 0;
-  if (whole_units && (bytes.starts_with(kUtf16LeBom) || bytes.starts_with(kUtf16BeBom))) {
+  if (MarkedUtf16(bytes)) {
     const bool big_endian = bytes.starts_with(kUtf16BeBom);
     result.encoding = big_endian ? Encoding::kUtf16Be : Encoding::kUtf16Le;
     result.text.reserve(bytes.size() / 2);

@@ -42,6 +42,9 @@ class CodeBuffer {
   /// The same with valid UTF-8 whose lines end in CR LF, which a buffer that keeps UTF-8 takes
   /// without converting it.
   virtual void SetTextUtf8(std::string_view utf8);
+  /// The same, taking the bytes over, so that a buffer may give their memory back as it
+  /// takes them in: a large text is then never held twice.
+  virtual void TakeTextUtf8(std::string&& utf8) { SetTextUtf8(utf8); }
   /// Replaces the `length` characters at each of `starts` (ascending, non-overlapping) with
   /// `with`, as one change of the text and one undo step; the caret ends at 0.
   virtual void ReplaceRanges(std::span<const std::size_t> starts, std::size_t length,

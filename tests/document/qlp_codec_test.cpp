@@ -35,6 +35,20 @@ TEST(QlpCodec, ValidUtf8OpensAsUtf8AndKeepsItsByteOrderMark) {
   EXPECT_EQ(DecodeProject("\xF0\x9F\x98\x80").text, u"\U0001F600");
 }
 
+TEST(QlpCodec, TakingTheBytesOverDecodesAsReadingThem) {
+  // Kept without a copy only when already in the editor's form; anything else as before.
+  for (const std::string& bytes : std::initializer_list<std::string>{
+           "", "x\r\n", "a\r\nb\r\n\r\n", "\xEF\xBB\xBFx = 1\r\n", "\xEF\xBB\xBF", "a\nb\r\n",
+           "a\r", "caf\xC3\xA9\r\n", "caf\xE9\r\n", std::string("\xFF\xFEx\0", 4)}) {
+    const DecodedProject read = DecodeProject(std::string_view(bytes), true);
+    const DecodedProject taken = DecodeProject(std::string(bytes), true);
+    EXPECT_EQ(taken.encoding, read.encoding) << bytes;
+    EXPECT_EQ(taken.in_utf8, read.in_utf8) << bytes;
+    EXPECT_EQ(taken.utf8, read.utf8) << bytes;
+    EXPECT_EQ(taken.text, read.text) << bytes;
+  }
+}
+
 TEST(QlpCodec, Utf16WithItsByteOrderMarkRoundTripsByteForByte) {
   // "x = 1", CR LF, "Dim é", CR LF as another editor saves it, in both byte orders.
   const std::u16string text = u"x = 1\r\nDim \u00E9\r\n";

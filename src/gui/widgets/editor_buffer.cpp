@@ -1,7 +1,13 @@
 #include "gui/widgets/editor_buffer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
+
+#if defined(__unix__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include "gui/widgets/code_editor.h"
 #include "text/vb_string.h"
@@ -235,13 +241,45 @@ void EditorBuffer::SetText(std::u16string_view s) {
   });
 }
 
-void EditorBuffer::SetTextUtf8(std::string_view utf8) {
-  const auto ends = PieceEnds(utf8.size(), [utf8](std::size_t end) {
+namespace {
+
+std::vector<std::size_t> Utf8PieceEnds(std::string_view utf8) {
+  return PieceEnds(utf8.size(), [utf8](std::size_t end) {
     return utf8[end - 1] == '\r' || (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80;
   });
-  Load(utf8.size(), ends, [utf8](std::size_t from, std::size_t to, std::string& piece) {
-    piece.assign(utf8.substr(from, to - from));
-  });
+}
+
+// Gives the memory pages wholly inside [from, to) back to the system; what they held is
+// gone, and they must not be read again before the memory is freed.
+void ReleasePages(char* from, char* to) {
+#if defined(__unix__)
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(from) + page - 1) & ~(page - 1);
+  const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(to) & ~(page - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+#else
+  (void)from;
+  (void)to;
+#endif
+}
+
+}  // namespace
+
+void EditorBuffer::SetTextUtf8(std::string_view utf8) {
+  Load(utf8.size(), Utf8PieceEnds(utf8),
+       [utf8](std::size_t from, std::size_t to, std::string& piece) {
+         piece.assign(utf8.substr(from, to - from));
+       });
+}
+
+void EditorBuffer::TakeTextUtf8(std::string&& utf8) {
+  // The pieces go in from the end, and the memory of each is given back once it is in.
+  Load(utf8.size(), Utf8PieceEnds(utf8),
+       [&utf8](std::size_t from, std::size_t to, std::string& piece) {
+         piece.assign(utf8, from, to - from);
+         ReleasePages(utf8.data() + from, utf8.data() + utf8.size());
+       });
+  std::string().swap(utf8);
 }
 
 void EditorBuffer::Load(

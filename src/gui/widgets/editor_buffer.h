@@ -37,6 +37,7 @@ class EditorBuffer final : public QObject, public text::CodeBuffer {
   void SetSelText(std::u16string_view s) override;
   void SetText(std::u16string_view s) override;
   void SetTextUtf8(std::string_view utf8) override;
+  void TakeTextUtf8(std::string&& utf8) override;
   void ReplaceRanges(std::span<const std::size_t> starts, std::size_t length,
                      std::u16string_view with) override;
 
