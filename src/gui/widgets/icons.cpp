@@ -1,10 +1,16 @@
 #include "gui/widgets/icons.h"
 
+#include <QApplication>
+#include <QFile>
 #include <QFont>
+#include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QStandardPaths>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
 
 // The icons' resources live in this static library; the linker keeps them only when they
@@ -60,24 +66,61 @@ QIcon ThemeIcon(const QString& name) {
   return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : QIcon();
 }
 
+namespace {
+
+// One of our SVG icons, drawn at a size only when that size is first asked for: drawing all
+// of them at every size before the window could show took a good part of the start.
+class SvgIconEngine final : public QIconEngine {
+ public:
+  explicit SvgIconEngine(QString path) : path_(std::move(path)) {}
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+  }
+
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+    const QString key =
+        QString("%1/%2x%3").arg(static_cast<int>(mode)).arg(size.width()).arg(size.height());
+    if (const auto found = cache_.constFind(key); found != cache_.constEnd()) return *found;
+    QPixmap drawn(size);
+    drawn.fill(Qt::transparent);
+    {
+      QPainter painter(&drawn);
+      painter.setRenderHint(QPainter::Antialiasing);
+      QSvgRenderer(path_).render(&painter);
+    }
+    if (mode != QIcon::Normal && QApplication::instance() != nullptr) {
+      // Greyed or highlighted the way the style does it for any other icon.
+      QStyleOption option;
+      option.palette = QGuiApplication::palette();
+      drawn = QApplication::style()->generatedIconPixmap(mode, drawn, &option);
+    }
+    cache_.insert(key, drawn);
+    return drawn;
+  }
+
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    // The sizes toolbars, menus, window frames and the per-user registration ask for.
+    QList<QSize> sizes;
+    for (int side : {16, 18, 20, 22, 24, 32, 36, 48, 64}) sizes << QSize(side, side);
+    return sizes;
+  }
+
+  QIconEngine* clone() const override { return new SvgIconEngine(*this); }
+
+ private:
+  QString path_;
+  QHash<QString, QPixmap> cache_;
+};
+
+}  // namespace
+
 QIcon OwnIcon(const QString& name) {
   static const bool resources = (InitIconResources(), true);
   (void)resources;
-  QSvgRenderer svg(":/icons/" + name + ".svg");
-  QIcon icon;
-  if (!svg.isValid()) return icon;
-  // Drawn at the sizes toolbars, menus, window frames and the per-user registration ask
-  // for (twice the toolbar's on high-density screens), so nothing is scaled.
-  for (int size : {16, 18, 20, 22, 24, 32, 36, 48, 64}) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    svg.render(&painter);
-    painter.end();
-    icon.addPixmap(pixmap);
-  }
-  return icon;
+  const QString path = ":/icons/" + name + ".svg";
+  if (!QFile::exists(path)) return QIcon();
+  return QIcon(new SvgIconEngine(path));
 }
 
 QIcon ToolbarIcon(const char* icon_name, const char* glyph) {
