@@ -105,6 +105,8 @@ type_run() {
   "$probe" type "$window" ${band[$1]} 200 40 >"$scratch/$1.keys"
   head -1 "$scratch/$1.keys" >>"$scratch/$1.first"
   cat "$scratch/$1.keys" >>"$scratch/$1.all"
+  # Which key of its run each time was, to tell a stall at a moment from a slow key.
+  awk '{ print $1, NR }' "$scratch/$1.keys" >>"$scratch/$1.numbered"
   close
 }
 
@@ -123,8 +125,9 @@ report() {
   open_median=$(tr ' ' '\n' <<<"$opens" | median)
   peak=$(median <"$scratch/$name.peak")
   ratio=$(awk -v p="$peak" -v b="$project_bytes" 'BEGIN { printf "%.2f", p * 1024 / b }')
-  printf '%-11s open %s s (median %s s); keys: median %s ms, slowest %s ms, first keys %s ms; peak RSS %d MB (%sx the file)\n' \
+  printf '%-11s open %s s (median %s s); keys: median %s ms, slowest %s ms (the key numbers of the three slowest: %s), first keys %s ms; peak RSS %d MB (%sx the file)\n' \
     "$label:" "$opens" "$open_median" "$(median <"$keys")" "$(sort -n "$keys" | tail -1)" \
+    "$(sort -n "$scratch/$name.numbered" | tail -3 | awk '{ print $2 }' | tr '\n' ' ' | sed 's/ $//')" \
     "$(tr '\n' ' ' <"$scratch/$name.first" | sed 's/ $//')" $((peak / 1024)) "$ratio"
   eval "${name}_open=$open_median ${name}_key=$(median <"$keys")"
 }

@@ -161,9 +161,16 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildToolbar() {
-  for (const MenuIcon& item : MenuIcons()) {
-    Action(item.action)->setIcon(ThemeIcon(QString::fromUtf8(item.theme_icon)));
-  }
+  // The icons only menus show are looked up once the window is up: the menus are closed in
+  // the first frame, and each lookup in the icon theme costs time before it.
+  connect(
+      this, &MainWindow::FirstShown, this,
+      [this] {
+        for (const MenuIcon& item : MenuIcons()) {
+          Action(item.action)->setIcon(ThemeIcon(QString::fromUtf8(item.theme_icon)));
+        }
+      },
+      Qt::SingleShotConnection);
   auto* row = new QHBoxLayout(toolbar_);
   row->setContentsMargins(3, 2, 3, 2);
   row->setSpacing(1);
