@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <utility>
 
 #include "document/document_commands.h"
@@ -96,8 +97,14 @@ void RecoveryKeeper::Schedule() {
   // Typing on past half the longest wait will be copied before it pauses: the room for that
   // copy is made ready now, away from this thread. (A copy taken in a pause needs none.)
   if (waited >= kLongestWaitMs / 2 && !room_asked_) PrepareRoom();
-  quiet_.start(
-      static_cast<int>(std::max<qint64>(0, std::min<qint64>(kQuietMs, kLongestWaitMs - waited))));
+  const qint64 left = kLongestWaitMs - waited;
+  qint64 wait = std::clamp<qint64>(left, 0, kQuietMs);
+  // A copy due while typing goes on is taken a moment after the change, once it is on the
+  // screen and before the next key is likely to come: taken at once, the copy of a large
+  // text held that key's glyph back. Only changes coming faster than that for a second
+  // longer are not waited for.
+  if (wait < kAfterChangeMs && left > -1000) wait = kAfterChangeMs;
+  quiet_.start(static_cast<int>(wait));
 }
 
 RecoveryKeeper::Job RecoveryKeeper::Snapshot() {
@@ -151,8 +158,16 @@ void RecoveryKeeper::Work() {
       const std::size_t size = std::exchange(room_wanted_, 0);
       const std::uint64_t generation = room_generation_;
       lock.unlock();
+      // Every page is touched, a slice at a time with a pause between: touched at once, the
+      // pages of a large text kept the processor from the window's thread for many
+      // milliseconds, a key that showed late.
       std::string room;
-      room.resize(size);  // touches every page
+      room.reserve(size);
+      for (std::size_t touched = 0; touched < size;) {
+        touched = std::min(size, touched + kRoomSlice);
+        room.resize(touched);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
       room.clear();
       lock.lock();
       // Unless the work was saved or discarded meanwhile.

@@ -31,6 +31,10 @@ class RecoveryKeeper final : public QObject {
   /// written.
   static constexpr int kQuietMs = 2000;
   static constexpr int kLongestWaitMs = 10000;
+  /// A copy due while typing goes on waits this long after the change that made it due.
+  static constexpr int kAfterChangeMs = 15;
+  /// The memory readied for a copy is touched this many bytes at a time.
+  static constexpr std::size_t kRoomSlice = std::size_t{1} << 20;
 
   /// `failed` is told, once, why a copy could not be written.
   RecoveryKeeper(CodeEditor& editor, document::Document& doc, document::RecoveryStore& store,
