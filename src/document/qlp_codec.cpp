@@ -153,7 +153,8 @@ bool LinesEndInCrLf(std::string_view bytes) {
 }
 
 DecodedProject DecodeProject(std::string&& bytes, bool keep_utf8) {
-  if (!keep_utf8 || MarkedUtf16(bytes) || !IsValidUtf8(bytes) || !LinesEndInCrLf(bytes)) {
+  // The line ends are looked at first: a text that fails there is validated once, below.
+  if (!keep_utf8 || MarkedUtf16(bytes) || !LinesEndInCrLf(bytes) || !IsValidUtf8(bytes)) {
     return DecodeProject(std::string_view(bytes), keep_utf8);
   }
   // UTF-8 whose lines all end in CR LF is the editor's form already: it is kept, not copied.

@@ -43,10 +43,12 @@ long HashOf(std::string_view bytes) {
 // How far back the start of a chain of continued lines is looked for.
 constexpr long kMaxContinuedLines = 200;
 constexpr int kStrikeIndicator = 8;
-// Each style but the default is an indicator that colours the text it covers: style s is
-// indicator kStyleIndicators + s.
-constexpr int kStyleIndicators = kStrikeIndicator;
-constexpr long kStyleIndicatorBits = ((1L << text::kVbStyleCount) - 2) << kStyleIndicators;
+// Each style but the default is an indicator that colours the text it covers, the ones
+// after the strikeout's.
+constexpr unsigned long IndicatorOf(int style) {
+  return static_cast<unsigned long>(kStrikeIndicator + style);
+}
+constexpr long kStyleIndicatorBits = ((1L << text::kVbStyleCount) - 2) << kStrikeIndicator;
 // How many lines may be coloured before the colours of lines far from the view are dropped
 // (they come back when those lines are shown again).
 constexpr long kMaxColouredLines = 20000;
@@ -258,9 +260,8 @@ void CodeEditor::SetLook(const QFont& font, const QColor& back, const QColor& fo
   Send(SCI_STYLECLEARALL);
   const auto colors = StyleColors(back, fore);
   for (int style = 1; style < text::kVbStyleCount; ++style) {
-    const auto indicator = static_cast<unsigned long>(kStyleIndicators + style);
-    Send(SCI_INDICSETSTYLE, indicator, INDIC_TEXTFORE);
-    SendScintilla(SCI_INDICSETFORE, indicator, colors[style]);
+    Send(SCI_INDICSETSTYLE, IndicatorOf(style), INDIC_TEXTFORE);
+    SendScintilla(SCI_INDICSETFORE, IndicatorOf(style), colors[style]);
   }
   const QColor quiet = Blend(back, fore, 0.45);
   const QColor faint = Blend(back, fore, 0.07);
@@ -311,7 +312,7 @@ long CodeEditor::PositionOf(std::size_t offset) const {
 text::VbStyle CodeEditor::StyleAt(long position) const {
   const long on = Send(SCI_INDICATORALLONFOR, static_cast<unsigned long>(position));
   for (int style = 1; style < text::kVbStyleCount; ++style) {
-    if ((on & (1L << (kStyleIndicators + style))) != 0) return static_cast<text::VbStyle>(style);
+    if ((on & (1L << IndicatorOf(style))) != 0) return static_cast<text::VbStyle>(style);
   }
   return text::VbStyle::kDefault;
 }
@@ -414,15 +415,14 @@ void CodeEditor::StyleLine(long line, bool in_comment) {
   const long hash = HashOf(bytes);
   // The line's colours, its line end included, are cleared and laid again run by run.
   for (int style = 1; style < text::kVbStyleCount; ++style) {
-    Send(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(kStyleIndicators + style));
+    Send(SCI_SETINDICATORCURRENT, IndicatorOf(style));
     Send(SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(start), next - start);
   }
   for (std::size_t i = 0; i < styles.size();) {
     std::size_t j = i + 1;
     while (j < styles.size() && styles[j] == styles[i]) ++j;
     if (styles[i] != text::VbStyle::kDefault) {
-      Send(SCI_SETINDICATORCURRENT,
-           static_cast<unsigned long>(kStyleIndicators + static_cast<int>(styles[i])));
+      Send(SCI_SETINDICATORCURRENT, IndicatorOf(static_cast<int>(styles[i])));
       Send(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(start) + i, static_cast<long>(j - i));
     }
     i = j;
@@ -450,7 +450,7 @@ void CodeEditor::ForgetFarColours() {
                            ? Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(keep_line))
                            : length;
   for (int style = 1; style < text::kVbStyleCount; ++style) {
-    const auto indicator = static_cast<unsigned long>(kStyleIndicators + style);
+    const unsigned long indicator = IndicatorOf(style);
     auto forget = [&](long from, long to) {
       for (long at = from; at < to;) {
         if (Send(SCI_INDICATORVALUEAT, indicator, at) != 0) {
