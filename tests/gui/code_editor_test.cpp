@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QTest>
 
 #include "support/gui_test_main.h"
@@ -117,6 +118,79 @@ class CodeEditorTest : public QObject {
     show(1000);
     QCOMPARE(f.StyleAtLine(1000, 0), VbStyle::kKeyword);
     QCOMPARE(f.StyleAtLine(1000, 14), VbStyle::kComment);
+  }
+
+  void typingPastTheRightEdgeMovesThePixelsAndPaintsWhatIsNew() {
+    Fixture f;
+    // A short line to type at, over long ones that fill what scrolls into view.
+    std::u16string code = u"Dim x As Long ' note (a, b)\r\n";
+    for (int i = 0; i < 60; ++i) {
+      for (int j = 0; j < 80; ++j) code += u"s = \"t\" ";
+      code += u"\r\n";
+    }
+    f.app->buffer().SetText(code);
+    CodeEditor* editor = f.editor();
+    editor->Send(Sci::SCI_SETCARETPERIOD, 0);
+    editor->setFocus();
+    f.Paint();
+    QWidget* view = editor->viewport();
+    struct PaintedArea : QObject {
+      long long most = 0;
+      bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+          long long area = 0;
+          for (const QRect& r : static_cast<QPaintEvent*>(event)->region()) {
+            area += static_cast<long long>(r.width()) * r.height();
+          }
+          most = std::max(most, area);
+        }
+        return false;
+      }
+    } painted;
+    // Typed at the end of the first line until the view has moved sideways several times
+    // (brackets among the keys): no key repaints the view, and what is on the screen is what
+    // a full repaint draws.
+    QTest::keyClick(editor, Qt::Key_End);
+    QApplication::processEvents();
+    view->installEventFilter(&painted);
+    int moves = 0;
+    for (int i = 0; i < 300; ++i) {
+      const long offset = editor->Send(Sci::SCI_GETXOFFSET);
+      QTest::keyClick(editor, i % 7 == 0 ? ')' : 'x');
+      QApplication::processEvents();
+      if (editor->Send(Sci::SCI_GETXOFFSET) != offset) ++moves;
+    }
+    view->removeEventFilter(&painted);
+    QVERIFY2(moves >= 10, qPrintable(QString::number(moves)));
+    const long long whole = static_cast<long long>(view->width()) * view->height();
+    QVERIFY2(2 * painted.most < whole, qPrintable(QString::number(painted.most)));
+    const QRect at(view->mapTo(f.window, QPoint(0, 0)), view->size());
+    auto shown = [&f, at] {
+      return f.window->screen()->grabWindow(f.window->winId()).toImage().copy(at);
+    };
+    QTest::qWait(20);
+    const QImage typed = shown();
+    view->repaint();
+    QCOMPARE(typed, shown());
+    QCOMPARE(editor->text(0).size(), 300 + 29);
+  }
+
+  void bracketsMatchNearby() {
+    Fixture f;
+    CodeEditor* editor = f.editor();
+    const std::string far(CodeEditor::kBraceReach, ' ');
+    const struct {
+      std::string text;
+      long brace, match;
+    } cases[] = {
+        {"f(a(b)c) ", 1, 7},      {"f(a(b)c) ", 7, 1},
+        {"x = [<{}>]", 4, 9},     {"f(a(b)c", 1, -1},
+        {"(" + far + ")", 0, -1}, {"(" + far.substr(1) + ")", 0, CodeEditor::kBraceReach},
+    };
+    for (const auto& c : cases) {
+      editor->Send(Sci::SCI_SETTEXT, 0, reinterpret_cast<long>(c.text.c_str()));
+      QCOMPARE(editor->MatchingBrace(c.brace), c.match);
+    }
   }
 
   void statusBarShowsPositionEncodingLineEndsAndChanges() {

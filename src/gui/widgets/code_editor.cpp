@@ -12,6 +12,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -216,7 +218,9 @@ CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
   setMarginLineNumbers(0, true);
   setMarginWidth(1, 0);
   setCaretLineVisible(true);
-  setBraceMatching(SloppyBraceMatch);
+  // Brackets are matched here (MatchBraces), not by the editor's own matching: that looks
+  // for the match through the whole text, and repaints the whole view for a guide not shown.
+  setBraceMatching(NoBraceMatch);
   setTabWidth(4);
   connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, &CodeEditor::StyleNeeded);
   connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
@@ -225,6 +229,7 @@ CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
           });
   connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
     if ((updated & SC_UPDATE_CONTENT) != 0) ContentUpdated();
+    if ((updated & (SC_UPDATE_CONTENT | SC_UPDATE_SELECTION)) != 0) MatchBraces();
     // Screen readers follow the caret.
     if ((updated & (SC_UPDATE_CONTENT | SC_UPDATE_SELECTION)) != 0 && QAccessible::isActive()) {
       QAccessibleTextCursorEvent event(this, static_cast<int>(OffsetOf(Send(SCI_GETCURRENTPOS))));
@@ -319,7 +324,38 @@ text::VbStyle CodeEditor::StyleAt(long position) const {
 
 void CodeEditor::paintEvent(QPaintEvent* event) {
   painting_ = true;
-  QsciScintilla::paintEvent(event);
+  QRegion region = event->region();
+  // The strip a typed key scrolled into view is painted just after the key's line, which is
+  // what the user waits for; it is blank in between.
+  if (!late_.isEmpty()) {
+    const QRegion later = region & late_;
+    late_ = QRegion();
+    if (!later.isEmpty()) {
+      region -= later;
+      QPainter blank(viewport());
+      for (const QRect& part : later) blank.fillRect(part, back_);
+      QTimer::singleShot(0, this, [this, later] { viewport()->update(later); });
+    }
+  }
+  // Scintilla paints the box around what is to be painted. When that is a strip scrolled
+  // into view and a typed line across the view, the box is the whole view: each part is
+  // painted on its own, the widest first (a typed line is restyled in its paint, which must
+  // hold all of it).
+  const QRect box = region.boundingRect();
+  long long area = 0;
+  for (const QRect& part : region) area += static_cast<long long>(part.width()) * part.height();
+  if (region.rectCount() > 1 && 2 * area < static_cast<long long>(box.width()) * box.height()) {
+    std::vector<QRect> parts(region.begin(), region.end());
+    std::stable_sort(parts.begin(), parts.end(),
+                     [](const QRect& a, const QRect& b) { return a.width() > b.width(); });
+    for (const QRect& part : parts) {
+      QPaintEvent piece(part);
+      QsciScintilla::paintEvent(&piece);
+    }
+  } else if (region.rectCount() > 0) {
+    QPaintEvent whole(region);
+    QsciScintilla::paintEvent(&whole);
+  }
   painting_ = false;
 }
 
@@ -503,10 +539,16 @@ void CodeEditor::NoteChanged(long line) {
   // The paint that styles the line again sets its state, which Scintilla takes for a change
   // of this line and the next: unless both lie in the paint, it throws the paint away and
   // repaints the whole view.
+  UpdateRows(line);
+}
+
+void CodeEditor::UpdateRows(long line) { viewport()->update(RowsOf(line)); }
+
+QRect CodeEditor::RowsOf(long line) const {
   const long shown = Send(SCI_VISIBLEFROMDOCLINE, static_cast<unsigned long>(line)) -
                      Send(SCI_GETFIRSTVISIBLELINE);
   const int height = static_cast<int>(Send(SCI_TEXTHEIGHT, static_cast<unsigned long>(line)));
-  viewport()->update(0, static_cast<int>(shown) * height, viewport()->width(), 2 * height);
+  return {0, static_cast<int>(shown) * height, viewport()->width(), 2 * height};
 }
 
 void CodeEditor::SettleInsertion() {
@@ -537,6 +579,52 @@ void CodeEditor::ForgetChangedStyles() {
   changed_lines_.clear();
 }
 
+void CodeEditor::MatchBraces() {
+  // The bracket before the caret, else the one after it, with its match lit, or lit as
+  // unmatched.
+  constexpr std::string_view kBraces = "()[]{}<>";
+  auto brace_at = [this, kBraces](long position) {
+    if (position < 0 || position >= Send(SCI_GETLENGTH)) return false;
+    return kBraces.find(static_cast<char>(Send(
+               SCI_GETCHARAT, static_cast<unsigned long>(position)))) != std::string_view::npos;
+  };
+  const long caret = Send(SCI_GETCURRENTPOS);
+  const long brace = brace_at(caret - 1) ? caret - 1 : brace_at(caret) ? caret : -1;
+  if (brace < 0) {
+    Send(SCI_BRACEHIGHLIGHT, static_cast<unsigned long>(-1), -1);
+    return;
+  }
+  const long match = MatchingBrace(brace);
+  if (match < 0) {
+    Send(SCI_BRACEBADLIGHT, static_cast<unsigned long>(brace));
+  } else {
+    Send(SCI_BRACEHIGHLIGHT, static_cast<unsigned long>(brace), match);
+  }
+}
+
+long CodeEditor::MatchingBrace(long brace) const {
+  // The match is looked for within kBraceReach bytes: one further away is far off the
+  // screen, and looking through a large project for it would hold up every key that leaves
+  // the caret by an unmatched bracket.
+  const char ch = static_cast<char>(Send(SCI_GETCHARAT, static_cast<unsigned long>(brace)));
+  constexpr std::string_view kOpen = "([{<", kClose = ")]}>";
+  const bool forward = kOpen.find(ch) != std::string_view::npos;
+  const char seek = forward ? kClose[kOpen.find(ch)] : kOpen[kClose.find(ch)];
+  const long from = forward ? brace + 1 : std::max(0L, brace - kBraceReach);
+  const long to = forward ? std::min(Send(SCI_GETLENGTH), brace + 1 + kBraceReach) : brace;
+  const auto* bytes = reinterpret_cast<const char*>(
+      Send(SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), to - from));
+  if (bytes == nullptr) return -1;
+  int depth = 1;
+  for (long i = 0; i < to - from; ++i) {
+    const long at = forward ? from + i : to - 1 - i;
+    const char c = bytes[at - from];
+    if (c == ch) ++depth;
+    if (c == seek && --depth == 0) return at;
+  }
+  return -1;
+}
+
 void CodeEditor::ContentUpdated() {
   // The margin is measured again only when the line count gains a digit: measuring asks the
   // font system on every keystroke otherwise.
@@ -559,9 +647,73 @@ void CodeEditor::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  QsciScintilla::keyPressEvent(event);
+  if (TypesPastRightEdge(event)) {
+    TypePastRightEdge(event);
+  } else {
+    QsciScintilla::keyPressEvent(event);
+  }
   // What the key typed is known now, before the paint that shows it.
   SettleInsertion();
+}
+
+bool CodeEditor::TypesPastRightEdge(const QKeyEvent* event) const {
+  const QString text = event->text();
+  if (text.isEmpty() ||
+      !std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); }) ||
+      (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+    return false;
+  }
+  if (Send(SCI_GETSELECTIONS) != 1 || Send(SCI_GETSELECTIONEMPTY) == 0 ||
+      Send(SCI_AUTOCACTIVE) != 0 || Send(SCI_GETWRAPMODE) != SC_WRAP_NONE) {
+    return false;
+  }
+  // Every character is drawn in the default style's font: the document carries no styles.
+  const long x = Send(SCI_POINTXFROMPOSITION, 0, Send(SCI_GETCURRENTPOS));
+  const long width = SendScintilla(SCI_TEXTWIDTH, STYLE_DEFAULT, text.toUtf8().constData());
+  const long right = viewport()->width() - Send(SCI_GETMARGINRIGHT);
+  return x < right && x + width + 2 >= right;
+}
+
+void CodeEditor::TypePastRightEdge(QKeyEvent* event) {
+  // Scintilla scrolls the view sideways to keep the caret in sight, and repaints all of it.
+  // Its repaint is held back while it takes the key; the view's pixels are moved instead,
+  // and only the strip scrolled into view and the typed line are painted.
+  QWidget* view = viewport();
+  late_ = QRegion();
+  const long offset = Send(SCI_GETXOFFSET);
+  const long top = Send(SCI_GETFIRSTVISIBLELINE);
+  const long lines = Send(SCI_GETLINECOUNT);
+  const QSize size = view->size();
+  view->setAttribute(Qt::WA_UpdatesDisabled, true);
+  QsciScintilla::keyPressEvent(event);
+  view->setAttribute(Qt::WA_UpdatesDisabled, false);
+  SettleInsertion();
+  const long caret_line = Send(SCI_LINEFROMPOSITION, Send(SCI_GETCURRENTPOS));
+  const long now = Send(SCI_GETXOFFSET);
+  const int start =
+      static_cast<int>(Send(SCI_POINTXFROMPOSITION, 0,
+                            Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(caret_line))) +
+                       now);
+  const int right = size.width() - static_cast<int>(Send(SCI_GETMARGINRIGHT));
+  const int dx = static_cast<int>(offset - now);
+  if (std::abs(dx) >= right - start || Send(SCI_GETFIRSTVISIBLELINE) != top ||
+      Send(SCI_GETLINECOUNT) != lines || view->size() != size) {
+    view->update();
+    return;
+  }
+  QRegion typed = RowsOf(caret_line);
+  for (const long line : changed_lines_) typed += RowsOf(line);
+  if (dx != 0) {
+    view->scroll(dx, 0, QRect(start, 0, right - start, size.height()));
+    late_ = QRegion(dx < 0 ? QRect(right + dx, 0, -dx, size.height())
+                           : QRect(start, 0, dx, size.height()));
+    // At the left end the text may reach a pixel into the margin.
+    if (offset == 0) late_ += QRect(start - 1, 0, 1, size.height());
+    late_ -= typed;
+    view->update(late_);
+  }
+  // Without a scroll, a character typed within its line repaints only that line and the caret.
+  view->update(typed);
 }
 
 void CodeEditor::inputMethodEvent(QInputMethodEvent* event) {

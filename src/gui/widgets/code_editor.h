@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QKeySequence>
+#include <QRegion>
 #include <array>
 #include <functional>
 #include <optional>
@@ -69,6 +70,11 @@ class CodeEditor final : public QsciScintilla {
   /// The style Scintilla holds at a byte position (for tests and the status of a line).
   text::VbStyle StyleAt(long position) const;
 
+  /// The position of the bracket that matches the one at brace, within kBraceReach bytes of
+  /// it; -1 when there is none there.
+  long MatchingBrace(long brace) const;
+  static constexpr long kBraceReach = 1L << 16;
+
  signals:
   /// The text is about to change (typing, a paste, undo, any edit).
   void Changed();
@@ -90,10 +96,15 @@ class CodeEditor final : public QsciScintilla {
   bool CommentEntering(long line) const;
   void Modified(int position, int type, int length);
   void NoteChanged(long line);
+  void UpdateRows(long line);
+  QRect RowsOf(long line) const;
   void SettleInsertion();
+  bool TypesPastRightEdge(const QKeyEvent* event) const;
+  void TypePastRightEdge(QKeyEvent* event);
   void ForgetStyle(long line);
   void ForgetChangedStyles();
   void ContentUpdated();
+  void MatchBraces();
   std::string_view LineBytes(long line) const;
   bool StyleHolds(long line) const;
   void Strike(long from, long length);
@@ -106,6 +117,8 @@ class CodeEditor final : public QsciScintilla {
   bool painting_ = false;
   // Lines changed within themselves since the last paint, whose styles no longer hold.
   std::vector<long> changed_lines_;
+  // Scrolled into view by a typed key, to be painted after the typed line.
+  QRegion late_;
   // A short insertion announced, not yet known to keep within its line.
   struct Insertion {
     long line;
