@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +45,11 @@ std::unique_ptr<document::RecoveryStore> MakeRecoveryStore();
 int WatchEndRequests();
 /// The request waiting on that descriptor: the signal's number, 0 when none.
 int TakeEndRequest(int descriptor);
+
+/// Readies the keyboard input of the shown, active window with this native id, so that the
+/// user's first key is not held up by work done at the first key. Nothing where there is
+/// nothing to ready.
+void PrimeKeyInput(std::uint64_t window_id);
 
 /// Random-access reads of the file on disk at path; null when it cannot be opened.
 std::unique_ptr<wintools::ByteSource> OpenFileBytes(std::u16string_view path);

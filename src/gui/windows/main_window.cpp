@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QInputMethodQueryEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -22,6 +23,7 @@
 #include "gui/widgets/colors.h"
 #include "gui/widgets/icons.h"
 #include "gui/windows/menu_table.h"
+#include "platform/host.h"
 
 namespace quillan::gui {
 
@@ -72,13 +74,18 @@ MainWindow::MainWindow(settings::SettingsStore& settings, QWidget* parent)
   for (const auto& [name, action] : actions_.actions()) keys << action->shortcut();
   editor_->ReleaseKeys(keys);
   BuildStatusBar();
+  focus_watch_ =
+      connect(qGuiApp, &QGuiApplication::focusObjectChanged, this, [this] { PrimeKeys(); });
 
   const double dpi = Dpi();
   resize(static_cast<int>(settings::TwipsToPixels(kDesignClientWidth, dpi)),
          static_cast<int>(settings::TwipsToPixels(kDesignClientHeight, dpi)));
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // Focus leaves the window's widgets as they go, before this object's connections do.
+  disconnect(focus_watch_);
+}
 
 void MainWindow::BuildStatusBar() {
   auto field = [this](const char* name, const QString& text) {
@@ -264,13 +271,18 @@ bool MainWindow::event(QEvent* event) {
       // The first paint comes once the window is mapped and placed.
       if (!first_shown_ && isVisible()) {
         first_shown_ = true;
-        QTimer::singleShot(0, this, &MainWindow::FirstShown);
+        QTimer::singleShot(0, this, [this] {
+          emit FirstShown();
+          PrimeKeys();
+        });
       }
       break;
+    case QEvent::WindowActivate:
+      PrimeKeys();
+      [[fallthrough]];
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::Expose:
-    case QEvent::WindowActivate:
       if (pending_geometry_ && isVisible() && frameGeometry().size() != size()) {
         const settings::Geometry g = *pending_geometry_;
         pending_geometry_.reset();
@@ -281,6 +293,23 @@ bool MainWindow::event(QEvent* event) {
       break;
   }
   return handled;
+}
+
+void MainWindow::PrimeKeys() {
+  // Once the window is on the screen with the keyboard on a field that takes typing, the
+  // keyboard input is readied, so that work done at the first key does not hold up the
+  // user's first key.
+  if (keys_primed_ || !first_shown_ || !isActiveWindow()) return;
+  QObject* focus = QGuiApplication::focusObject();
+  if (focus == nullptr) return;
+  QInputMethodQueryEvent query(Qt::ImEnabled);
+  QCoreApplication::sendEvent(focus, &query);
+  if (!query.value(Qt::ImEnabled).toBool()) return;
+  keys_primed_ = true;
+  disconnect(focus_watch_);
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    QTimer::singleShot(0, this, [this] { platform::PrimeKeyInput(winId()); });
+  }
 }
 
 void MainWindow::StoreGeometry() {

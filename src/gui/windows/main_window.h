@@ -67,6 +67,7 @@ class MainWindow final : public QMainWindow {
   bool event(QEvent* event) override;
 
  private:
+  void PrimeKeys();
   void BuildMenus();
   void BuildToolbar();
   void ApplyGeometry(const settings::Geometry& geometry);
@@ -89,6 +90,8 @@ class MainWindow final : public QMainWindow {
   // The stored outer size, applied once the window manager's frame is known.
   std::optional<settings::Geometry> pending_geometry_;
   bool first_shown_ = false;
+  bool keys_primed_ = false;
+  QMetaObject::Connection focus_watch_;
 };
 
 }  // namespace quillan::gui

@@ -49,6 +49,8 @@ int WatchEndRequests() { return -1; }
 
 int TakeEndRequest(int) { return 0; }
 
+void PrimeKeyInput(std::uint64_t) {}
+
 std::unique_ptr<wintools::ByteSource> OpenFileBytes(std::u16string_view path) {
   return Win32FileBytes::Open(path);
 }
