@@ -9,7 +9,11 @@
 //       "x y width height", the line the caret is on.
 //   key_to_glyph type WINDOW X Y WIDTH HEIGHT COUNT PAUSE_MS
 //       presses the key COUNT times, PAUSE_MS after each glyph appeared, and prints each
-//       key's milliseconds from press to glyph, one a line.
+//       key's milliseconds from press to glyph, one a line, each with the longest time the
+//       machine held a thread of its own back while the key was on its way: a thread of the
+//       probe that sleeps a millisecond at a time notes how late it wakes. A key that was
+//       slow while that thread was held back as long was slowed by the machine (the
+//       processors busy elsewhere, or not running at all), not by the editor.
 //
 // The key is "x". The window must be shown and have the keyboard focus.
 #include <poll.h>
@@ -18,12 +22,15 @@
 #include <xcb/xtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -155,6 +162,43 @@ int ChangedColumns(const std::vector<std::uint32_t>& a, const std::vector<std::u
 
 constexpr int kGlyphColumns = 3;
 
+// Wakes every millisecond and keeps each wake-up that came late by more than a millisecond.
+class DelayWatch {
+ public:
+  DelayWatch()
+      : thread_([this] {
+          while (!stop_) {
+            const auto asleep = Clock::now();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            const auto awake = Clock::now();
+            if (awake - asleep > std::chrono::milliseconds(2)) {
+              std::lock_guard lock(mutex_);
+              late_.push_back({asleep + std::chrono::milliseconds(1), awake});
+            }
+          }
+        }) {}
+  ~DelayWatch() {
+    stop_ = true;
+    thread_.join();
+  }
+  // The longest lateness that overlapped [from, to], in milliseconds.
+  double Longest(Clock::time_point from, Clock::time_point to) {
+    std::lock_guard lock(mutex_);
+    double longest = 0;
+    for (const auto& [due, woke] : late_) {
+      if (woke < from || due > to) continue;
+      longest = std::max(longest, std::chrono::duration<double, std::milli>(woke - due).count());
+    }
+    return longest;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::pair<Clock::time_point, Clock::time_point>> late_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 Band Find(Screen& screen) {
   // The first key also marks the document modified wherever the window shows that; the
   // second one changes little more than the line.
@@ -220,6 +264,7 @@ int main(int argc, char** argv) {
   const Band band{std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6])};
   const int count = std::atoi(argv[7]);
   const int pause_ms = std::atoi(argv[8]);
+  DelayWatch machine;
   for (int key = 0; key < count; ++key) {
     screen.Rearm();
     const auto before = screen.Read(band);
@@ -233,7 +278,9 @@ int main(int argc, char** argv) {
       const auto now = screen.Read(band);
       const auto seen = Clock::now();
       if (ChangedColumns(before, now, band) >= kGlyphColumns) {
-        std::printf("%.3f\n", std::chrono::duration<double, std::milli>(seen - pressed).count());
+        std::printf("%.3f %.3f\n",
+                    std::chrono::duration<double, std::milli>(seen - pressed).count(),
+                    machine.Longest(pressed, seen));
         std::fflush(stdout);
         break;
       }
