@@ -5,9 +5,10 @@
 #    and then opened its file dialog for Ctrl+O (the next key a user could press);
 #  - typing: 200 keys at the start of the file, each from the key press (XTest) to its glyph
 #    on the screen (bench/key_to_glyph); the first key after opening counts like the others.
-#    The slowest key is also given among the keys during which the machine held none of
-#    the probe's threads back for more than 2 ms (a slow key outside those was slowed by
-#    the machine: its processors busy elsewhere or not running);
+#    The slowest key is also given among the keys during which the machine held a watching
+#    thread of the probe back by 2 ms at most: a key outside those was slowed by the
+#    machine (its processors busy elsewhere, or not running); one inside may still have
+#    been, on the other processor;
 #  - memory: the peak resident size (VmHWM) of opening the file, before the first key.
 # Usage: editor_vs_featherpad.sh PATH_TO_QUILLAN [RUNS]   (RUNS of each, 3 by default)
 set -euo pipefail

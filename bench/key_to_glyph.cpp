@@ -13,7 +13,8 @@
 //       machine held a thread of its own back while the key was on its way: a thread of the
 //       probe that sleeps a millisecond at a time notes how late it wakes. A key that was
 //       slow while that thread was held back as long was slowed by the machine (the
-//       processors busy elsewhere, or not running at all), not by the editor.
+//       processors busy elsewhere, or not running at all), not by the editor; a key slowed
+//       by the machine on another processor than the watching thread's goes unnoticed.
 //
 // The key is "x". The window must be shown and have the keyboard focus.
 #include <poll.h>
