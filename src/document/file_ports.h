@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,6 +23,12 @@ struct FileStamp {
            mtime_ns == other.mtime_ns;
   }
 };
+
+/// The spare capacity a `FileStore::Read` leaves past the bytes it read: room for a CR before
+/// each LF of a text whose lines end in LF alone (lines of 16 bytes or more, on average), so
+/// that opening it gives it CR LF line ends where its bytes are, without a copy. Memory never
+/// written to costs nothing.
+inline std::size_t ReadRoom(std::size_t size) { return size / 16 + 2; }
 
 /// Whole-file reads and safe writes of regular files.
 class FileStore {

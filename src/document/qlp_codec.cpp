@@ -152,11 +152,52 @@ bool LinesEndInCrLf(std::string_view bytes) {
   return true;
 }
 
+namespace {
+
+// How many CRs and LFs in bytes are not part of a CR LF pair.
+std::size_t LoneLineEnds(std::string_view bytes) {
+  std::size_t lone = 0;
+  for (std::size_t i = bytes.find_first_of("\r\n"); i != std::string_view::npos;
+       i = bytes.find_first_of("\r\n", i + 1)) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+      ++i;
+    } else {
+      ++lone;
+    }
+  }
+  return lone;
+}
+
+// Makes each of the lone CRs and LFs a CR LF within the string's own memory (it has the
+// room), working from the end.
+void LineEndsToCrLfInPlace(std::string& bytes, std::size_t lone) {
+  std::size_t from = bytes.size();
+  bytes.resize(bytes.size() + lone);
+  std::size_t to = bytes.size();
+  while (from > 0) {
+    const char c = bytes[--from];
+    if (c == '\n' || c == '\r') {
+      // A LF with its CR moves as a pair; a LF or CR alone becomes the pair.
+      if (c == '\n' && from > 0 && bytes[from - 1] == '\r') --from;
+      bytes[--to] = '\n';
+      bytes[--to] = '\r';
+    } else {
+      bytes[--to] = c;
+    }
+  }
+}
+
+}  // namespace
+
 DecodedProject DecodeProject(std::string&& bytes, bool keep_utf8) {
-  // The line ends are looked at first: a text that fails there is validated once, below.
-  if (!keep_utf8 || MarkedUtf16(bytes) || !LinesEndInCrLf(bytes) || !IsValidUtf8(bytes)) {
+  if (!keep_utf8 || MarkedUtf16(bytes)) return DecodeProject(std::string_view(bytes), keep_utf8);
+  // The line ends are looked at first: a text that cannot take CR LF line ends where it is
+  // is validated once, below.
+  const std::size_t lone = LinesEndInCrLf(bytes) ? 0 : LoneLineEnds(bytes);
+  if (bytes.capacity() - bytes.size() < lone || !IsValidUtf8(bytes)) {
     return DecodeProject(std::string_view(bytes), keep_utf8);
   }
+  if (lone > 0) LineEndsToCrLfInPlace(bytes, lone);
   // UTF-8 whose lines all end in CR LF is the editor's form already: it is kept, not copied.
   DecodedProject result;
   result.in_utf8 = true;

@@ -24,8 +24,9 @@ struct DecodedProject {
 /// LF that every save appends is dropped when the file ends with it.
 /// `keep_utf8` spares a large UTF-8 project its conversion to UTF-16 on the way to the editor.
 DecodedProject DecodeProject(std::string_view bytes, bool keep_utf8 = false);
-/// The same, taking the bytes over: UTF-8 whose lines all end in CR LF becomes `utf8`
-/// without a copy.
+/// The same, taking the bytes over: UTF-8 becomes `utf8` without a copy when its lines all
+/// end in CR LF, or when the string has the room (capacity) for the CRs its lone line ends
+/// need (see `ReadRoom`).
 DecodedProject DecodeProject(std::string&& bytes, bool keep_utf8);
 
 /// True when every CR and LF in bytes is part of a CR LF pair.

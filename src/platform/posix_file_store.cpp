@@ -331,7 +331,8 @@ document::FileStore::ReadResult PosixFileStore::Read(std::u16string_view path) {
     return result;
   }
   std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(st.st_size));
+  bytes.reserve(static_cast<std::size_t>(st.st_size) +
+                document::ReadRoom(static_cast<std::size_t>(st.st_size)));
   if (const int error = ReadAll(fd.get(), options_.max_read_bytes, bytes)) {
     result.error = error == EFBIG ? too_large : SystemError(error);
     return result;

@@ -36,16 +36,27 @@ TEST(QlpCodec, ValidUtf8OpensAsUtf8AndKeepsItsByteOrderMark) {
 }
 
 TEST(QlpCodec, TakingTheBytesOverDecodesAsReadingThem) {
-  // Kept without a copy only when already in the editor's form; anything else as before.
+  // UTF-8 is kept where it is when it is in the editor's form already, or when the string has
+  // the room to take CR LF line ends; anything else as before.
   for (const std::string& bytes : std::initializer_list<std::string>{
            "", "x\r\n", "a\r\nb\r\n\r\n", "\xEF\xBB\xBFx = 1\r\n", "\xEF\xBB\xBF", "a\nb\r\n",
-           "a\r", "caf\xC3\xA9\r\n", "caf\xE9\r\n", std::string("\xFF\xFEx\0", 4)}) {
+           "a\r", "a\nb\rc\r\nd\n\n", "\r\r\n\n\r", "\xEF\xBB\xBF\xC3\xA9\n", "caf\xC3\xA9\r\n",
+           "caf\xE9\r\n", "caf\xE9\n", std::string("\xFF\xFEx\0", 4)}) {
     const DecodedProject read = DecodeProject(std::string_view(bytes), true);
-    const DecodedProject taken = DecodeProject(std::string(bytes), true);
-    EXPECT_EQ(taken.encoding, read.encoding) << bytes;
-    EXPECT_EQ(taken.in_utf8, read.in_utf8) << bytes;
-    EXPECT_EQ(taken.utf8, read.utf8) << bytes;
-    EXPECT_EQ(taken.text, read.text) << bytes;
+    for (const bool room : {false, true}) {
+      std::string given(bytes);
+      given.shrink_to_fit();
+      if (room) given.reserve(2 * bytes.size() + 32);
+      const char* where = given.data();
+      const DecodedProject taken = DecodeProject(std::move(given), true);
+      EXPECT_EQ(taken.encoding, read.encoding) << bytes;
+      EXPECT_EQ(taken.in_utf8, read.in_utf8) << bytes;
+      EXPECT_EQ(taken.utf8, read.utf8) << bytes;
+      EXPECT_EQ(taken.text, read.text) << bytes;
+      if (room && read.in_utf8) {
+        EXPECT_EQ(taken.utf8.data(), where) << bytes;
+      }
+    }
   }
 }
 

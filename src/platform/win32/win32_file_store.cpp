@@ -156,7 +156,10 @@ document::FileStore::ReadResult Win32FileStore::Read(std::u16string_view path_vi
                    u" MB, too large to open";
     return result;
   }
-  std::string bytes(static_cast<std::size_t>(stamp->size), '\0');
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(stamp->size) +
+                document::ReadRoom(static_cast<std::size_t>(stamp->size)));
+  bytes.resize(static_cast<std::size_t>(stamp->size));
   std::size_t done = 0;
   while (done < bytes.size()) {
     const std::size_t left = bytes.size() - done;
