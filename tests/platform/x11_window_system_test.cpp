@@ -11,13 +11,16 @@
 #include <xcb/xcb_icccm.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 
+#include "platform/host.h"
 #include "platform/window_system_contract.h"
 #include "platform/x11/x11_pick_highlight.h"
 #include "text/vb_string.h"
@@ -553,6 +556,34 @@ TEST_P(X11Backend, ColorSpySamplesWindowsPaintedInKnownColours) {
     EXPECT_EQ(spy.readout().color, c.color);
     EXPECT_EQ(spy.readout().html, c.html);
   }
+}
+
+TEST_P(X11Backend, KeyInputIsPrimedWithAKeyThatTypesNothing) {
+  const auto w = static_cast<xcb_window_t>(h().Create(u"Keys", u"Keys", 0, {100, 100, 300, 200}));
+  h().Sync();
+  ::setenv("DISPLAY", h().display().c_str(), 1);
+  PrimeKeyInput(w);
+  // It goes to the program that made the window: here the test's own connection.
+  xcb_connection_t* c = h().connection();
+  std::optional<xcb_key_press_event_t> press;
+  ASSERT_TRUE(WaitFor([&] {
+    while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+      if ((e->response_type & 0x7F) == XCB_KEY_PRESS) {
+        press = *reinterpret_cast<xcb_key_press_event_t*>(e);
+      }
+      std::free(e);
+    }
+    return press.has_value();
+  }));
+  EXPECT_EQ(press->event, w);
+  EXPECT_NE(press->time, XCB_CURRENT_TIME);
+  auto* mapping =
+      xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, press->detail, 1), nullptr);
+  ASSERT_NE(mapping, nullptr);
+  const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping);
+  EXPECT_TRUE(std::all_of(syms, syms + xcb_get_keyboard_mapping_keysyms_length(mapping),
+                          [](xcb_keysym_t s) { return s == 0; }));
+  std::free(mapping);
 }
 
 TEST_P(X11Backend, ThePickOutlineSurroundsAWindowAndIsNeverUnderThePointer) {
