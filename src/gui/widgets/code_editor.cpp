@@ -667,6 +667,9 @@ bool CodeEditor::TypesPastRightEdge(const QKeyEvent* event) const {
       Send(SCI_AUTOCACTIVE) != 0 || Send(SCI_GETWRAPMODE) != SC_WRAP_NONE) {
     return false;
   }
+  // The first move away from the left end is left to Scintilla's repaint: moving the pixels
+  // then took longer than painting them.
+  if (Send(SCI_GETXOFFSET) == 0) return false;
   // Every character is drawn in the default style's font: the document carries no styles.
   const long x = Send(SCI_POINTXFROMPOSITION, 0, Send(SCI_GETCURRENTPOS));
   const long width = SendScintilla(SCI_TEXTWIDTH, STYLE_DEFAULT, text.toUtf8().constData());
@@ -706,10 +709,8 @@ void CodeEditor::TypePastRightEdge(QKeyEvent* event) {
   if (dx != 0) {
     view->scroll(dx, 0, QRect(start, 0, right - start, size.height()));
     late_ = QRegion(dx < 0 ? QRect(right + dx, 0, -dx, size.height())
-                           : QRect(start, 0, dx, size.height()));
-    // At the left end the text may reach a pixel into the margin.
-    if (offset == 0) late_ += QRect(start - 1, 0, 1, size.height());
-    late_ -= typed;
+                           : QRect(start, 0, dx, size.height())) -
+            typed;
     view->update(late_);
   }
   // Without a scroll, a character typed within its line repaints only that line and the caret.
