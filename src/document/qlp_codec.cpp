@@ -193,7 +193,7 @@ DecodedProject DecodeProject(std::string&& bytes, bool keep_utf8) {
   if (!keep_utf8 || MarkedUtf16(bytes)) return DecodeProject(std::string_view(bytes), keep_utf8);
   // The line ends are looked at first: a text that cannot take CR LF line ends where it is
   // is validated once, below.
-  const std::size_t lone = LinesEndInCrLf(bytes) ? 0 : LoneLineEnds(bytes);
+  const std::size_t lone = LoneLineEnds(bytes);
   if (bytes.capacity() - bytes.size() < lone || !IsValidUtf8(bytes)) {
     return DecodeProject(std::string_view(bytes), keep_utf8);
   }

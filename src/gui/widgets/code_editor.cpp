@@ -539,10 +539,8 @@ void CodeEditor::NoteChanged(long line) {
   // The paint that styles the line again sets its state, which Scintilla takes for a change
   // of this line and the next: unless both lie in the paint, it throws the paint away and
   // repaints the whole view.
-  UpdateRows(line);
+  viewport()->update(RowsOf(line));
 }
-
-void CodeEditor::UpdateRows(long line) { viewport()->update(RowsOf(line)); }
 
 QRect CodeEditor::RowsOf(long line) const {
   const long shown = Send(SCI_VISIBLEFROMDOCLINE, static_cast<unsigned long>(line)) -
@@ -579,14 +577,19 @@ void CodeEditor::ForgetChangedStyles() {
   changed_lines_.clear();
 }
 
+namespace {
+// The brackets that are matched, each opening one at the place of its closing one.
+constexpr std::string_view kOpenBrackets = "([{<", kCloseBrackets = ")]}>";
+}  // namespace
+
 void CodeEditor::MatchBraces() {
   // The bracket before the caret, else the one after it, with its match lit, or lit as
   // unmatched.
-  constexpr std::string_view kBraces = "()[]{}<>";
-  auto brace_at = [this, kBraces](long position) {
+  auto brace_at = [this](long position) {
     if (position < 0 || position >= Send(SCI_GETLENGTH)) return false;
-    return kBraces.find(static_cast<char>(Send(
-               SCI_GETCHARAT, static_cast<unsigned long>(position)))) != std::string_view::npos;
+    const auto c = static_cast<char>(Send(SCI_GETCHARAT, static_cast<unsigned long>(position)));
+    return kOpenBrackets.find(c) != std::string_view::npos ||
+           kCloseBrackets.find(c) != std::string_view::npos;
   };
   const long caret = Send(SCI_GETCURRENTPOS);
   const long brace = brace_at(caret - 1) ? caret - 1 : brace_at(caret) ? caret : -1;
@@ -607,9 +610,9 @@ long CodeEditor::MatchingBrace(long brace) const {
   // screen, and looking through a large project for it would hold up every key that leaves
   // the caret by an unmatched bracket.
   const char ch = static_cast<char>(Send(SCI_GETCHARAT, static_cast<unsigned long>(brace)));
-  constexpr std::string_view kOpen = "([{<", kClose = ")]}>";
-  const bool forward = kOpen.find(ch) != std::string_view::npos;
-  const char seek = forward ? kClose[kOpen.find(ch)] : kOpen[kClose.find(ch)];
+  const std::size_t opening = kOpenBrackets.find(ch);
+  const bool forward = opening != std::string_view::npos;
+  const char seek = forward ? kCloseBrackets[opening] : kOpenBrackets[kCloseBrackets.find(ch)];
   const long from = forward ? brace + 1 : std::max(0L, brace - kBraceReach);
   const long to = forward ? std::min(Send(SCI_GETLENGTH), brace + 1 + kBraceReach) : brace;
   const auto* bytes = reinterpret_cast<const char*>(

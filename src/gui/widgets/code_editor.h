@@ -96,7 +96,6 @@ class CodeEditor final : public QsciScintilla {
   bool CommentEntering(long line) const;
   void Modified(int position, int type, int length);
   void NoteChanged(long line);
-  void UpdateRows(long line);
   QRect RowsOf(long line) const;
   void SettleInsertion();
   bool TypesPastRightEdge(const QKeyEvent* event) const;
