@@ -13,9 +13,12 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace quillan::gui {
@@ -337,6 +340,7 @@ void CodeEditor::paintEvent(QPaintEvent* event) {
       QTimer::singleShot(0, this, [this, later] { viewport()->update(later); });
     }
   }
+  if (late_bars_) QTimer::singleShot(0, this, &CodeEditor::PaintLateBars);
   // Scintilla paints the box around what is to be painted. When that is a strip scrolled
   // into view and a typed line across the view, the box is the whole view: each part is
   // painted on its own, the widest first (a typed line is restyled in its paint, which must
@@ -650,13 +654,40 @@ void CodeEditor::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
+  // A key that moves a scroll bar's handle (typing past the right edge, a new line) repaints
+  // the bar, and the style's paint of a bar is slow for its size (its fills are handed to
+  // other threads). The bars are painted just after the key's own paint, which is what the
+  // user waits for.
+  QScrollBar* const bars[] = {horizontalScrollBar(), verticalScrollBar()};
+  auto state = [&bars] {
+    std::array<int, 8> s{};
+    for (std::size_t i = 0; i < 2; ++i) {
+      s[4 * i] = bars[i]->value(), s[4 * i + 1] = bars[i]->minimum();
+      s[4 * i + 2] = bars[i]->maximum(), s[4 * i + 3] = bars[i]->pageStep();
+    }
+    return s;
+  };
+  const auto before = state();
+  for (QScrollBar* bar : bars) bar->setAttribute(Qt::WA_UpdatesDisabled, true);
   if (TypesPastRightEdge(event)) {
     TypePastRightEdge(event);
   } else {
     QsciScintilla::keyPressEvent(event);
   }
+  for (QScrollBar* bar : bars) bar->setAttribute(Qt::WA_UpdatesDisabled, false);
+  if (state() != before && !late_bars_) {
+    late_bars_ = true;
+    // Painted after the key's paint; should the key paint nothing, a moment later.
+    QTimer::singleShot(100, this, &CodeEditor::PaintLateBars);
+  }
   // What the key typed is known now, before the paint that shows it.
   SettleInsertion();
+}
+
+void CodeEditor::PaintLateBars() {
+  if (!std::exchange(late_bars_, false)) return;
+  horizontalScrollBar()->update();
+  verticalScrollBar()->update();
 }
 
 bool CodeEditor::TypesPastRightEdge(const QKeyEvent* event) const {

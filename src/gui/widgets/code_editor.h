@@ -100,6 +100,7 @@ class CodeEditor final : public QsciScintilla {
   void SettleInsertion();
   bool TypesPastRightEdge(const QKeyEvent* event) const;
   void TypePastRightEdge(QKeyEvent* event);
+  void PaintLateBars();
   void ForgetStyle(long line);
   void ForgetChangedStyles();
   void ContentUpdated();
@@ -118,6 +119,8 @@ class CodeEditor final : public QsciScintilla {
   std::vector<long> changed_lines_;
   // Scrolled into view by a typed key, to be painted after the typed line.
   QRegion late_;
+  // A key moved a scroll bar's handle; the bar is painted after the key's paint.
+  bool late_bars_ = false;
   // A short insertion announced, not yet known to keep within its line.
   struct Insertion {
     long line;
