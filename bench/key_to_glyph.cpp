@@ -9,15 +9,18 @@
 //       "x y width height", the line the caret is on.
 //   key_to_glyph type WINDOW X Y WIDTH HEIGHT COUNT PAUSE_MS
 //       presses the key COUNT times, PAUSE_MS after each glyph appeared, and prints each
-//       key's milliseconds from press to glyph, one a line, each with the longest time the
-//       machine held a thread of its own back while the key was on its way: a thread of the
-//       probe that sleeps a millisecond at a time notes how late it wakes. A key that was
-//       slow while that thread was held back as long was slowed by the machine (the
-//       processors busy elsewhere, or not running at all), not by the editor; a key slowed
-//       by the machine on another processor than the watching thread's goes unnoticed.
+//       key's milliseconds from press to glyph, one a line, with what a watching thread of
+//       the probe saw of the machine while the key was on its way: the longest time it was
+//       held back (it sleeps a millisecond at a time and notes how late it wakes), and the
+//       most its fixed work was slowed (after each wake it does a few tens of microseconds
+//       of arithmetic and times it in its own processor time: 1 is its usual pace). A key
+//       slow while that thread was held back as long, or slowed several times over, was
+//       slowed by the machine (its processors busy elsewhere, or running slow or not at all
+//       beneath the system), not by the editor.
 //
 // The key is "x". The window must be shown and have the keyboard focus.
 #include <poll.h>
+#include <time.h>
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
@@ -25,6 +28,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -163,40 +167,89 @@ int ChangedColumns(const std::vector<std::uint32_t>& a, const std::vector<std::u
 
 constexpr int kGlyphColumns = 3;
 
-// Wakes every millisecond and keeps each wake-up that came late by more than a millisecond.
+// The watching thread's fixed work: arithmetic that no compiler folds away.
+std::uint64_t Arithmetic(int rounds) {
+  std::uint64_t x = 1;
+  for (int i = 0; i < rounds; ++i) {
+    x = x * 6364136223846793005ULL + 1442695040888963407ULL;
+    asm volatile("" : "+r"(x));
+  }
+  return x;
+}
+
+// The processor time of the calling thread: other programs taking the processor do not count
+// in it, a processor slowed or stopped beneath the system does.
+std::chrono::nanoseconds ThreadTime() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+}
+
+// Wakes every millisecond, times its fixed work, and keeps each wake-up that came late by
+// more than a millisecond or whose work took twice its usual time.
 class DelayWatch {
  public:
-  DelayWatch()
-      : thread_([this] {
-          while (!stop_) {
-            const auto asleep = Clock::now();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            const auto awake = Clock::now();
-            if (awake - asleep > std::chrono::milliseconds(2)) {
-              std::lock_guard lock(mutex_);
-              late_.push_back({asleep + std::chrono::milliseconds(1), awake});
-            }
-          }
-        }) {}
+  struct Seen {
+    double late_ms = 0;   // the longest time the thread was held back
+    double slowdown = 1;  // the most its work was slowed, against its usual pace
+  };
+
+  DelayWatch() : thread_([this] { Watch(); }) {}
   ~DelayWatch() {
     stop_ = true;
     thread_.join();
   }
-  // The longest lateness that overlapped [from, to], in milliseconds.
-  double Longest(Clock::time_point from, Clock::time_point to) {
+  // What the thread saw of the machine between from and to.
+  Seen During(Clock::time_point from, Clock::time_point to) {
     std::lock_guard lock(mutex_);
-    double longest = 0;
-    for (const auto& [due, woke] : late_) {
-      if (woke < from || due > to) continue;
-      longest = std::max(longest, std::chrono::duration<double, std::milli>(woke - due).count());
+    Seen seen;
+    for (const Note& n : notes_) {
+      if (n.to < from || n.from > to) continue;
+      seen.late_ms = std::max(seen.late_ms, n.seen.late_ms);
+      seen.slowdown = std::max(seen.slowdown, n.seen.slowdown);
     }
-    return longest;
+    return seen;
   }
 
  private:
+  struct Note {
+    Clock::time_point from, to;
+    Seen seen;
+  };
+
+  void Watch() {
+    // About 20 microseconds of work; its usual time is the median of fifty.
+    int rounds = 1000;
+    auto timed = [this, &rounds] {
+      const auto before = ThreadTime();
+      sink_ = sink_ + Arithmetic(rounds);
+      return ThreadTime() - before;
+    };
+    while (timed() < std::chrono::microseconds(20) && rounds < (1 << 24)) rounds *= 2;
+    std::vector<std::chrono::nanoseconds> samples(50);
+    for (auto& sample : samples) sample = timed();
+    std::nth_element(samples.begin(), samples.begin() + 25, samples.end());
+    const double usual = static_cast<double>(samples[25].count());
+    while (!stop_) {
+      const auto asleep = Clock::now();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      const auto awake = Clock::now();
+      const double slowdown = static_cast<double>(timed().count()) / usual;
+      const double late_ms =
+          std::chrono::duration<double, std::milli>(awake - asleep).count() - 1.0;
+      if (late_ms > 1 || slowdown >= 2) {
+        std::lock_guard lock(mutex_);
+        notes_.push_back({asleep + std::chrono::milliseconds(1),
+                          Clock::now(),
+                          {std::max(late_ms, 0.0), slowdown}});
+      }
+    }
+  }
+
   std::mutex mutex_;
-  std::vector<std::pair<Clock::time_point, Clock::time_point>> late_;
+  std::vector<Note> notes_;
   std::atomic<bool> stop_{false};
+  std::uint64_t sink_ = 0;
   std::thread thread_;
 };
 
@@ -279,9 +332,10 @@ int main(int argc, char** argv) {
       const auto now = screen.Read(band);
       const auto seen = Clock::now();
       if (ChangedColumns(before, now, band) >= kGlyphColumns) {
-        std::printf("%.3f %.3f\n",
+        const DelayWatch::Seen watched = machine.During(pressed, seen);
+        std::printf("%.3f %.3f %.1f\n",
                     std::chrono::duration<double, std::milli>(seen - pressed).count(),
-                    machine.Longest(pressed, seen));
+                    watched.late_ms, watched.slowdown);
         std::fflush(stdout);
         break;
       }
