@@ -660,10 +660,10 @@ void CodeEditor::keyPressEvent(QKeyEvent* event) {
   // user waits for.
   QScrollBar* const bars[] = {horizontalScrollBar(), verticalScrollBar()};
   auto state = [&bars] {
-    std::array<int, 8> s{};
+    std::array<std::array<int, 5>, 2> s{};
     for (std::size_t i = 0; i < 2; ++i) {
-      s[4 * i] = bars[i]->value(), s[4 * i + 1] = bars[i]->minimum();
-      s[4 * i + 2] = bars[i]->maximum(), s[4 * i + 3] = bars[i]->pageStep();
+      const QScrollBar* b = bars[i];
+      s[i] = {b->isVisible(), b->value(), b->minimum(), b->maximum(), b->pageStep()};
     }
     return s;
   };
