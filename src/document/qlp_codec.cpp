@@ -142,18 +142,6 @@ bool MarkedUtf16(std::string_view bytes) {
          (bytes.starts_with(kUtf16LeBom) || bytes.starts_with(kUtf16BeBom));
 }
 
-}  // namespace
-
-bool LinesEndInCrLf(std::string_view bytes) {
-  for (std::size_t i = bytes.find_first_of("\r\n"); i != std::string_view::npos;
-       i = bytes.find_first_of("\r\n", i + 2)) {
-    if (bytes[i] != '\r' || i + 1 >= bytes.size() || bytes[i + 1] != '\n') return false;
-  }
-  return true;
-}
-
-namespace {
-
 // How many CRs and LFs in bytes are not part of a CR LF pair.
 std::size_t LoneLineEnds(std::string_view bytes) {
   std::size_t lone = 0;
@@ -188,6 +176,8 @@ void LineEndsToCrLfInPlace(std::string& bytes, std::size_t lone) {
 }
 
 }  // namespace
+
+bool LinesEndInCrLf(std::string_view bytes) { return LoneLineEnds(bytes) == 0; }
 
 DecodedProject DecodeProject(std::string&& bytes, bool keep_utf8) {
   if (!keep_utf8 || MarkedUtf16(bytes)) return DecodeProject(std::string_view(bytes), keep_utf8);
