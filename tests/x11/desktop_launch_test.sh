@@ -35,7 +35,9 @@ grep -q '^Exec=.*/100%%/quillan" %f$' "$entry" || fail "unexpected Exec line: $(
 printf 'x = 1\r\n' >"$scratch/name.qlp"
 gio launch "$entry" "$scratch/name.qlp" >"$scratch/gio.log" 2>&1 ||
   fail "the launcher refused the desktop entry: $(cat "$scratch/gio.log")"
+# The launched program writes where gio does; the windows shown then tell what it did instead.
+shown() { for wid in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$wid"; done; }
 wait_for "xdotool search --onlyvisible --name '^Quillan - \[name\.qlp\]$'" 150 ||
-  fail "no window 'Quillan - [name.qlp]' after the launch"
+  fail "no window 'Quillan - [name.qlp]' after the launch; windows: $(shown | tr '\n' ';') output: $(cat "$scratch/gio.log")"
 stop_window '^Quillan - \[name\.qlp\]$'
 echo "desktop launch: passed"
